@@ -1,4 +1,11 @@
-int main()
+#include "app/QuilletApp.h"
+#include "platform/Application.h"
+
+int main(int argc, char** argv)
 {
-    return 0;
+    // Naming the application object here pulls app/Globals.cpp, and with it every global object
+    // in its construction order, out of the static library.
+    if (AfxGetApp() != &theApp)
+        return 1;
+    return RunApplication(argc, argv);
 }

@@ -1,0 +1,5 @@
+#include "app/AboutBox.h"
+
+#include "res/resource.h"
+
+CAboutBox::CAboutBox() : CHelpDlg(IDD_ABOUTBOX) {}

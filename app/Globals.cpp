@@ -1,0 +1,13 @@
+// Every global object of the program, in the order they must be constructed: the targets join
+// theTargetList as they are built, so this order is the order of the list (newest first).
+#include "app/QuilletApp.h"
+#include "image/IntelHex.h"
+#include "ports/Parallel.h"
+#include "targets/stub/QB2300FLASH.h"
+#include "targets/stub/QP0700FLASH.h"
+
+CQB2300Flash theQB2300Flash;
+CQuilletApp theApp;
+CIntelHex theIntelHex;
+CParallel theParallel;
+CQP0700Flash theQP0700Flash;

@@ -1,0 +1,423 @@
+#include "app/MainDialog.h"
+
+#include "app/AboutBox.h"
+#include "app/ClearChoice.h"
+#include "app/QuilletApp.h"
+#include "app/TargetOptions.h"
+#include "app/ViewBuffer.h"
+#include "platform/DataExchange.h"
+#include "platform/FileDialog.h"
+#include "platform/FileFind.h"
+#include "platform/Menu.h"
+#include "platform/PaintDC.h"
+#include "platform/StringTable.h"
+#include "platform/UiServices.h"
+#include "platform/WinApp.h"
+#include "res/resource.h"
+#include "targets/TargetBase.h"
+
+namespace {
+
+const char kHeaderRow[] = "Description\tData";
+const char kProgressIdle[] = "Program Action Progress";
+const char kSaveFilter[] = "Intel Hex Files (*.hex)|*.hex|.bin Files|*.bin|All Files (*.*)|*.*||";
+// Every file dialog of the shell hides the read-only box and wants paths and files to exist.
+const DWORD kFileDialogFlags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
+const int kSaveDialogFlag = (int)0x80000000u;
+const int kFileNameBufferSize = 1300;
+const BYTE kFirstTargetId = 1;
+const BYTE kLastTargetId = 6;
+const BYTE kReapplyLevel = 255;
+
+void ShowFileMessage(const char* format, const CString& path)
+{
+    CString text;
+    text.Format(format, (LPCSTR)path);
+    AfxMessageBox(text, MB_OK);
+}
+
+}  // namespace
+
+CMainDialog::CMainDialog(CWnd* parent) : CHelpDlg(IDD_MAIN_DIALOG, parent)
+{
+    CWinApp* app = AfxGetApp();
+    m_hIcon = app ? app->LoadIcon(IDR_MAINFRAME) : NULL;
+}
+
+BEGIN_MESSAGE_MAP(CMainDialog, CHelpDlg)
+    ON_WM_SYSCOMMAND()
+    ON_WM_PAINT()
+    ON_WM_QUERYDRAGICON()
+    ON_CBN_SELCHANGE(IDC_TARGET_TYPE, OnSelchangeTargetType)
+    ON_BN_CLICKED(IDC_CLEAR_BUFFER, OnClearBuffer)
+    ON_BN_CLICKED(IDC_VIEW_BUFFER, OnViewBuffer)
+    ON_BN_CLICKED(IDC_SAVE_BUFFER, OnSaveBuffer)
+    ON_BN_CLICKED(IDC_LOAD_FILE, OnLoadFile)
+    ON_BN_CLICKED(IDC_PROGRAM, OnProgram)
+    ON_BN_CLICKED(IDC_OPTIONS, OnOptions)
+END_MESSAGE_MAP()
+
+void CMainDialog::DoDataExchange(CDataExchange* pDX)
+{
+    CHelpDlg::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_OPTIONS, m_btnOptions);
+    DDX_Control(pDX, IDC_PROGRESS_TEXT, m_stProgressText);
+    DDX_Control(pDX, IDC_VIEW_BUFFER, m_btnView);
+    DDX_Control(pDX, IDC_SAVE_BUFFER, m_btnSave);
+    DDX_Control(pDX, IDC_LOAD_FILE, m_btnLoad);
+    DDX_Control(pDX, IDC_CLEAR_BUFFER, m_btnClear);
+    DDX_Control(pDX, IDC_TARGET_TYPE, m_cbTargets);
+    DDX_Control(pDX, IDC_MODULE_LIST, m_lbModules);
+    DDX_Control(pDX, IDC_PROGRESS, m_progress);
+    DDX_Control(pDX, IDC_PROGRAM, m_btnProgram);
+    DDX_Control(pDX, IDC_COMMS_RESOURCE, m_cbResources);
+}
+
+BOOL CMainDialog::OnInitDialog()
+{
+    CHelpDlg::OnInitDialog();
+    m_nLevel = 0;
+
+    if (CMenu* menu = GetSystemMenu(FALSE)) {
+        AddSystemMenuItem(menu, IDS_ABOUTBOX, IDM_ABOUTBOX);
+        AddSystemMenuItem(menu, IDS_HELPINDEX, ID_HELP);
+    }
+    SetIcon(m_hIcon, TRUE);
+    SetIcon(m_hIcon, FALSE);
+
+    FillTargetList();
+    SetModuleListTabStop();
+    OnClearBuffer();
+    m_cbResources.ResetContent();
+    SelectStartupTarget();
+    SetControlState(kReapplyLevel);
+    return TRUE;
+}
+
+void CMainDialog::AddSystemMenuItem(CMenu* menu, UINT stringId, UINT commandId)
+{
+    CString text;
+    LoadString(stringId, text);
+    if (text.IsEmpty())
+        return;
+    menu->AppendMenu(MF_SEPARATOR);
+    menu->AppendMenu(MF_STRING, commandId, text);
+}
+
+void CMainDialog::FillTargetList()
+{
+    for (BYTE id = kFirstTargetId; id <= kLastTargetId; ++id) {
+        CTargetBase* target = CTargetBase::FindById(id);
+        if (!target)
+            continue;
+        int index = m_cbTargets.AddString(target->GetDescription());
+        m_cbTargets.SetItemData(index, id);
+    }
+}
+
+// The single tab stop sits at nine tenths of the list's client width, so "Yes"/"No" line up
+// in a column near the right edge.
+void CMainDialog::SetModuleListTabStop()
+{
+    RECT units = {0, 0, 10000, 10000};
+    MapDialogRect(&units);
+    LONG pixelsPer10000 = units.right - units.left;
+    if (pixelsPer10000 <= 0)
+        return;
+    RECT client = {0, 0, 0, 0};
+    m_lbModules.GetClientRect(&client);
+    LONG width = (client.right - client.left) * 10000 / pixelsPer10000;
+    m_lbModules.SetTabStops((int)(width * 9000 / 10000));
+}
+
+void CMainDialog::SelectStartupTarget()
+{
+    BYTE id = (BYTE)(theApp.m_dwOptions & 0xFF);
+    if (id == 0)
+        return;
+    CTargetBase* target = CTargetBase::FindById(id);
+    if (!target)
+        return;
+    int index = m_cbTargets.FindString(-1, target->GetDescription());
+    if (index == CB_ERR)
+        return;
+    m_cbTargets.SetCurSel(index);
+    OnSelchangeTargetType();
+}
+
+void CMainDialog::OnCancel()
+{
+    CDialog::OnCancel();
+}
+
+void CMainDialog::SetControlState(BYTE level)
+{
+    if (level == kReapplyLevel)
+        level = m_nLevel;
+    else
+        m_nLevel = level;
+
+    m_cbResources.EnableWindow(level != 0);
+    m_btnLoad.EnableWindow(level != 0);
+    m_lbModules.EnableWindow(level != 0);
+    m_btnSave.EnableWindow(level >= 2);
+    m_btnView.EnableWindow(level >= 2);
+    m_btnClear.EnableWindow(level >= 2);
+    m_btnProgram.EnableWindow(level >= 3);
+
+    m_stProgressText.SetWindowText(kProgressIdle);
+    m_progress.EnableWindow(FALSE);
+    m_progress.SetPos(0);
+    m_btnOptions.EnableWindow(m_pTarget != NULL);
+}
+
+void CMainDialog::OnSelchangeTargetType()
+{
+    CWaitCursor wait;
+    CTargetBase::CalibrateDelay();
+
+    m_pTarget = NULL;
+    m_nLevel = 0;
+    int selection = m_cbTargets.GetCurSel();
+    if (selection != CB_ERR)
+        m_pTarget = CTargetBase::FindById((DWORD)m_cbTargets.GetItemData(selection));
+    if (!m_pTarget)
+        m_cbTargets.SetCurSel(-1);
+
+    if (m_pTarget)
+        m_nLevel = m_pTarget->LoadOptions() >= 1 ? 1 : 0;
+    FillResourceList();
+    if (m_pTarget)
+        m_pTarget->ClearModule(-1);
+    RefreshModuleList();
+    SetControlState(kReapplyLevel);
+}
+
+void CMainDialog::FillResourceList()
+{
+    m_cbResources.ResetContent();
+    if (!m_pTarget)
+        return;
+    CString name;
+    for (int index = 0; m_pTarget->GetResourceName(index, name); ++index)
+        m_cbResources.AddString(name);
+    m_cbResources.SetCurSel(0);
+}
+
+void CMainDialog::RefreshModuleList()
+{
+    CWaitCursor wait;
+    m_lbModules.ResetContent();
+    m_lbModules.AddString(kHeaderRow);
+    if (!m_pTarget)
+        return;
+
+    BOOL someLoaded = FALSE;
+    CString name;
+    for (int block = 0; m_pTarget->GetModuleName(name, block) == TRUE; ++block) {
+        if (m_pTarget->IsModuleLoaded(block) == TRUE) {
+            name += "\tYes";
+            someLoaded = TRUE;
+        } else {
+            name += "\tNo";
+        }
+        m_lbModules.AddString(name);
+    }
+
+    if (someLoaded && m_nLevel < 2)
+        m_nLevel = 2;
+    if (m_pTarget->CanProgram() == TRUE)
+        m_nLevel = 3;
+    else if (m_nLevel == 3)
+        m_nLevel = 2;
+    if (!someLoaded && m_nLevel > 1)
+        m_nLevel = 1;
+    SetControlState(kReapplyLevel);
+}
+
+void CMainDialog::OnLoadFile()
+{
+    if (!m_pTarget || m_pTarget->GetModuleCount() == 0) {
+        AfxMessageBox("Invalid Target Selected", MB_OK);
+        return;
+    }
+    CString filter;
+    BOOL multi = m_pTarget->GetFileFilter(filter);
+    if (filter.IsEmpty())
+        return;
+
+    DWORD flags = kFileDialogFlags | (multi ? OFN_ALLOWMULTISELECT : 0);
+    CFileDialog dialog(TRUE, NULL, NULL, flags, filter, this);
+    dialog.SetFileNameBufferSize(kFileNameBufferSize);
+    if (dialog.DoModal() != IDOK)
+        return;
+
+    CWaitCursor wait;
+    POSITION position = dialog.GetStartPosition();
+    while (position) {
+        CString path = dialog.GetNextPathName(position);
+        m_pTarget->FixFileName(path);
+        if (!LoadMatches(path))
+            break;
+    }
+    // Also after a path that matched nothing: files loaded earlier in this command are in
+    // the target, and the list should say so at once.
+    RefreshModuleList();
+}
+
+BOOL CMainDialog::LoadMatches(const CString& path)
+{
+    CFileFind finder;
+    if (!finder.FindFile(path)) {
+        ShowFileMessage("Unable to find specified file \xC2\xAB%s\xC2\xBB", path);
+        return FALSE;
+    }
+    BOOL more = TRUE;
+    while (more) {
+        more = finder.FindNextFile();
+        CString file = finder.GetFilePath();
+        int block = m_pTarget->GetModuleCount() < 2 ? 0 : m_pTarget->SelectModuleForFile(file);
+        if (block == -1)
+            break;
+        if (!m_pTarget->LoadModule(block, file)) {
+            ShowFileMessage("Unable to load specified file \xC2\xAB%s\xC2\xBB", file);
+            break;
+        }
+    }
+    finder.Close();
+    return TRUE;
+}
+
+void CMainDialog::OnSaveBuffer()
+{
+    if (!m_pTarget)
+        return;
+    CString path;
+    if (!BrowseForFile(&path, kSaveFilter, kSaveDialogFlag))
+        return;
+    CWaitCursor wait;
+    if (!m_pTarget->SaveBuffer(path))
+        AfxMessageBox("Error - Unable to save the buffer", MB_OK);
+}
+
+BOOL CMainDialog::BrowseForFile(CString* path, LPCSTR filter, int flags)
+{
+    if (!path || !filter || !*filter)
+        return FALSE;
+    BOOL open = flags >= 0;
+    DWORD dialogFlags = ((DWORD)flags & 0x7FFFFFFFu) | kFileDialogFlags;
+    CFileDialog dialog(open, "HEX", NULL, dialogFlags, filter, this);
+    if (dialog.DoModal() != IDOK)
+        return FALSE;
+    *path = dialog.GetPathName();
+    return TRUE;
+}
+
+std::vector<int> CMainDialog::SelectedModuleRows() const
+{
+    int count = m_lbModules.GetSelCount();
+    if (count <= 0)
+        return {};
+    std::vector<int> rows(count);
+    rows.resize(m_lbModules.GetSelItems(count, rows.data()));
+    return rows;
+}
+
+void CMainDialog::OnViewBuffer()
+{
+    BYTE level = m_nLevel;
+    SetControlState(0);
+    std::vector<int> rows = SelectedModuleRows();
+    CViewBuffer viewer(m_pTarget, rows.empty() ? 0 : rows.front());
+    viewer.DoModal();
+    SetControlState(level);
+}
+
+void CMainDialog::OnClearBuffer()
+{
+    if (!m_pTarget) {
+        RefreshModuleList();
+        return;
+    }
+    std::vector<int> rows = SelectedModuleRows();
+    if (!rows.empty() && m_pTarget->GetModuleCount() > 1) {
+        CClearChoice choice(this);
+        if (choice.DoModal() != IDOK)
+            return;
+        if (choice.GetChoice() == CClearChoice::choiceWholeBuffer)
+            rows.clear();
+    }
+
+    CWaitCursor wait;
+    if (rows.empty()) {
+        m_pTarget->ClearModule(-1);
+    } else {
+        for (int row : rows)
+            if (row > 0)
+                m_pTarget->ClearModule(row - 1);
+    }
+    RefreshModuleList();
+}
+
+void CMainDialog::OnOptions()
+{
+    if (!m_pTarget)
+        return;
+    if (m_pTarget->HasOptions() == 1) {
+        m_pTarget->ShowOptions();
+        return;
+    }
+    CTargetOptions options(m_pTarget->GetId(), this);
+    options.DoModal();
+}
+
+void CMainDialog::OnProgram()
+{
+    if (!m_pTarget)
+        return;
+    SetControlState(0);
+    m_progress.EnableWindow(TRUE);
+
+    CString resource;
+    int selection = m_cbResources.GetCurSel();
+    if (selection != CB_ERR)
+        m_cbResources.GetLBText(selection, resource);
+    CString message;
+    BOOL ok = m_pTarget->Program(resource, &message);
+    AfxMessageBox(message, ok ? MB_ICONINFORMATION : MB_ICONEXCLAMATION);
+    SetControlState(3);
+}
+
+void CMainDialog::OnSysCommand(UINT id, LPARAM lParam)
+{
+    if ((id & 0xFFF0) == IDM_ABOUTBOX) {
+        CAboutBox about;
+        about.DoModal();
+    } else if (id == ID_HELP) {
+        CWnd::OnHelp();
+    } else {
+        CHelpDlg::OnSysCommand(id, lParam);
+    }
+}
+
+// Linux desktops draw a minimised window's icon themselves; this only matters where a
+// platform asks the dialog to paint itself while minimised.
+void CMainDialog::OnPaint()
+{
+    if (!IsIconic()) {
+        CHelpDlg::OnPaint();
+        return;
+    }
+    CPaintDC dc(this);
+    SendMessage(WM_ICONERASEBKGND, (WPARAM)dc.GetSafeHdc(), 0);
+    RECT rect;
+    GetClientRect(&rect);
+    int x = (rect.right - rect.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
+    int y = (rect.bottom - rect.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
+    dc.DrawIcon(x, y, m_hIcon);
+}
+
+HCURSOR CMainDialog::OnQueryDragIcon()
+{
+    return (HCURSOR)m_hIcon;
+}

@@ -1,0 +1,115 @@
+#include "app/QuilletApp.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "app/MainDialog.h"
+
+namespace {
+
+// Clears the application's pointers to the main dialog on every way out of its scope, before
+// the dialog object itself is destroyed, so nothing can reach a dead dialog through them.
+class CMainDialogPointers {
+public:
+    CMainDialogPointers(CQuilletApp& app, CMainDialog& dialog) : m_app(app)
+    {
+        m_app.m_pMainWnd = &dialog;
+        m_app.m_pMainDialog = &dialog;
+    }
+    ~CMainDialogPointers()
+    {
+        m_app.m_pMainDialog = NULL;
+        m_app.m_pMainWnd = NULL;
+    }
+    CMainDialogPointers(const CMainDialogPointers&) = delete;
+    CMainDialogPointers& operator=(const CMainDialogPointers&) = delete;
+
+private:
+    CQuilletApp& m_app;
+};
+
+const char s_optionsValue[] = "Options";
+
+} // namespace
+
+BEGIN_MESSAGE_MAP(CQuilletApp, CWinApp)
+    ON_COMMAND(ID_CONTEXT_HELP, OnContextHelp)
+    ON_COMMAND(ID_HELP, CWinApp::OnHelp)
+END_MESSAGE_MAP()
+
+CQuilletApp::CQuilletApp() = default;
+
+void CQuilletApp::OnContextHelp()
+{
+    CWinApp::OnContextHelp();
+}
+
+BOOL CQuilletApp::InitInstance()
+{
+    AfxEnableControlContainer();
+    Enable3dControlsStatic();
+
+    // The default help path is the program's own path with ".HLP" for its extension: cutting
+    // the program's name and the extension leaves its folder with the trailing separator.
+    CString helpPath = m_pszHelpFilePath ? m_pszHelpFilePath : "";
+    int nameLength = (int)(m_pszExeName ? strlen(m_pszExeName) : 0) + 4;
+    int folderLength = helpPath.GetLength() - nameLength;
+    helpPath = helpPath.Left(folderLength > 0 ? folderLength : 0) + "Kelvane.hlp";
+    free(m_pszHelpFilePath);
+    m_pszHelpFilePath = strdup(helpPath);
+
+    if (HKEY key = OpenSettingsKey()) {
+        DWORD options = 0;
+        DWORD size = sizeof options;
+        // A value that does not fit in four bytes is no start-up target at all.
+        if (RegQueryValueEx(key, s_optionsValue, NULL, NULL, (LPBYTE)&options, &size) == ERROR_SUCCESS)
+            m_dwOptions = options;
+        else
+            m_dwOptions = 0;
+        RegCloseKey(key);
+    }
+
+    {
+        CMainDialog dialog;
+        CMainDialogPointers pointers(*this, dialog);
+        dialog.DoModal();
+    }
+    return FALSE;
+}
+
+HKEY CQuilletApp::OpenSettingsKey()
+{
+    HKEY software = NULL, company = NULL, product = NULL;
+    if (RegOpenKeyEx(HKEY_CURRENT_USER, "Software", 0, KEY_ALL_ACCESS, &software) != ERROR_SUCCESS)
+        return NULL;
+    if (RegCreateKeyEx(software, "Brenlow", 0, NULL, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, NULL,
+                       &company, NULL) == ERROR_SUCCESS) {
+        if (RegCreateKeyEx(company, "Marrowind", 0, NULL, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                           NULL, &product, NULL) != ERROR_SUCCESS)
+            product = NULL;
+    } else {
+        company = NULL;
+    }
+    if (company)
+        RegCloseKey(company);
+    RegCloseKey(software);
+    return product;
+}
+
+void CQuilletApp::SaveAppOptions(int id)
+{
+    if (id > 0) {
+        m_dwOptions = (m_dwOptions & ~0xFFu) | ((DWORD)id & 0xFFu);
+    } else if (id < 0) {
+        // Unticking the box of a target that is not the start-up target leaves the start-up
+        // target alone.
+        if ((m_dwOptions & 0xFFu) == ((DWORD)-id & 0xFFu))
+            m_dwOptions &= ~0xFFu;
+    }
+    HKEY key = OpenSettingsKey();
+    if (!key)
+        return;
+    DWORD options = m_dwOptions;
+    RegSetValueEx(key, s_optionsValue, 0, REG_DWORD, (const BYTE*)&options, sizeof options);
+    RegCloseKey(key);
+}

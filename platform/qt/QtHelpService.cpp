@@ -1,0 +1,113 @@
+#include "platform/qt/QtHelpService.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QTextBrowser>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "platform/WinApp.h"
+
+namespace {
+
+QString FromC(const CString& text)
+{
+    return QString::fromUtf8(text.GetString(), text.GetLength());
+}
+
+QString TopicHtml(const CHelpFile::Topic& topic)
+{
+    return QStringLiteral("<h3>") + FromC(topic.title).toHtmlEscaped() + QStringLiteral("</h3><p>") +
+           FromC(topic.text).toHtmlEscaped().replace(QLatin1Char('\n'), QStringLiteral("<br>")) +
+           QStringLiteral("</p>");
+}
+
+} // namespace
+
+CQtHelpService::~CQtHelpService()
+{
+    if (qApp)
+        Quit();
+}
+
+void CQtHelpService::EnsureWindow()
+{
+    if (m_window)
+        return;
+    m_window = new QWidget(nullptr, Qt::Window);
+    m_window->setAttribute(Qt::WA_DeleteOnClose);
+    m_window->resize(480, 400);
+    auto* layout = new QVBoxLayout(m_window);
+    layout->setContentsMargins(0, 0, 0, 0);
+    m_browser = new QTextBrowser(m_window);
+    m_browser->setOpenLinks(false);
+    layout->addWidget(m_browser);
+    QObject::connect(m_browser, &QTextBrowser::anchorClicked, m_browser, [this](const QUrl& url) {
+        bool ok = false;
+        DWORD id = (DWORD)url.path().toULongLong(&ok, 0);
+        const CHelpFile::Topic* topic = ok ? m_shown.Find(id) : nullptr;
+        if (topic)
+            ShowHtml(FromC(topic->title), TopicHtml(*topic));
+    });
+}
+
+void CQtHelpService::ShowHtml(const QString& title, const QString& html)
+{
+    EnsureWindow();
+    QString caption = QString::fromUtf8(AfxGetAppName());
+    m_window->setWindowTitle(title.isEmpty() ? caption : caption + QStringLiteral(" - ") + title);
+    m_browser->setHtml(html);
+    m_window->show();
+    m_window->raise();
+    m_window->activateWindow();
+}
+
+void CQtHelpService::PresentTopic(const CHelpFile& file, const CHelpFile::Topic& topic)
+{
+    m_shown = file;
+    ShowHtml(FromC(topic.title), TopicHtml(topic));
+}
+
+void CQtHelpService::PresentIndex(const CHelpFile& file)
+{
+    m_shown = file;
+    QString html = QStringLiteral("<h3>Index</h3><ul>");
+    for (const CHelpFile::Topic& topic : file.Topics()) {
+        if (topic.title.IsEmpty() || (topic.contextId & 0x80000000u))
+            continue;   // control popups have no place in the index
+        html += QStringLiteral("<li><a href=\"topic:0x%1\">").arg(topic.contextId, 0, 16) +
+                FromC(topic.title).toHtmlEscaped() + QStringLiteral("</a></li>");
+    }
+    html += QStringLiteral("</ul>");
+    ShowHtml(QStringLiteral("Index"), html);
+}
+
+void CQtHelpService::PresentPopup(const CString& text, POINT position)
+{
+    if (m_popup)
+        m_popup->close();
+    m_popup = new QLabel(FromC(text));
+    m_popup->setWindowFlags(Qt::Popup | Qt::FramelessWindowHint);
+    m_popup->setAttribute(Qt::WA_DeleteOnClose);
+    m_popup->setWordWrap(true);
+    m_popup->setMaximumWidth(360);
+    m_popup->setMargin(6);
+    m_popup->setFrameStyle(QFrame::Box | QFrame::Plain);
+    m_popup->setStyleSheet(QStringLiteral("background: #ffffe1; color: black;"));
+    m_popup->adjustSize();
+    m_popup->move(position.x, position.y);
+    m_popup->show();
+}
+
+void CQtHelpService::Quit()
+{
+    if (m_popup)
+        m_popup->close();
+    if (m_window)
+        m_window->close();
+}
+
+BOOL CQtHelpService::IsOpen() const
+{
+    return m_window && m_window->isVisible();
+}

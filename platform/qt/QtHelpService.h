@@ -1,0 +1,37 @@
+// Help in the GUI: one non-modal help window (a text browser) for topics and the index, and a
+// small popup label for control help that closes at the next click.
+#pragma once
+
+#include <QLabel>
+#include <QPointer>
+#include <QTextBrowser>
+
+#include "platform/HelpServiceBase.h"
+
+class QWidget;
+
+class CQtHelpService : public CHelpServiceBase {
+public:
+    ~CQtHelpService() override;
+
+    void Quit() override;
+    BOOL IsOpen() const override;
+
+    // For inspection: the help window's browser and the popup, while they exist.
+    QTextBrowser* Browser() const { return m_browser; }
+    QLabel* Popup() const { return m_popup; }
+
+protected:
+    void PresentTopic(const CHelpFile& file, const CHelpFile::Topic& topic) override;
+    void PresentPopup(const CString& text, POINT position) override;
+    void PresentIndex(const CHelpFile& file) override;
+
+private:
+    void EnsureWindow();
+    void ShowHtml(const QString& title, const QString& html);
+
+    QPointer<QWidget> m_window;
+    QPointer<QTextBrowser> m_browser;
+    QPointer<QLabel> m_popup;
+    CHelpFile m_shown;   // the file behind the index's links
+};

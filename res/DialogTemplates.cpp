@@ -1,0 +1,15 @@
+#include "res/DialogTemplates.h"
+
+const DialogTemplate* FindDialogTemplate(UINT id)
+{
+    switch (id) {
+    case 100: return &Dialog100Template();
+    case 102: return &Dialog102Template();
+    case 130: return &Dialog130Template();
+    case 131: return &Dialog131Template();
+    case 132: return &Dialog132Template();
+    case 133: return &Dialog133Template();
+    case 134: return &Dialog134Template();
+    default: return NULL;
+    }
+}

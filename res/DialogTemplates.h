@@ -1,0 +1,14 @@
+// The dialog templates of the program, one function per template (each in its own
+// res/Dialog<id>.cpp). FindDialogTemplate (platform/DialogTemplate.h) looks them up; the table
+// names every one explicitly, so none depends on static registration.
+#pragma once
+
+#include "platform/DialogTemplate.h"
+
+const DialogTemplate& Dialog100Template();
+const DialogTemplate& Dialog102Template();
+const DialogTemplate& Dialog130Template();
+const DialogTemplate& Dialog131Template();
+const DialogTemplate& Dialog132Template();
+const DialogTemplate& Dialog133Template();
+const DialogTemplate& Dialog134Template();

@@ -1,0 +1,60 @@
+// Resource ids shared by the templates, the string table and the code. Append new ids in the
+// section of their dialog.
+#pragma once
+
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
+
+// Icons and strings.
+#define IDR_MAINFRAME 128
+#define IDS_ABOUTBOX 101
+#define IDS_HELPINDEX 103
+#define AFX_IDS_APP_TITLE 0xE000
+
+// Window-menu command of the about box (the low four bits belong to the window manager).
+#define IDM_ABOUTBOX 0x0010
+
+// About box.
+#define IDD_ABOUTBOX 100
+
+// Main dialog.
+#define IDD_MAIN_DIALOG 102
+#define IDC_COMMS_RESOURCE 1003
+#define IDC_PROGRESS 1007
+#define IDC_MODULE_LIST 1009
+#define IDC_TARGET_TYPE 1010
+#define IDC_LOAD_FILE 1011
+#define IDC_SAVE_BUFFER 1012
+#define IDC_CLEAR_BUFFER 1013
+#define IDC_VIEW_BUFFER 1014
+#define IDC_PROGRESS_TEXT 1016
+#define IDC_OPTIONS 1018
+#define IDC_PROGRAM_HELP 1041
+#define IDC_PROGRAM 1043
+
+// Module-type selection.
+#define IDD_MODULE_SELECT 130
+#define IDC_MODULE_TYPE 1015
+#define IDC_MODULE_FILE 1017
+
+// Buffer viewer.
+#define IDD_VIEW_BUFFER 131
+#define IDC_VIEW_AREA 1019
+#define IDC_VIEW_LIST 1020
+
+// Stub-download boards' options.
+#define IDD_QB2300_OPTIONS 132
+#define IDC_QB2300_DEFAULT IDC_DEFAULT_TARGET
+#define IDC_QB2300_THIN_PATH 1022
+#define IDC_QB2300_BROWSE 1023
+#define IDC_QB2300_MODE 1045
+
+// Generic target options; 1021 is the start-up default check box of every options dialog.
+#define IDD_TARGET_OPTIONS 133
+#define IDC_DEFAULT_TARGET 1021
+
+// Clear-buffer choice.
+#define IDD_CLEAR_CHOICE 134
+#define IDC_CLEAR_WHOLE 1026
+#define IDC_CLEAR_SELECTED 1027

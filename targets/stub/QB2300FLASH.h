@@ -1,0 +1,128 @@
+// The QB2300 evaluation board: FLASH programmed in two stages over a serial port, first a
+// 'fat' stub that the board runs and that erases the FLASH, then the FLASH data for that stub.
+// Ten blocks are loadable: the 'fat' stub, the 'thin' stub and eight 64 KB FLASH banks, each
+// kept as a module list of records in theIntelHex.
+#pragma once
+
+#include "platform/CString.h"
+#include "platform/WinTypes.h"
+#include "targets/TargetBase.h"
+
+struct HexRecord;
+class CProgressCtrl;
+class CQB2300Options;
+
+class CQB2300Flash : public CTargetBase {
+public:
+    enum {
+        blockFatStub = 0,
+        blockThinStub = 1,
+        blockFirstBank = 2,
+        blockCount = 10,
+        bankCount = 8,
+    };
+    // Store addresses of the blocks: the banks from 0, the stubs above the eight banks.
+    static const DWORD fatStubBase = 0x80000;
+    static const DWORD fatStubLimit = 0x1F80;  // not 0x2000: the board keeps the top for itself
+    static const DWORD thinStubBase = 0x82000;
+    static const DWORD thinStubLimit = 0x100;
+    static const DWORD bankSize = 0x10000;
+    // Where the programming sequence places the 'thin' stub: the start of FLASH bank 1.
+    static const DWORD thinStubTarget = 0x10000;
+
+    // The board: type id 1, "QB2300", "QB2300 Evaluation Board".
+    CQB2300Flash();
+    ~CQB2300Flash() override;
+
+    // Reads "<name>_ThinDefault" and "<name>_Options"; 2 when a default 'thin' stub path was
+    // read, else 1 (also without a settings key).
+    int LoadOptions() override;
+    BOOL GetModuleName(CString& name, int block) override;
+    int GetModuleCount() override;
+    // A file with a bank suffix goes straight to its bank in mode 2; any other file is put to
+    // the user with the bank (if any) preselected. -1: do not load it.
+    int SelectModuleForFile(const CString& path) override;
+    BOOL IsModuleLoaded(int block) override;
+    // Reads an Intel HEX file into a block. Stub files are size-checked; a bank file is spread
+    // over every block that its data reaches.
+    BOOL LoadModule(int block, const CString& path) override;
+    // The 'fat' stub and FLASH bank 0 are both loaded.
+    BOOL CanProgram() override;
+    // Block 0-9, or -1 for all blocks, after which the default 'thin' stub is loaded again.
+    void ClearModule(int block) override;
+    // Stage 1 sends the 'fat' stub and waits out the erase; stage 2 sends the FLASH banks from
+    // bank 0 up to the last of the unbroken run of loaded banks. The port is closed on every
+    // path; `*status` gets the outcome text.
+    BOOL Program(CString resource, CString* status) override;
+    // Writes the whole store from address 0 (stubs included) as Intel HEX; all-0xFF lines are
+    // left out.
+    BOOL SaveBuffer(const CString& path) override;
+    int HasOptions() override;
+    int ShowOptions() override;
+    // Flat image of one block from its window start, or of banks 0..k for -1. Owned by the
+    // target; NULL when there is nothing to show.
+    BYTE* GetModuleImage(int block, DWORD* length) override;
+    int BrowseFile(CString& path, int flags) override;
+    BOOL GetResourceName(int index, CString& name) override;
+    void SaveOptions() override;
+    BOOL GetFileFilter(CString& filter) override;
+    // Outside mode 0: upper-cases the path and turns ".H00" into ".H*" so that the file search
+    // finds the whole set of bank files.
+    void FixFileName(CString& path) override;
+
+    // Runs the overlap check and shows its text; TRUE when the image may be used.
+    BOOL CheckImage();
+    // One stage of the download: optional 4-byte length (least significant byte first), the
+    // data in 2048-byte pieces, a 100 ms pause, `waits` pauses of 500 ms, then the 10-byte
+    // reply. Every failure shows its own message first.
+    BOOL SendImage(CString expected, BYTE waits, const BYTE* data, DWORD length, BOOL sendLength);
+
+    // The bank named by a ".Hnn" suffix (first upper-case ".H" of the path only); -1 when
+    // there is none or it names no bank of this board (only .H00 to .H07 do).
+    static int ParseBankSuffix(const CString& path);
+    // The banked hex file mode in force: 0, 1 or 2 (a stored 3 acts as 1).
+    int GetBankedMode() const;
+
+    CString GetThinDefault() const { return m_strThinDefault; }
+    DWORD GetStubOptions() const { return m_dwStubOptions; }
+
+protected:
+    // For kits that are this board under another identity.
+    CQB2300Flash(BYTE id, CString name, CString description);
+
+    int LoadStubOptions(LPCSTR thinValueName, LPCSTR optionsValueName);
+    void SaveStubOptions(LPCSTR thinValueName, LPCSTR optionsValueName);
+
+    DWORD m_dwStubOptions = 0;
+    CString m_strThinDefault;
+    HexRecord* m_pModules[blockCount];
+    BOOL m_bLoaded[blockCount];
+    BYTE* m_pImage = NULL;
+
+private:
+    friend class CQB2300Options;
+
+    static BOOL IsBlock(int block) { return block >= 0 && block < blockCount; }
+    static DWORD BlockBase(int block);
+    BOOL RefuseOversizedStub(int block, DWORD limit, LPCSTR text);
+    void SpreadBankFile();
+    // Index of the last bank block of the unbroken run of loaded banks from bank 0; 0 when bank 0
+    // is not loaded.
+    int LastBankOfRun() const;
+    void FreeImage();
+    void OfferThinStub();
+    void CopyThinStub(BYTE* image, DWORD imageLength);
+    BOOL RunStages(const CString& resource, BYTE* image, DWORD imageLength, CString* status);
+    BOOL SendData(const BYTE* data, DWORD length, BOOL sendLength, CProgressCtrl* bar);
+    BOOL WritePiece(const BYTE* data, DWORD length, CProgressCtrl* bar);
+    // The pause, the waits and the reply, repeated after every rescue request.
+    BOOL AwaitReply(const CString& expected, BYTE waits, CProgressCtrl* bar);
+    CProgressCtrl* ProgressBar();
+    void SetProgressText(LPCSTR text);
+    // Reads the 10-byte reply; FALSE after its message box when the stage has failed, TRUE
+    // with `rescue` set when the board asked for rescue mode.
+    BOOL ReadReply(const CString& expected, BOOL& rescue);
+};
+
+// The board's one global object, defined with the other globals in their construction order.
+extern CQB2300Flash theQB2300Flash;

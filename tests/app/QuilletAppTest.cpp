@@ -1,0 +1,192 @@
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "app/MainDialog.h"
+#include "app/QuilletApp.h"
+#include "platform/ModalScript.h"
+#include "platform/Registry.h"
+#include "platform/SettingsStore.h"
+#include "res/resource.h"
+#include "targets/TargetBase.h"
+#include "tests/support/TempFolder.h"
+
+namespace {
+
+const SettingsKeyPath s_settingsKey{SettingsRoot::CurrentUser, {"Software", "Brenlow", "Marrowind"}};
+
+// Each test gets its own settings file and leaves theApp as it found it.
+class QuilletAppTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_previousStore = InstallSettingsStore(&m_store);
+        m_savedOptions = theApp.m_dwOptions;
+        m_savedHelpPath = Swap(theApp.m_pszHelpFilePath, "/opt/tools/quillet.HLP");
+        m_savedExeName = Swap(theApp.m_pszExeName, "quillet");
+        // The main dialog calibrates the delay when it selects a target; a test has no second
+        // to spare for that.
+        m_savedDelayFactor = CTargetBase::s_nDelayFactor;
+        if (CTargetBase::s_nDelayFactor == 0)
+            CTargetBase::s_nDelayFactor = 1;
+    }
+
+    void TearDown() override
+    {
+        free(Swap(theApp.m_pszHelpFilePath, m_savedHelpPath));
+        free(Swap(theApp.m_pszExeName, m_savedExeName));
+        free(m_savedHelpPath);
+        free(m_savedExeName);
+        theApp.m_dwOptions = m_savedOptions;
+        CTargetBase::s_nDelayFactor = m_savedDelayFactor;
+        InstallSettingsStore(m_previousStore);
+    }
+
+    // Puts a malloc'd copy of `text` (or NULL) into `member` and returns the old pointer.
+    static char* Swap(char*& member, const char* text)
+    {
+        char* old = member;
+        member = text ? strdup(text) : NULL;
+        return old;
+    }
+
+    void StoreOptions(DWORD type, const std::vector<BYTE>& data)
+    {
+        ASSERT_EQ(ERROR_SUCCESS, m_store.SetValue(s_settingsKey, "Options", type, data));
+    }
+
+    // "Options" as stored, or -1 when absent or not four bytes.
+    long long StoredOptions()
+    {
+        std::vector<BYTE> data;
+        DWORD type = 0;
+        if (m_store.QueryValue(s_settingsKey, "Options", &type, &data) != ERROR_SUCCESS ||
+            data.size() != 4 || type != REG_DWORD)
+            return -1;
+        return data[0] | data[1] << 8 | data[2] << 16 | (long long)data[3] << 24;
+    }
+
+    // Runs InitInstance with the main dialog ended as soon as it is shown, checking on the way
+    // that the application points at it while it runs.
+    void RunInitInstance()
+    {
+        CModalScript script;
+        script.Expect(IDD_MAIN_DIALOG, [](CDialog& dialog) {
+            EXPECT_EQ(&dialog, static_cast<CDialog*>(theApp.m_pMainDialog));
+            EXPECT_EQ(&dialog, static_cast<CDialog*>(theApp.m_pMainWnd));
+            dialog.EndDialog(IDCANCEL);
+        });
+        EXPECT_FALSE(theApp.InitInstance());
+        script.VerifyAndClear();
+    }
+
+    CTempFolder m_folder;
+    CSettingsStore m_store{m_folder / "settings.txt"};
+    CSettingsStore* m_previousStore = NULL;
+    DWORD m_savedOptions = 0;
+    char* m_savedHelpPath = NULL;
+    char* m_savedExeName = NULL;
+    DWORD m_savedDelayFactor = 0;
+};
+
+TEST_F(QuilletAppTest, StartUpPointsHelpBesideTheProgramAndForgetsTheDialogAfterwards)
+{
+    RunInitInstance();
+    EXPECT_STREQ("/opt/tools/Kelvane.hlp", theApp.m_pszHelpFilePath);
+    EXPECT_EQ(NULL, theApp.m_pMainDialog);
+    EXPECT_EQ(NULL, theApp.m_pMainWnd);
+
+    // A default path too short to hold the program's name leaves just the file name.
+    free(Swap(theApp.m_pszHelpFilePath, "q.HLP"));
+    RunInitInstance();
+    EXPECT_STREQ("Kelvane.hlp", theApp.m_pszHelpFilePath);
+}
+
+TEST_F(QuilletAppTest, StartUpReadsOptionsAndCreatesTheSettingsKey)
+{
+    // Absent: no start-up target; the keys below "Software" are created on the way.
+    theApp.m_dwOptions = 0x55;
+    RunInitInstance();
+    EXPECT_EQ(0u, theApp.m_dwOptions);
+    EXPECT_TRUE(m_store.KeyExists(s_settingsKey));
+    EXPECT_EQ(-1, StoredOptions());
+
+    // Bits 8-31 are kept as read. The low byte names no target, so nothing is selected.
+    StoreOptions(REG_DWORD, {0xEE, 0x56, 0x34, 0x12});
+    RunInitInstance();
+    EXPECT_EQ(0x123456EEu, theApp.m_dwOptions);
+
+    // Eight bytes do not fit the four-byte buffer: no start-up target.
+    StoreOptions(REG_BINARY, {5, 0, 0, 0, 0, 0, 0, 0});
+    RunInitInstance();
+    EXPECT_EQ(0u, theApp.m_dwOptions);
+}
+
+TEST_F(QuilletAppTest, SaveAppOptionsChangesOnlyTheStartUpByte)
+{
+    // First save with a positive id creates the value.
+    theApp.m_dwOptions = 0;
+    theApp.SaveAppOptions(3);
+    EXPECT_EQ(3, StoredOptions());
+
+    theApp.m_dwOptions = 0xAB000005;
+    theApp.SaveAppOptions(3);
+    EXPECT_EQ(0xAB000003ll, StoredOptions());
+
+    // Unticking another target's box leaves the start-up target, and still writes.
+    ASSERT_EQ(ERROR_SUCCESS, m_store.DeleteValue(s_settingsKey, "Options"));
+    theApp.m_dwOptions = 5;
+    theApp.SaveAppOptions(-3);
+    EXPECT_EQ(5, StoredOptions());
+
+    theApp.SaveAppOptions(-5);
+    EXPECT_EQ(0u, theApp.m_dwOptions);
+    EXPECT_EQ(0, StoredOptions());
+
+    theApp.m_dwOptions = 0x0102;
+    theApp.SaveAppOptions(0);
+    EXPECT_EQ(0x0102, StoredOptions());
+
+    // Only the low byte of the id counts.
+    theApp.SaveAppOptions(0x106);
+    EXPECT_EQ(0x0106, StoredOptions());
+}
+
+TEST_F(QuilletAppTest, SettingsKeyOpensForReadingAndWriting)
+{
+    HKEY key = theApp.OpenSettingsKey();
+    ASSERT_NE(nullptr, key);
+    DWORD value = 0x42;
+    EXPECT_EQ(ERROR_SUCCESS, RegSetValueEx(key, "QB2300_Options", 0, REG_DWORD, (const BYTE*)&value, 4));
+    EXPECT_EQ(ERROR_SUCCESS, RegCloseKey(key));
+    std::vector<BYTE> data;
+    EXPECT_EQ(ERROR_SUCCESS, m_store.QueryValue(s_settingsKey, "qb2300_options", NULL, &data));
+}
+
+TEST_F(QuilletAppTest, ProfileEntriesLiveInTheSettingsStore)
+{
+    EXPECT_EQ("none", theApp.GetProfileString("Recent Dir", "Recent Dir", "none"));
+    EXPECT_TRUE(theApp.WriteProfileString("Recent Dir", "Recent Dir", "/home/user/work/"));
+    EXPECT_EQ("/home/user/work/", theApp.GetProfileString("recent dir", "RECENT DIR", "none"));
+    EXPECT_TRUE(m_store.KeyExists(
+        SettingsKeyPath{SettingsRoot::CurrentUser, {"Software", "quillet", "Recent Dir"}}));
+
+    EXPECT_TRUE(theApp.WriteProfileInt("Numbers", "Count", -2));
+    EXPECT_EQ((UINT)-2, theApp.GetProfileInt("Numbers", "Count", 7));
+    EXPECT_TRUE(theApp.WriteProfileString("Numbers", "Text", "42"));
+    EXPECT_EQ(42u, theApp.GetProfileInt("Numbers", "Text", 7));
+    EXPECT_EQ(7u, theApp.GetProfileInt("Numbers", "Absent", 7));
+    // A number is no string.
+    EXPECT_EQ("dflt", theApp.GetProfileString("Numbers", "Count", "dflt"));
+
+    // No value removes the entry; no entry clears the section.
+    EXPECT_TRUE(theApp.WriteProfileString("Numbers", "Text", NULL));
+    EXPECT_EQ(7u, theApp.GetProfileInt("Numbers", "Text", 7));
+    EXPECT_TRUE(theApp.WriteProfileString("Numbers", NULL, NULL));
+    EXPECT_EQ(7u, theApp.GetProfileInt("Numbers", "Count", 7));
+    EXPECT_EQ("/home/user/work/", theApp.GetProfileString("Recent Dir", "Recent Dir"));
+}
+
+} // namespace

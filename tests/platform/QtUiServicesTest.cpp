@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <functional>
+
+#include "platform/qt/QtUiServices.h"
+
+namespace {
+
+// Answers the next message box from the event loop, as a user would, and records it.
+struct CBoxAnswer {
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QStringList buttons;
+    QString defaultButton;
+    bool hasEscape = false;
+};
+
+int Show(UINT type, const std::function<void(QMessageBox&)>& press, CBoxAnswer* seen)
+{
+    auto record = std::make_shared<CBoxAnswer>();
+    QTimer::singleShot(0, [record, press] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        record->icon = box->icon();
+        if (box->defaultButton())
+            record->defaultButton = box->defaultButton()->text();
+        record->hasEscape = box->escapeButton() != nullptr;
+        for (QAbstractButton* button : box->buttons())
+            record->buttons << button->text();
+        press(*box);
+    });
+    CQtUiServices ui;
+    int result = ui.MessageBox("Question text", "Caption", type);
+    *seen = *record;
+    return result;
+}
+
+void Press(QMessageBox& box, QMessageBox::StandardButton which)
+{
+    box.button(which)->click();
+}
+
+TEST(QtUiServicesTest, ButtonsIconsAndAnswersMapToWin32)
+{
+    CBoxAnswer seen;
+    EXPECT_EQ(Show(MB_YESNO | MB_ICONQUESTION, [](QMessageBox& b) { Press(b, QMessageBox::No); }, &seen), IDNO);
+    EXPECT_EQ(seen.icon, QMessageBox::Question);
+    EXPECT_EQ(seen.buttons.size(), 2);
+    EXPECT_FALSE(seen.hasEscape);   // Yes/No must be answered
+
+    EXPECT_EQ(Show(MB_YESNOCANCEL | MB_DEFBUTTON2 | MB_ICONEXCLAMATION,
+                   [](QMessageBox& b) { Press(b, QMessageBox::Yes); }, &seen),
+              IDYES);
+    EXPECT_EQ(seen.icon, QMessageBox::Warning);
+    EXPECT_EQ(seen.buttons.size(), 3);
+    EXPECT_EQ(seen.defaultButton.remove(QLatin1Char('&')), QStringLiteral("No"));
+    EXPECT_TRUE(seen.hasEscape);
+
+    EXPECT_EQ(Show(MB_ABORTRETRYIGNORE | MB_ICONHAND, [](QMessageBox& b) { Press(b, QMessageBox::Ignore); }, &seen),
+              IDIGNORE);
+    EXPECT_EQ(seen.icon, QMessageBox::Critical);
+
+    EXPECT_EQ(Show(MB_OK | MB_ICONINFORMATION, [](QMessageBox& b) { b.reject(); }, &seen), IDOK);
+    EXPECT_EQ(seen.icon, QMessageBox::Information);
+    EXPECT_TRUE(seen.hasEscape);
+
+    EXPECT_EQ(Show(MB_OKCANCEL, [](QMessageBox& b) { b.reject(); }, &seen), IDCANCEL);
+    EXPECT_EQ(seen.icon, QMessageBox::NoIcon);
+    EXPECT_EQ(Show(MB_RETRYCANCEL, [](QMessageBox& b) { Press(b, QMessageBox::Retry); }, &seen), IDRETRY);
+}
+
+TEST(QtUiServicesTest, WaitCursorNestsAndUnbalancedEndsAreIgnored)
+{
+    CQtUiServices ui;
+    ui.BeginWaitCursor();
+    ui.BeginWaitCursor();
+    ASSERT_NE(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    ui.EndWaitCursor();
+    EXPECT_NE(QApplication::overrideCursor(), nullptr);
+    ui.EndWaitCursor();
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    ui.EndWaitCursor();
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+} // namespace

@@ -1,0 +1,188 @@
+// The port object over a pseudo-terminal, through the real termios code: what a board on the
+// far side of a serial cable sees, and what a pseudo-terminal cannot do (it has no modem lines).
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <numeric>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "platform/SerialPortRegistry.h"
+#include "ports/CommsBase.h"
+#include "tests/ports/MessageRecorder.h"
+#include "tests/support/PseudoTerminal.h"
+
+namespace {
+
+int64_t RealMs()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+class CommsBasePty : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(m_pty.IsOpen()); }
+    void TearDown() override { m_comms.Close(); }
+
+    CString Slave() const { return CString(m_pty.SlavePath()); }
+
+    CPseudoTerminal m_pty;
+    CCommsBase m_comms;
+};
+
+TEST_F(CommsBasePty, ShortReadEndsFalseWithTheCountAfterTheGap)
+{
+    ASSERT_TRUE(m_comms.Open(CCommsBase::typeSerial, Slave()));
+    ASSERT_TRUE(m_pty.Write("\x01\x02\x03\x04"));
+    BYTE buffer[10] = {};
+    DWORD count = 10;
+    int64_t start = RealMs();
+    EXPECT_FALSE(m_comms.Read(buffer, count));
+    int64_t elapsed = RealMs() - start;
+    EXPECT_EQ(count, 4u);
+    EXPECT_EQ(buffer[3], 4);
+    EXPECT_GE(elapsed, 45);
+    EXPECT_LT(elapsed, 2000);  // the gap ended it, not the 5 s total
+}
+
+TEST_F(CommsBasePty, BytesPassUntranslatedBothWays)
+{
+    // Every byte value, including those a cooked terminal would act on (^C, XON/XOFF, CR, DEL).
+    std::vector<BYTE> all(256);
+    std::iota(all.begin(), all.end(), 0);
+    ASSERT_TRUE(m_comms.Open(CCommsBase::typeSerialFast, Slave()));
+
+    DWORD count = (DWORD)all.size();
+    ASSERT_TRUE(m_comms.Write(all.data(), count));
+    EXPECT_EQ(count, 256u);
+    EXPECT_EQ(m_pty.Read(256, 1000), all);
+
+    ASSERT_TRUE(m_pty.Write(all.data(), all.size()));
+    std::vector<BYTE> back(256);
+    count = 256;
+    EXPECT_TRUE(m_comms.Read(back.data(), count));
+    EXPECT_EQ(count, 256u);
+    EXPECT_EQ(back, all);
+
+    EXPECT_TRUE(m_comms.WriteByte('Q'));
+    EXPECT_EQ(m_pty.Read(1, 1000), std::vector<BYTE>{'Q'});
+}
+
+TEST_F(CommsBasePty, ReadByteOnTheLineTypeReadsNothing)
+{
+    CMessageRecorder ui;
+    m_comms.Open(CCommsBase::typeSerialLines, Slave());
+    ASSERT_TRUE(m_pty.Write("A"));
+    BYTE b = 0;
+    EXPECT_FALSE(m_comms.ReadByte(&b));
+    m_comms.Close();
+    // The byte is still there for the next reader.
+    ASSERT_TRUE(m_comms.Open(CCommsBase::typeSerial, Slave()));
+    EXPECT_TRUE(m_comms.ReadByte(&b));
+    EXPECT_EQ(b, 'A');
+}
+
+TEST_F(CommsBasePty, ModemLinesFailCleanlyWithoutLines)
+{
+    CMessageRecorder ui;
+    // The opening's line settings fail, but the port stays open as type 2 until Close.
+    EXPECT_FALSE(m_comms.Open(CCommsBase::typeSerialLines, Slave()));
+    EXPECT_EQ(m_comms.GetType(), CCommsBase::typeSerialLines);
+    EXPECT_TRUE(m_comms.HasHandle());
+    EXPECT_FALSE(m_comms.SetData(1));
+    EXPECT_FALSE(m_comms.SetClock(0));
+    EXPECT_EQ(m_comms.GetData(), 1);
+    EXPECT_FALSE(m_comms.WaitCarrier());
+    EXPECT_TRUE(m_comms.SetPgm(1));
+    EXPECT_EQ(ui.Shown().size(), 1u);
+    m_comms.Close();
+    EXPECT_FALSE(m_comms.HasHandle());
+    EXPECT_EQ(m_comms.GetType(), 0);
+}
+
+TEST_F(CommsBasePty, TheSameTerminalCannotBeOpenedTwice)
+{
+    ASSERT_TRUE(m_comms.Open(CCommsBase::typeSerial, Slave()));
+    CCommsBase other;
+    EXPECT_FALSE(other.Open(CCommsBase::typeSerial, Slave()));
+    EXPECT_EQ(other.GetType(), 0);
+    m_comms.Close();
+    m_comms.Close();
+    // Closed means released: the next opening, of the same or another type, succeeds.
+    EXPECT_TRUE(other.Open(CCommsBase::typeSerialFast, Slave()));
+    other.Close();
+}
+
+TEST_F(CommsBasePty, LineTypeThenStreamTypeReopensTheSameTerminal)
+{
+    CMessageRecorder ui;
+    m_comms.Open(CCommsBase::typeSerialLines, Slave());
+    ASSERT_TRUE(m_comms.Open(CCommsBase::typeSerial, Slave()));
+    ASSERT_TRUE(m_comms.WriteByte(0x55));
+    EXPECT_EQ(m_pty.Read(1, 1000), std::vector<BYTE>{0x55});
+}
+
+TEST_F(CommsBasePty, HandshakeSwitchingKeepsTheTerminalUsable)
+{
+    ASSERT_TRUE(m_comms.Open(CCommsBase::typeSerial, Slave()));
+    EXPECT_TRUE(m_comms.SetHandshake(FALSE));
+    EXPECT_TRUE(m_comms.WriteByte('a'));
+    EXPECT_TRUE(m_comms.SetHandshake(TRUE));
+    EXPECT_TRUE(m_comms.WriteByte('b'));
+    EXPECT_EQ(m_pty.Read(2, 1000), (std::vector<BYTE>{'a', 'b'}));
+    EXPECT_EQ(m_comms.GetType(), CCommsBase::typeSerial);
+}
+
+TEST_F(CommsBasePty, AnyComNameReachesItsOverride)
+{
+    setenv("QUILLET_COM7", m_pty.SlavePath().c_str(), 1);
+    bool opened = m_comms.Open(CCommsBase::typeSerial, "COM7:");
+    unsetenv("QUILLET_COM7");
+    ASSERT_TRUE(opened);
+    EXPECT_TRUE(m_comms.WriteByte('7'));
+    EXPECT_EQ(m_pty.Read(1, 1000), std::vector<BYTE>{'7'});
+}
+
+TEST_F(CommsBasePty, ComNameMappedInProcessReachesTheTerminal)
+{
+    setenv("QUILLET_COM2", "/nonexistent/ttyQ2", 1);
+    CSerialPortRegistry::MapPath("COM2:", Slave());
+    bool opened = m_comms.Open(CCommsBase::typeSerial, "COM2:");
+    CSerialPortRegistry::MapPath("COM2:", "");
+    unsetenv("QUILLET_COM2");
+    ASSERT_TRUE(opened);
+    EXPECT_TRUE(m_comms.WriteByte('2'));
+    EXPECT_EQ(m_pty.Read(1, 1000), std::vector<BYTE>{'2'});
+    EXPECT_EQ(CSerialPortRegistry::DevicePath("COM2:"), "/dev/ttyS1");
+}
+
+TEST(CommsBaseOpen, MissingOrNonSerialDevicesFailCleanly)
+{
+    CCommsBase comms;
+    EXPECT_FALSE(comms.Open(CCommsBase::typeSerial, "/nonexistent/ttyQ9"));
+    EXPECT_FALSE(comms.Open(CCommsBase::typeSerial, "/dev/null"));
+    EXPECT_FALSE(comms.Open(CCommsBase::typeSerialFast, "/"));
+    EXPECT_FALSE(comms.Open(CCommsBase::typeSerial, QUILLET_SOURCE_DIR "/CMakeLists.txt"));
+    EXPECT_EQ(comms.GetType(), 0);
+    EXPECT_FALSE(comms.HasHandle());
+}
+
+TEST(CommsBaseOpen, ClosedObjectClosesNoOtherDescriptor)
+{
+    int other = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(other, 0);
+    bool stdinOpen = fcntl(0, F_GETFD) != -1;
+    CCommsBase comms;
+    comms.Close();
+    EXPECT_FALSE(comms.Open(CCommsBase::typeSerial, "/nonexistent/ttyQ9"));
+    comms.Close();
+    comms.Close();
+    EXPECT_NE(fcntl(other, F_GETFD), -1);
+    EXPECT_EQ(fcntl(0, F_GETFD) != -1, stdinOpen);
+    close(other);
+}
+
+}  // namespace

@@ -1,0 +1,32 @@
+// A pseudo-terminal for tests: the host opens SlavePath() as its serial port through the real
+// termios code, and the test plays the device on the master side. The slave is kept open in
+// between so that the host closing its port does not hang the terminal up.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "platform/WinTypes.h"
+
+class CPseudoTerminal {
+public:
+    CPseudoTerminal();
+    ~CPseudoTerminal();
+    CPseudoTerminal(const CPseudoTerminal&) = delete;
+    CPseudoTerminal& operator=(const CPseudoTerminal&) = delete;
+
+    bool IsOpen() const { return m_master >= 0; }
+    const std::string& SlavePath() const { return m_slavePath; }
+
+    // Device side. Write sends everything or returns false; Read collects up to `count` bytes,
+    // waiting at most `timeoutMs` (real time) for each.
+    bool Write(const BYTE* data, size_t length);
+    bool Write(const std::string& text);
+    std::vector<BYTE> Read(size_t count, int timeoutMs);
+
+private:
+    int m_master = -1;
+    int m_slaveKeepAlive = -1;
+    std::string m_slavePath;
+};

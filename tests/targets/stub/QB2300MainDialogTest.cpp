@@ -1,0 +1,132 @@
+// A user's whole road through the main window: choose the board, load the 'fat' stub and a
+// set of banked files, program the simulated board and read the outcome.
+#include <cstdlib>
+
+#include "app/MainDialog.h"
+#include "platform/DialogDriver.h"
+#include "platform/ListBox.h"
+#include "platform/ModalScript.h"
+#include "platform/ProgressCtrl.h"
+#include "platform/Static.h"
+#include "platform/VirtualClock.h"
+#include "res/resource.h"
+#include "tests/sim/QB2300Simulator.h"
+#include "tests/targets/stub/StubTestSupport.h"
+
+using hextext::Pattern;
+
+TEST_F(StubBoardTest, UserProgramsTheBoardThroughTheMainDialog)
+{
+    CQB2300Simulator sim;
+    ASSERT_TRUE(sim.Start());
+    CQB2300Simulator::Behaviour behaviour;
+    behaviour.stage2Rescues = 1;
+    sim.SetBehaviour(behaviour);
+    setenv("QUILLET_COM1", sim.PortPath().c_str(), 1);
+    // Selecting a target calibrates the busy-wait delay against the tick counter, which a
+    // virtual clock never moves; these boards do not use the delay, so any factor will do.
+    if (CTargetBase::s_nDelayFactor == 0)
+        CTargetBase::s_nDelayFactor = 1;
+    CVirtualClock clock;
+    CScopedClock useClock(clock);
+    StoreStubSettings("QB2300", "", 2);  // banked files go straight to their banks
+    theApp.m_dwOptions = 0;
+
+    std::string fat = HexFile("fat.hex", 0, Pattern(0x800, 1));
+    HexFile("PROG.H00", 0, Pattern(0x100, 2));
+    HexFile("PROG.H01", 0, Pattern(0x100, 3));
+    boxes.files.push_back({fat.c_str(), (folder / "prog.h00").c_str()});
+
+    // At the rescue box the stage-2 bar is full: one step at the start, one per whole 2048-byte
+    // piece, one for the last piece.
+    int lower = -1, upper = -1, pos = -1;
+    CString stepText;
+    boxes.onBox = [&](const std::string&) {
+        if (!theApp.m_pMainDialog || upper >= 0)
+            return;
+        theApp.m_pMainDialog->GetProgressCtrl()->GetRange(lower, upper);
+        pos = theApp.m_pMainDialog->GetProgressCtrl()->GetPos();
+        theApp.m_pMainDialog->GetProgressText()->GetWindowText(stepText);
+    };
+    std::vector<std::string> rows;
+    int barAfter = -1;
+    BOOL programEnabled = FALSE;
+    CModalScript script;
+    script.Expect(IDD_MODULE_SELECT, [](CDialog& dialog) {
+        CDialogDriver(dialog).Select(IDC_MODULE_TYPE, 0);
+        CDialogDriver(dialog).Click(IDOK);
+    });
+    script.Expect(IDD_MAIN_DIALOG, [&](CDialog& dialog) {
+        CDialogDriver driver(dialog);
+        EXPECT_TRUE(driver.SelectText(IDC_TARGET_TYPE, "QB2300 Evaluation Board"));
+        EXPECT_EQ(driver.Text(IDC_COMMS_RESOURCE), "COM1:");
+        EXPECT_TRUE(driver.Click(IDC_LOAD_FILE));
+        CListBox* list = (CListBox*)dialog.GetDlgItem(IDC_MODULE_LIST);
+        for (int row = 0; row < list->GetCount(); ++row) {
+            CString text;
+            list->GetText(row, text);
+            rows.push_back(text.str());
+        }
+        EXPECT_TRUE(driver.Click(IDC_PROGRAM));
+        barAfter = ((CProgressCtrl*)dialog.GetDlgItem(IDC_PROGRESS))->GetPos();
+        programEnabled = driver.IsEnabled(IDC_PROGRAM);
+        driver.Close();
+    });
+    CMainDialog main;
+    theApp.m_pMainDialog = &main;
+    main.DoModal();
+    theApp.m_pMainDialog = NULL;
+    unsetenv("QUILLET_COM1");
+
+    ASSERT_GE(rows.size(), 5u);
+    EXPECT_EQ(rows[1], "'Fat' stub download\tYes");
+    EXPECT_EQ(rows[2], "'Thin' stub download\tNo");
+    EXPECT_EQ(rows[3], "FLASH bank 0 download\tYes");
+    EXPECT_EQ(rows[4], "FLASH bank 1 download\tYes");
+    ASSERT_EQ(boxes.texts, (std::vector<std::string>{"Rescue mode detected, change FLASH memory and press OK to continue",
+                                                      "Download complete"}));
+    EXPECT_EQ(boxes.types[1] & MB_ICONMASK, (UINT)MB_ICONINFORMATION);
+    EXPECT_EQ(lower, 0);
+    EXPECT_EQ(upper, 0x10100 / 2048 + 2);
+    EXPECT_EQ(pos, upper);
+    EXPECT_EQ(stepText, "Program Stage 2: Download program data to FLASH");
+    std::vector<BYTE> expected = Pattern(0x100, 2);
+    expected.resize(0x10000, 0xFF);
+    std::vector<BYTE> bank1 = Pattern(0x100, 3);
+    expected.insert(expected.end(), bank1.begin(), bank1.end());
+    EXPECT_EQ(sim.Stage2Bytes(), expected);
+    EXPECT_EQ(barAfter, 0);
+    EXPECT_TRUE(programEnabled);
+}
+
+TEST_F(StubBoardTest, KitOptionsBrowseKeepsTheDirectoryAndRewritesBankedNames)
+{
+    if (CTargetBase::s_nDelayFactor == 0)
+        CTargetBase::s_nDelayFactor = 1;
+    StoreStubSettings("QP0700", "", 1);
+    theApp.m_dwOptions = 0;
+    boxes.files.push_back({"/data/thin.h00"});
+    CString shown;
+    CModalScript script;
+    script.Expect(IDD_QB2300_OPTIONS, [&](CDialog& dialog) {
+        CDialogDriver(dialog).Click(IDC_QB2300_BROWSE);
+        shown = CDialogDriver(dialog).Text(IDC_QB2300_THIN_PATH);
+        CDialogDriver(dialog).Click(IDCANCEL);
+    });
+    script.Expect(IDD_MAIN_DIALOG, [&](CDialog& dialog) {
+        CDialogDriver driver(dialog);
+        EXPECT_TRUE(driver.SelectText(IDC_TARGET_TYPE, "QP0700 Evaluation Kit"));
+        EXPECT_TRUE(driver.Click(IDC_OPTIONS));
+        driver.Close();
+    });
+    CMainDialog main;
+    theApp.m_pMainDialog = &main;
+    main.DoModal();
+    theApp.m_pMainDialog = NULL;
+
+    EXPECT_EQ(shown, "/DATA/THIN.H*");
+    ASSERT_EQ(boxes.requests.size(), 1u);
+    EXPECT_TRUE(boxes.requests[0].bOpen);
+    EXPECT_NE(boxes.requests[0].flags & OFN_NOCHANGEDIR, 0u);
+    EXPECT_EQ(ReadStoredString("QP0700_ThinDefault"), "");
+}

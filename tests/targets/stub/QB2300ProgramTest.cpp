@@ -1,0 +1,288 @@
+// Whole programming runs against the simulated board on the far side of a pseudo-terminal,
+// through the real serial code; the host's protocol waits run on a virtual clock.
+#include <unistd.h>
+
+#include "platform/VirtualClock.h"
+#include "ports/CommsBase.h"
+#include "tests/sim/QB2300Simulator.h"
+#include "tests/targets/stub/StubTestSupport.h"
+
+using hextext::Pattern;
+using Reply = CQB2300Simulator::Reply;
+using Texts = std::vector<std::string>;
+
+namespace {
+
+const DWORD kStage1Waits = 100 + 20 * 500;
+
+}  // namespace
+
+class StubProgramTest : public StubBoardTest {
+protected:
+    void SetUp() override
+    {
+        StubBoardTest::SetUp();
+        ASSERT_TRUE(sim.Start());
+        sim.SetBehaviour(behaviour);
+        stub = Pattern(0x1000, 0x31);
+        bank0 = Pattern(0x1000, 0x52);
+    }
+
+    // With a 'thin' stub loaded nothing asks to add one; with bank 0 alone it is not sent.
+    void LoadStubAndBank0(CQB2300Flash& target, bool withThinStub = true)
+    {
+        ASSERT_TRUE(target.LoadModule(0, HexFile("fat.hex", 0, stub)));
+        ASSERT_TRUE(target.LoadModule(2, HexFile("bank0.hex", 0, bank0)));
+        if (withThinStub) {
+            ASSERT_TRUE(target.LoadModule(1, HexFile("thin.hex", 0, Pattern(0x40, 0x77))));
+        }
+    }
+
+    BOOL Program(CQB2300Flash& target, const std::string& port = "")
+    {
+        sim.PressReset();
+        sim.SetBehaviour(behaviour);
+        return target.Program((port.empty() ? sim.PortPath() : port).c_str(), &status);
+    }
+
+    std::vector<BYTE> ExpectedStage1() const
+    {
+        std::vector<BYTE> bytes = stub;
+        bytes.push_back(0x11);  // 0x1000 + 0x102, high byte first
+        bytes.push_back(0x02);
+        return bytes;
+    }
+
+    // The port is free again: the host closed it.
+    void ExpectPortClosed()
+    {
+        CCommsBase port;
+        EXPECT_TRUE(port.Open(CCommsBase::typeSerial, sim.PortPath().c_str()));
+        port.Close();
+    }
+
+    CQB2300Simulator sim;
+    CQB2300Simulator::Behaviour behaviour;
+    CVirtualClock clock;
+    CScopedClock useClock{clock};
+    std::vector<BYTE> stub;
+    std::vector<BYTE> bank0;
+    CString status;
+};
+
+TEST_F(StubProgramTest, HappyPathIsByteExactOnBothBoards)
+{
+    for (CQB2300Flash* target : {(CQB2300Flash*)&board, (CQB2300Flash*)&kit}) {
+        target->ClearModule(-1);
+        LoadStubAndBank0(*target);
+        DWORD slept = (DWORD)clock.Slept();
+        EXPECT_TRUE(Program(*target));
+        EXPECT_EQ(status, "Download complete");
+        EXPECT_TRUE(boxes.texts.empty());
+        EXPECT_EQ(sim.Stage1Bytes(), ExpectedStage1());
+        EXPECT_TRUE(sim.TrailerValid());
+        EXPECT_EQ(sim.Stage2Length(), 0x1000u);
+        EXPECT_EQ(sim.Stage2Bytes(), bank0);
+        EXPECT_EQ(clock.Slept() - slept, kStage1Waits + 100);
+        ExpectPortClosed();
+    }
+    EXPECT_EQ(sim.CompletedRuns(), 2);
+}
+
+TEST_F(StubProgramTest, ARetrySendsTheSameBytesAndSavingHasNoTrailer)
+{
+    LoadStubAndBank0(board);
+    DWORD stubEnd = theIntelHex.GetEndAddress(NULL);
+    behaviour.stage2Reply = Reply::ProgramError;
+    EXPECT_FALSE(Program(board));
+    behaviour.stage2Reply = Reply::Success;
+    EXPECT_TRUE(Program(board));
+    EXPECT_EQ(sim.Stage1Count(), 2);
+    EXPECT_EQ(sim.Stage1Bytes(), ExpectedStage1());
+    EXPECT_EQ(theIntelHex.GetEndAddress(NULL), stubEnd);
+    std::string saved = folder / "saved.hex";
+    EXPECT_TRUE(board.SaveBuffer(saved.c_str()));
+    EXPECT_EQ(CTempFolder::Read(saved).find(":02001000"), std::string::npos);
+}
+
+TEST_F(StubProgramTest, EveryErrorReplyShowsItsDetailThenTheStageFailure)
+{
+    LoadStubAndBank0(board);
+    struct Case {
+        Reply reply;
+        const char* detail;
+    } cases[] = {
+        {Reply::ResetError, "Unable to reset FLASH memory for programming"},
+        {Reply::EraseError, "Unable to erase FLASH memory"},
+        {Reply::ProgramError, "Error programming FLASH memory"},
+        {Reply::Garbage, "Incorrect response from 'fat' stub"},
+    };
+    for (const Case& c : cases) {
+        for (int stage = 1; stage <= 2; ++stage) {
+            boxes.texts.clear();
+            behaviour.stage1Reply = stage == 1 ? c.reply : Reply::Success;
+            behaviour.stage2Reply = stage == 2 ? c.reply : Reply::Success;
+            EXPECT_FALSE(Program(board));
+            EXPECT_EQ(boxes.texts, Texts{c.detail});
+            EXPECT_EQ(status, stage == 1 ? "Error downloading 'fat' stub" : "Error downloading Binary Image");
+            ExpectPortClosed();
+        }
+    }
+}
+
+TEST_F(StubProgramTest, RescueModeSendsTheEraseCommandAndWaitsAgain)
+{
+    LoadStubAndBank0(board);
+    const std::string rescue = "Rescue mode detected, change FLASH memory and press OK to continue";
+    behaviour.stage1Rescues = 2;
+    behaviour.stage2Rescues = 1;
+    DWORD slept = (DWORD)clock.Slept();
+    EXPECT_TRUE(Program(board));
+    EXPECT_EQ(status, "Download complete");
+    EXPECT_EQ(boxes.texts, (Texts{rescue, rescue, rescue}));
+    EXPECT_EQ(sim.RescueCommands(), 3);
+    EXPECT_EQ(sim.Stage2Bytes(), bank0);
+    // Each rescue in stage 1 waits the full erase time again; stage 2 has no waits.
+    EXPECT_EQ(clock.Slept() - slept, kStage1Waits + 2 * 20 * 500 + 100);
+}
+
+TEST_F(StubProgramTest, ShortAndLateRepliesAreMissing)
+{
+    LoadStubAndBank0(board);
+    behaviour.replyBytes = 4;
+    EXPECT_FALSE(Program(board));
+    behaviour.replyBytes = 10;
+    behaviour.replySplitGapMs = 300;  // far past the 50 ms allowed between two bytes
+    EXPECT_FALSE(Program(board));
+    EXPECT_EQ(boxes.texts, (Texts{"Missing response from 'fat' stub", "Missing response from 'fat' stub"}));
+    EXPECT_EQ(status, "Error downloading 'fat' stub");
+}
+
+TEST_F(StubProgramTest, AStalledBoardEndsInAFailureNotSuccess)
+{
+    LoadStubAndBank0(board);
+    behaviour.stallAfterBytes = 0x1002 + 4 + 100;  // in the middle of stage 2
+    EXPECT_FALSE(Program(board));
+    EXPECT_EQ(boxes.texts, Texts{"Missing response from 'fat' stub"});
+    EXPECT_EQ(status, "Error downloading Binary Image");
+    sim.Reset();
+    ExpectPortClosed();
+}
+
+TEST_F(StubProgramTest, PortThatCannotBeOpened)
+{
+    LoadStubAndBank0(board);
+    DWORD end = theIntelHex.GetEndAddress(NULL);
+    EXPECT_FALSE(Program(board, (folder / "no-such-tty").c_str()));
+    EXPECT_EQ(status, "Unable to open specified communications port");
+    EXPECT_TRUE(boxes.texts.empty());
+    EXPECT_EQ(theIntelHex.GetEndAddress(NULL), end);
+}
+
+TEST_F(StubProgramTest, ProgramRefusesWithoutStubAndBankZero)
+{
+    ASSERT_TRUE(board.LoadModule(0, HexFile("fat.hex", 0, stub)));
+    EXPECT_FALSE(Program(board));
+    EXPECT_EQ(status, "Invalid Binary Image");
+    EXPECT_EQ(sim.Stage1Count(), 0);
+}
+
+TEST_F(StubProgramTest, OverlaidDataAsksWhetherToGoOn)
+{
+    LoadStubAndBank0(board);
+    ASSERT_TRUE(board.LoadModule(2, HexFile("again.hex", 0x10, Pattern(4, 9))));
+    const std::string question = "Overlaid data has been detected, continue";
+    EXPECT_FALSE(Program(board));
+    EXPECT_EQ(status, "Invalid Binary Image");
+    EXPECT_EQ(sim.Stage1Count(), 0);
+    boxes.answers[question] = IDYES;
+    EXPECT_TRUE(Program(board));
+    EXPECT_EQ(boxes.texts, (Texts{question, question}));
+    EXPECT_EQ((boxes.types[0] & MB_TYPEMASK), (UINT)MB_YESNO);
+    // The byte loaded first wins.
+    EXPECT_EQ(sim.Stage2Bytes(), bank0);
+}
+
+TEST_F(StubProgramTest, StageTwoEndsAtTheLastBankOfTheRunFromBankZero)
+{
+    LoadStubAndBank0(board);
+    board.LoadModule(3, HexFile("bank1.hex", 0, Pattern(0x20, 1)));
+    board.LoadModule(5, HexFile("bank3.hex", 0, Pattern(0x20, 3)));
+    EXPECT_TRUE(Program(board));
+    EXPECT_EQ(sim.Stage2Length(), 0x10020u);
+    std::vector<BYTE> sent = sim.Stage2Bytes();
+    ASSERT_EQ(sent.size(), 0x10020u);
+    EXPECT_EQ(sent[0x1000], 0xFF);  // the gap
+    // The 'thin' stub goes to the start of bank 1 in what is sent, over the bank's own bytes.
+    std::vector<BYTE> bank1 = Pattern(0x40, 0x77);
+    bank1.resize(0x20);
+    EXPECT_EQ(std::vector<BYTE>(sent.begin() + 0x10000, sent.end()), bank1);
+}
+
+class ThinStubQuestionTest : public StubProgramTest {
+protected:
+    void SetUp() override
+    {
+        StubProgramTest::SetUp();
+        char here[4096];
+        ASSERT_NE(getcwd(here, sizeof here), (char*)NULL);
+        previous = here;
+        ASSERT_EQ(chdir(folder.Path().c_str()), 0);
+        LoadStubAndBank0(board, false);
+        // Bank 1 data that leaves its first 256 bytes free, so the question is asked.
+        board.LoadModule(3, HexFile("bank1.hex", 0x100, Pattern(0x10, 1)));
+        boxes.answers[question] = IDYES;
+    }
+    void TearDown() override
+    {
+        if (chdir(previous.c_str()) != 0) {
+        }
+        StubProgramTest::TearDown();
+    }
+
+    const std::string question = "Automaticaly include 'thin' stub code in bank 1";
+    std::string previous;
+};
+
+TEST_F(ThinStubQuestionTest, FileFromTheCurrentDirectoryGoesToTheStartOfBankOne)
+{
+    HexFile("boot2300.hex", 0, Pattern(0x180, 8));  // no size limit on this path
+    EXPECT_TRUE(Program(board));
+    EXPECT_EQ(boxes.texts, Texts{question});
+    EXPECT_TRUE(board.IsModuleLoaded(1));
+    std::vector<BYTE> sent = sim.Stage2Bytes();
+    ASSERT_EQ(sent.size(), 0x10110u);
+    std::vector<BYTE> thin = Pattern(0x180, 8);
+    EXPECT_EQ(std::vector<BYTE>(sent.begin() + 0x10000, sent.end()), std::vector<BYTE>(thin.begin(), thin.begin() + 0x110));
+}
+
+TEST_F(ThinStubQuestionTest, NoMissingOrMalformedFileProgramsWithoutIt)
+{
+    boxes.answers[question] = IDNO;
+    EXPECT_TRUE(Program(board));
+    boxes.answers[question] = IDYES;
+    EXPECT_TRUE(Program(board));
+    folder.Write("BOOT2300.HEX", ":10000000");
+    EXPECT_TRUE(Program(board));
+    EXPECT_EQ(boxes.texts, (Texts{question, question, "Unable to open download file", question,
+                                  "Unable to load specified file \u00ABBOOT2300.HEX\u00BB"}));
+    EXPECT_FALSE(board.IsModuleLoaded(1));
+    EXPECT_EQ(sim.Stage2Bytes()[0x10000], 0xFF);
+}
+
+TEST_F(ThinStubQuestionTest, DataInTheFirstBytesOfBankOneSuppressesTheQuestion)
+{
+    board.LoadModule(3, HexFile("low.hex", 0xFF, {0x77}));
+    EXPECT_TRUE(Program(board));
+    EXPECT_TRUE(boxes.texts.empty());
+}
+
+TEST_F(ThinStubQuestionTest, StubThatWrapsBelowItsWindowIsNotCopied)
+{
+    // An extended address that wraps past 4 GB puts the file's data below 0x82000.
+    folder.Write("BOOT2300.HEX", hextext::Image(0xFFF80000, Pattern(16, 5)));
+    EXPECT_TRUE(Program(board));
+    EXPECT_TRUE(board.IsModuleLoaded(1));
+    EXPECT_EQ(board.GetModuleImage(1, NULL), (BYTE*)NULL);
+    EXPECT_EQ(sim.Stage2Bytes()[0x10000], 0xFF);
+}
