@@ -1,11 +1,13 @@
 // Test entry point: a headless Qt application, and a private settings folder so that no test
-// reads or writes the user's real settings.
+// reads or writes the user's real settings; every test fails on a prompt it did not expect.
 #include <cstdlib>
 #include <string>
 
 #include <QApplication>
 #include <gtest/gtest.h>
 #include <unistd.h>
+
+#include "tests/support/StrictUiListener.h"
 
 int main(int argc, char** argv)
 {
@@ -15,6 +17,7 @@ int main(int argc, char** argv)
         setenv("XDG_CONFIG_HOME", folder, 1);
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
+    InstallStrictUiListener();
     int result = RUN_ALL_TESTS();
     std::string cleanup = std::string("rm -rf '") + folder + "'";
     if (system(cleanup.c_str()) != 0) {

@@ -89,10 +89,12 @@ TEST(DialogTemplateTest, ControlIdsHelpIdsTextsAndStylesComeFromTheTemplate)
     const DialogTemplate* tpl = FindDialogTemplate(IDD_MAIN_DIALOG);
     ASSERT_NE(tpl, nullptr);
     for (const ControlTemplate& control : tpl->controls) {
-        if (control.id == IDC_TARGET_TYPE)
+        if (control.id == IDC_TARGET_TYPE) {
             EXPECT_EQ(control.helpId, 2154169330u);
-        if (control.id == IDC_PROGRAM)
+        }
+        if (control.id == IDC_PROGRAM) {
             EXPECT_EQ(control.helpId, MakeControlHelpId(102, 1041));
+        }
     }
 }
 
@@ -339,9 +341,10 @@ TEST(SystemMenuTest, ShiftF10OpensTheWindowMenuAsAPopupWhoseItemsReachTheDialog)
         QWidget* target = WidgetOf(dialog.GetDlgItem(IDC_T_BUTTON)->m_hWnd);
         QKeyEvent press(QEvent::KeyPress, Qt::Key_F10, Qt::ShiftModifier);
         QApplication::sendEvent(target, &press);
-        // Key events set the application's idea of the held modifiers: let Shift go again.
-        QKeyEvent release(QEvent::KeyRelease, Qt::Key_Shift, Qt::NoModifier);
-        QApplication::sendEvent(target, &release);
+        // A key press sets the application's idea of the held modifiers until the next one:
+        // press nothing, so that later tests do not see Shift held.
+        QKeyEvent plain(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier);
+        QApplication::sendEvent(target, &plain);
         QMenu* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
         ASSERT_NE(menu, nullptr);
         QAction* about = nullptr;
