@@ -131,6 +131,10 @@ void CTargetBase::Delay(DWORD n)
         i = i + 1;
 }
 
+namespace {
+constexpr double kDelayHeadroom = 1.05;
+} // namespace
+
 void CTargetBase::CalibrateDelay()
 {
     if (s_nDelayFactor != 0)
@@ -164,7 +168,9 @@ void CTargetBase::CalibrateDelay()
         elapsed = 1;
     double seconds = elapsed / 1000.0;
     double secondsPerIteration = seconds / (estimate * 100000.0);
-    double perTenMicroseconds = estimate == 0 ? 0.0 : 0.00001 / secondsPerIteration;
+    // The devices' timings are minimums: 5 % headroom keeps a wait from coming out short
+    // through the millisecond resolution of the measurement or a change of clock speed.
+    double perTenMicroseconds = estimate == 0 ? 0.0 : 0.00001 / secondsPerIteration * kDelayHeadroom;
     if (perTenMicroseconds >= 4294967295.0)
         s_nDelayFactor = 0xFFFFFFFFu;
     else if (perTenMicroseconds >= 1.0)

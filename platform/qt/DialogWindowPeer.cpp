@@ -185,6 +185,11 @@ void CDialogWindowPeer::Build()
             int rows = (DialogUnitsToPixels(0, 0, 0, tpl.cy).height() - rect.height()) / std::max(1, m_baseY);
             combo->setMaxVisibleItems(std::max(1, rows));
         }
+        if (tpl.kind == ControlKind::Static) {
+            // The templates were laid out for a narrower font than a Linux desktop has; a
+            // left-aligned label grows to the right rather than clip its text.
+            rect.setWidth(std::max(rect.width(), widget->sizeHint().width()));
+        }
         widget->setGeometry(rect);
         if (tpl.style & CTL_DISABLED)
             widget->setEnabled(false);
