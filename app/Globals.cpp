@@ -1,5 +1,5 @@
-// Every global object of the program, in the order they must be constructed: the targets join
-// theTargetList as they are built, so this order is the order of the list (newest first).
+// Every global object of the program, in the order they must be constructed: each target joins
+// theTargetList at its head as it is built, so the list reads this order backwards.
 #include "app/QuilletApp.h"
 #include "image/IntelHex.h"
 #include "ports/Parallel.h"

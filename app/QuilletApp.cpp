@@ -102,8 +102,8 @@ void CQuilletApp::SaveAppOptions(int id)
         m_dwOptions = (m_dwOptions & ~0xFFu) | ((DWORD)id & 0xFFu);
     } else if (id < 0) {
         // Unticking the box of a target that is not the start-up target leaves the start-up
-        // target alone.
-        if ((m_dwOptions & 0xFFu) == ((DWORD)-id & 0xFFu))
+        // target alone. Negated unsigned: the most negative int has no int negation.
+        if ((m_dwOptions & 0xFFu) == ((0u - (DWORD)id) & 0xFFu))
             m_dwOptions &= ~0xFFu;
     }
     HKEY key = OpenSettingsKey();

@@ -125,6 +125,13 @@ void CViewBuffer::OnSelchangeArea()
     ShowImage(image, length);
 }
 
+// The dump line at `offset` (below `length`) of an image of `length` bytes.
+CString CViewBuffer::ImageLine(const BYTE* image, DWORD length, DWORD offset)
+{
+    DWORD left = length - offset;
+    return FormatLine(offset, image + offset, left < bytesPerLine ? (int)left : bytesPerLine);
+}
+
 void CViewBuffer::ShowImage(const BYTE* image, DWORD length)
 {
     DWORD lines = length / bytesPerLine + (length % bytesPerLine ? 1 : 0);
@@ -133,18 +140,16 @@ void CViewBuffer::ShowImage(const BYTE* image, DWORD length)
         // memory and time than the dump is worth. They come in offset order, which is text
         // order here, so the list reads exactly as if each line had been added.
         m_lbDump.SetLineSource((int)lines, [image, length](int index, CString& text) {
-            DWORD offset = (DWORD)index * bytesPerLine;
-            DWORD left = length - offset;
-            text = FormatLine(offset, image + offset, left < bytesPerLine ? (int)left : bytesPerLine);
+            text = ImageLine(image, length, (DWORD)index * bytesPerLine);
         });
         return;
     }
     uint64_t textBytes = std::min<uint64_t>((uint64_t)lines * 75, 0x7FFFFFFF);
     m_lbDump.InitStorage((int)(length / bytesPerLine), (UINT)textBytes);
     m_lbDump.SetRedraw(FALSE);
-    for (DWORD offset = 0; offset < length; offset += bytesPerLine) {
-        DWORD left = length - offset;
-        m_lbDump.AddString(FormatLine(offset, image + offset, left < bytesPerLine ? (int)left : bytesPerLine));
-    }
+    // Counted in lines, not offsets: an offset stepping past the last line of an image near
+    // 4 GiB would wrap to 0 and never end.
+    for (DWORD line = 0; line < lines; ++line)
+        m_lbDump.AddString(ImageLine(image, length, line * bytesPerLine));
     m_lbDump.SetRedraw(TRUE);
 }

@@ -34,6 +34,7 @@ protected:
 
 private:
     void AddArea(const CString& name, int block);
+    static CString ImageLine(const BYTE* image, DWORD length, DWORD offset);
     void ShowImage(const BYTE* image, DWORD length);
 
     CComboBox m_cbArea;     // item data: module index, -1 for the whole buffer

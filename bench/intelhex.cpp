@@ -5,15 +5,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <random>
 #include <string>
 
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include "image/IntelHex.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -44,78 +43,90 @@ bool CreateInput(const std::string& path)
     return CIntelHex().WriteFile(path.c_str(), image, kImageBytes, -1);
 }
 
-} // namespace
+struct RoundTrip {
+    double readSeconds = 0, buildSeconds = 0, checkSeconds = 0, writeSeconds = 0;
+    int records = 0;
+    BYTE status = 0;
+    bool ok = false;
+};
 
-int main()
+RoundTrip TimeOurRoundTrip(const std::string& input, const std::string& output)
 {
-    char folder[] = "/tmp/quillet-bench-XXXXXX";
-    if (!mkdtemp(folder)) {
-        perror("mkdtemp");
-        return 1;
-    }
-    std::string input = std::string(folder) + "/in.hex";
-    std::string ours = std::string(folder) + "/ours.hex";
-    std::string peer = std::string(folder) + "/srec.hex";
-    if (!CreateInput(input)) {
-        fprintf(stderr, "cannot write %s\n", input.c_str());
-        return 1;
-    }
-    long fileBytes = FileSize(input);
-
+    RoundTrip result;
     CIntelHex store;
     HexRecord* list = NULL;
     Clock::time_point start = Clock::now();
     HexRecord* head = store.ReadFile(input.c_str(), &list, 0);
-    double readSeconds = SecondsSince(start);
+    result.readSeconds = SecondsSince(start);
 
     start = Clock::now();
     BYTE* image = store.BuildImage(0xFF, 0xFF);
-    double buildSeconds = SecondsSince(start);
+    result.buildSeconds = SecondsSince(start);
 
     start = Clock::now();
-    BYTE status = store.CheckOverlap();
-    double checkSeconds = SecondsSince(start);
+    result.status = store.CheckOverlap();
+    result.checkSeconds = SecondsSince(start);
 
-    DWORD length = store.GetEndAddress(NULL);
     start = Clock::now();
-    BOOL written = image && store.WriteFile(ours.c_str(), image, length, 0xFF);
-    double writeSeconds = SecondsSince(start);
+    BOOL written = image && store.WriteFile(output.c_str(), image, store.GetEndAddress(NULL), 0xFF);
+    result.writeSeconds = SecondsSince(start);
 
-    int records = 0;
     for (HexRecord* record = store.m_pNewest; record; record = record->m_pOlder)
-        ++records;
-    store.DeleteRecords(NULL);
+        ++result.records;
+    result.ok = head && written;
+    return result;
+}
 
+// Seconds for srec_cat to copy the file, or -1 when it is not installed or fails.
+double TimeSrecCat(const std::string& input, const std::string& output)
+{
+    if (system("command -v srec_cat >/dev/null 2>&1") != 0)
+        return -1;
+    Clock::time_point start = Clock::now();
+    if (system(("srec_cat " + input + " -intel -o " + output + " -intel").c_str()) != 0)
+        return -1;
+    return SecondsSince(start);
+}
+
+double PeakMemoryBytes()
+{
     struct rusage usage;
     getrusage(RUSAGE_SELF, &usage);
-    double peakBytes = usage.ru_maxrss * 1024.0;
+    return usage.ru_maxrss * 1024.0;
+}
 
-    bool sameFile = system(("cmp -s " + input + " " + ours).c_str()) == 0;
+} // namespace
 
-    double peerSeconds = -1;
-    if (system("command -v srec_cat >/dev/null 2>&1") == 0) {
-        start = Clock::now();
-        if (system(("srec_cat " + input + " -intel -o " + peer + " -intel").c_str()) == 0)
-            peerSeconds = SecondsSince(start);
+int main()
+{
+    CTempFolder folder;
+    std::string input = folder / "in.hex";
+    std::string ours = folder / "ours.hex";
+    if (folder.Path().empty() || !CreateInput(input)) {
+        fprintf(stderr, "cannot write %s\n", input.c_str());
+        return 1;
     }
+    long fileBytes = FileSize(input);
+    RoundTrip trip = TimeOurRoundTrip(input, ours);
+    double peakBytes = PeakMemoryBytes();
+    bool sameFile = CTempFolder::Read(input) == CTempFolder::Read(ours);
+    double peerSeconds = TimeSrecCat(input, folder / "srec.hex");
 
-    printf("file            %ld bytes, %d records, status %d, %s\n", fileBytes, records, status,
-           head && written ? "read and written" : "FAILED");
-    printf("read            %8.3f s\n", readSeconds);
-    printf("BuildImage      %8.3f s\n", buildSeconds);
-    printf("CheckOverlap    %8.3f s\n", checkSeconds);
-    printf("write           %8.3f s\n", writeSeconds);
-    printf("read + write    %8.3f s\n", readSeconds + writeSeconds);
+    double ourSeconds = trip.readSeconds + trip.writeSeconds;
+    printf("file            %ld bytes, %d records, status %d, %s\n", fileBytes, trip.records,
+           trip.status, trip.ok ? "read and written" : "FAILED");
+    printf("read            %8.3f s\n", trip.readSeconds);
+    printf("BuildImage      %8.3f s\n", trip.buildSeconds);
+    printf("CheckOverlap    %8.3f s\n", trip.checkSeconds);
+    printf("write           %8.3f s\n", trip.writeSeconds);
+    printf("read + write    %8.3f s\n", ourSeconds);
     if (peerSeconds >= 0)
         printf("srec_cat copy   %8.3f s  (read + write is %.1fx faster)\n", peerSeconds,
-               peerSeconds / (readSeconds + writeSeconds));
+               peerSeconds / ourSeconds);
     else
         printf("srec_cat copy   not available\n");
     printf("peak memory     %.1f MiB = %.2f x the file size (goal: under 4)\n",
            peakBytes / (1024 * 1024), peakBytes / fileBytes);
     printf("round trip      %s\n", sameFile ? "identical file" : "DIFFERENT FILE");
-
-    if (system((std::string("rm -rf '") + folder + "'").c_str()) != 0) {
-    }
-    return head && written && sameFile ? 0 : 1;
+    return trip.ok && sameFile ? 0 : 1;
 }

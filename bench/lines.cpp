@@ -70,7 +70,10 @@ int main(int argc, char** argv)
         // A device that answers on CTS, as a programmer's data line does.
         device.OnLinesChanged([&device](bool dtr, bool) { device.SetCts(dtr); });
         CCommsBase comms;
-        comms.Open(CCommsBase::typeSerialLines, "COM1:");
+        if (!comms.Open(CCommsBase::typeSerialLines, "COM1:")) {
+            std::puts("in-process device did not open");
+            return 1;
+        }
         Result result = Measure(comms, iterations);
         comms.Close();
         Report("in-process device (DTR/RTS/CTS)", result);
@@ -80,7 +83,12 @@ int main(int argc, char** argv)
     CPseudoTerminal pty;
     if (pty.IsOpen()) {
         CCommsBase comms;
+        // The line settings of the opening fail here, but the port stays open as type 2.
         comms.Open(CCommsBase::typeSerialLines, CString(pty.SlavePath()));
+        if (comms.GetType() != CCommsBase::typeSerialLines) {
+            std::puts("pseudo-terminal did not open");
+            return 1;
+        }
         Result result = Measure(comms, iterations / 10);
         comms.Close();
         Report("pseudo-terminal (one ioctl each)", result);

@@ -2,9 +2,11 @@
 // with its event loop running. The goal is under 0.5 s. Runs the real start-up with a private
 // settings folder and closes the dialog once it is shown. Needs a display: run it under
 // `xvfb-run -a` on a machine without one (offscreen runs are for scripted tests only).
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -48,6 +50,8 @@ double ProcessStartBootSeconds()
     // Field 22 (starttime) is the 20th after the command name.
     for (int i = 0; i < 20 && fields >> field; ++i) {
     }
+    if (field.empty() || !isdigit((unsigned char)field[0]))
+        return -1;
     return std::stod(field) / sysconf(_SC_CLK_TCK);
 }
 
@@ -82,7 +86,8 @@ int main(int argc, char** argv)
         return 0;
     }
     char folder[] = "/tmp/quillet-bench-XXXXXX";
-    if (mkdtemp(folder))
+    bool privateSettings = mkdtemp(folder) != NULL;
+    if (privateSettings)
         setenv("XDG_CONFIG_HOME", folder, 1);
 
     // Naming the application object pulls it (and the other global objects defined beside it)
@@ -91,9 +96,9 @@ int main(int argc, char** argv)
         printf("unexpected application object\n");
     RunApplication(argc, argv);
 
-    std::string cleanup = std::string("rm -rf '") + folder + "'";
-    if (system(cleanup.c_str()) != 0) {
-    }
+    std::error_code ignored;
+    if (privateSettings)
+        std::filesystem::remove_all(folder, ignored);
     if (s_shownAfterMain < 0) {
         printf("the main dialog was never shown\n");
         return 0;

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 #include <string>
 
 #include "image/IntelHex.h"
@@ -88,8 +89,7 @@ int main(int argc, char** argv)
         board.WaitIdle(2000);
     }
     target.ClearModule(-1);
-    std::string cleanup = std::string("rm -rf '") + folder + "'";
-    if (system(cleanup.c_str()) != 0) {
-    }
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
     return failures == 0 ? 0 : 1;
 }

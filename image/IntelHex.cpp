@@ -54,6 +54,40 @@ char* PutHexByte(char* out, BYTE value)
     return out + 2;
 }
 
+// ":02000004" + upper + checksum + CRLF: always 17 characters.
+constexpr UINT kAddressRecordLength = 17;
+
+void FormatAddressRecord(char* out, DWORD upper)
+{
+    BYTE sum = (BYTE)(2 + 4 + (upper >> 8) + (upper & 0xFF));
+    memcpy(out, ":02000004", 9);
+    out = PutHexByte(out + 9, (BYTE)(upper >> 8));
+    out = PutHexByte(out, (BYTE)upper);
+    out = PutHexByte(out, (BYTE)(0x100 - sum));
+    memcpy(out, "\r\n", 2);
+}
+
+// One data record of up to 16 bytes into `out` (at least 45 characters); returns its length.
+UINT FormatDataLine(char* out, WORD address, const BYTE* bytes, BYTE count)
+{
+    char* start = out;
+    BYTE sum = (BYTE)(count + (address >> 8) + (address & 0xFF));
+    *out++ = ':';
+    out = PutHexByte(out, count);
+    out = PutHexByte(out, (BYTE)(address >> 8));
+    out = PutHexByte(out, (BYTE)address);
+    *out++ = '0';
+    *out++ = '0';
+    for (int i = 0; i < count; ++i) {
+        out = PutHexByte(out, bytes[i]);
+        sum = (BYTE)(sum + bytes[i]);
+    }
+    out = PutHexByte(out, (BYTE)(0x100 - sum));
+    *out++ = '\r';
+    *out++ = '\n';
+    return (UINT)(out - start);
+}
+
 } // namespace
 
 CIntelHex::CIntelHex() : m_nChecksum(0), m_pNewest(NULL)
@@ -551,22 +585,17 @@ BOOL CIntelHex::WriteRecords(CFile& file, BYTE* image, DWORD length, int fill)
     std::unique_ptr<BYTE[]> owned(image);
     if (!image && length)
         return FALSE;
-    char addressRecord[20];
+    // An address record waits until a line of its segment is written, so a segment whose
+    // lines are all left out gets none.
+    char addressRecord[kAddressRecordLength];
     BOOL addressPending = FALSE;
     DWORD upper = 0;
     char line[64];
     uint64_t position = 0;
     while (position < length) {
-        WORD lineAddress = (WORD)(position & 0xFFFF);
         if ((position >> 16) != upper) {
             upper = (DWORD)(position >> 16);
-            BYTE sum = (BYTE)(2 + 4 + (upper >> 8) + (upper & 0xFF));
-            char* out = addressRecord;
-            memcpy(out, ":02000004", 9);
-            out = PutHexByte(out + 9, (BYTE)(upper >> 8));
-            out = PutHexByte(out, (BYTE)upper);
-            out = PutHexByte(out, (BYTE)(0x100 - sum));
-            memcpy(out, "\r\n", 2);
+            FormatAddressRecord(addressRecord, upper);
             addressPending = TRUE;
         }
         BYTE count = (BYTE)(length - position < 16 ? length - position : 16);
@@ -576,25 +605,10 @@ BOOL CIntelHex::WriteRecords(CFile& file, BYTE* image, DWORD length, int fill)
             continue;
         }
         if (addressPending) {
-            file.Write(addressRecord, 17);
+            file.Write(addressRecord, kAddressRecordLength);
             addressPending = FALSE;
         }
-        BYTE sum = (BYTE)(count + (lineAddress >> 8) + (lineAddress & 0xFF));
-        char* out = line;
-        *out++ = ':';
-        out = PutHexByte(out, count);
-        out = PutHexByte(out, (BYTE)(lineAddress >> 8));
-        out = PutHexByte(out, (BYTE)lineAddress);
-        *out++ = '0';
-        *out++ = '0';
-        for (int i = 0; i < count; ++i) {
-            out = PutHexByte(out, bytes[i]);
-            sum = (BYTE)(sum + bytes[i]);
-        }
-        out = PutHexByte(out, (BYTE)(0x100 - sum));
-        *out++ = '\r';
-        *out++ = '\n';
-        file.Write(line, (UINT)(out - line));
+        file.Write(line, FormatDataLine(line, (WORD)(position & 0xFFFF), bytes, count));
         position += count;
     }
     file.Write(":00000001FF\r\n", 13);

@@ -1,6 +1,5 @@
 #include "platform/ComboBox.h"
 
-#include <QAbstractItemView>
 #include <QComboBox>
 #include <cstring>
 
@@ -43,23 +42,11 @@ void InsertKeepingSelection(QComboBox* combo, int index, LPCSTR text)
 
 int Search(QComboBox* combo, int startAfter, LPCSTR text, bool exact)
 {
-    int count = combo->count();
-    if (count == 0)
-        return CB_ERR;
-    std::string_view wanted(text ? text : "");
-    int start = (startAfter < 0 || startAfter >= count) ? 0 : startAfter + 1;
-    for (int step = 0; step < count; ++step) {
-        int index = (start + step) % count;
-        std::string candidate = ItemText(combo, index);
-        if (exact) {
-            if (CListBoxModel::CompareNoCase(candidate, wanted) == 0)
-                return index;
-        } else if (candidate.size() >= wanted.size() &&
-                   CListBoxModel::CompareNoCase(std::string_view(candidate).substr(0, wanted.size()), wanted) == 0) {
-            return index;
-        }
-    }
-    return CB_ERR;
+    std::string item;
+    return CListBoxModel::Search(combo->count(), startAfter, text ? text : "", exact, [combo, &item](int index) {
+        item = ItemText(combo, index);
+        return std::string_view(item);
+    });
 }
 
 } // namespace
@@ -205,21 +192,4 @@ int CComboBox::SelectString(int startAfter, LPCSTR prefix)
     if (index != CB_ERR)
         SetCurSel(index);
     return index;
-}
-
-BOOL CComboBox::GetDroppedState() const
-{
-    QComboBox* combo = ComboOf(m_hWnd);
-    return combo && combo->view() && combo->view()->isVisible();
-}
-
-void CComboBox::ShowDropDown(BOOL show)
-{
-    QComboBox* combo = ComboOf(m_hWnd);
-    if (!combo)
-        return;
-    if (show)
-        combo->showPopup();
-    else
-        combo->hidePopup();
 }

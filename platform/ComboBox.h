@@ -36,7 +36,4 @@ public:
     int FindStringExact(int startAfter, LPCSTR text) const;
     // FindString, then selects the entry found; returns its index or CB_ERR (selection kept).
     int SelectString(int startAfter, LPCSTR prefix);
-
-    BOOL GetDroppedState() const;
-    void ShowDropDown(BOOL show = TRUE);
 };

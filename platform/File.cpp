@@ -40,6 +40,20 @@ int LockFor(UINT openFlags)
     }
 }
 
+// Why an open descriptor must still not be used, or 0: a folder opens for reading here but
+// is no file to read (the Windows open refuses it), and the share mode's lock may be held
+// elsewhere.
+int ReasonToRefuse(int fd, UINT openFlags)
+{
+    struct stat info;
+    if (fstat(fd, &info) == 0 && S_ISDIR(info.st_mode))
+        return EISDIR;
+    int lock = LockFor(openFlags);
+    if (lock && flock(fd, lock | LOCK_NB) != 0)
+        return errno;
+    return 0;
+}
+
 } // namespace
 
 int CFileException::OsErrorToException(int error)
@@ -98,9 +112,7 @@ BOOL CFile::Open(LPCSTR path, UINT openFlags, CFileException* error)
     }
     int fd = name.empty() ? -1 : ::open(name.c_str(), flags, 0666);
     int openError = name.empty() ? ENOENT : errno;
-    int lock = LockFor(openFlags);
-    if (fd >= 0 && lock && flock(fd, lock | LOCK_NB) != 0) {
-        openError = errno;
+    if (fd >= 0 && (openError = ReasonToRefuse(fd, openFlags)) != 0) {
         ::close(fd);
         fd = -1;
     }
@@ -112,9 +124,21 @@ BOOL CFile::Open(LPCSTR path, UINT openFlags, CFileException* error)
     m_fd = fd;
     m_strPath = name;
     m_buffer.resize(kBufferSize);
+    m_pRead = m_buffer.data();
     m_nPos = m_nValid = 0;
     m_bWriting = m_bReadError = FALSE;
     return TRUE;
+}
+
+void CFile::OpenMemory(const void* data, size_t size)
+{
+    Abort();
+    m_bMemory = TRUE;
+    m_bReadError = FALSE;
+    m_strPath.Empty();
+    m_pRead = static_cast<const BYTE*>(data);
+    m_nPos = 0;
+    m_nValid = data ? size : 0;
 }
 
 BOOL CFile::FillBuffer()
@@ -146,7 +170,7 @@ int CFile::ReadCharSlow()
         m_bReadError = TRUE;
         return -1;
     }
-    return m_buffer[m_nPos++];
+    return m_pRead[m_nPos++];
 }
 
 UINT CFile::Read(void* buffer, UINT count)
@@ -160,7 +184,7 @@ UINT CFile::Read(void* buffer, UINT count)
             break;
         }
         size_t chunk = std::min<size_t>(count - done, m_nValid - m_nPos);
-        memcpy(out + done, m_buffer.data() + m_nPos, chunk);
+        memcpy(out + done, m_pRead + m_nPos, chunk);
         m_nPos += chunk;
         done += (UINT)chunk;
     }
@@ -237,6 +261,8 @@ uint64_t CFile::Seek(int64_t offset, UINT from)
 
 uint64_t CFile::GetPosition() const
 {
+    if (m_bMemory)
+        return m_nPos;
     if (m_fd < 0)
         return 0;
     off_t at = ::lseek(m_fd, 0, SEEK_CUR);
@@ -249,6 +275,8 @@ uint64_t CFile::GetPosition() const
 
 uint64_t CFile::GetLength() const
 {
+    if (m_bMemory)
+        return m_nValid;
     struct stat info;
     if (m_fd < 0 || fstat(m_fd, &info) != 0)
         return 0;
@@ -260,8 +288,10 @@ uint64_t CFile::GetLength() const
 
 void CFile::Close()
 {
-    if (m_fd < 0)
+    if (m_fd < 0) {
+        Reset();
         return;
+    }
     int error = 0;
     try {
         Flush();
@@ -270,25 +300,29 @@ void CFile::Close()
     }
     if (::close(m_fd) != 0 && error == 0)
         error = errno;
-    m_fd = -1;
-    m_nPos = m_nValid = 0;
-    m_bWriting = FALSE;
+    Reset();
     if (error)
         ThrowOsError(error);
 }
 
 void CFile::Abort()
 {
-    if (m_fd < 0)
-        return;
-    try {
-        Flush();
-    } catch (const CFileException&) {
+    if (m_fd >= 0) {
+        try {
+            Flush();
+        } catch (const CFileException&) {
+        }
+        ::close(m_fd);
     }
-    ::close(m_fd);
+    Reset();
+}
+
+void CFile::Reset()
+{
     m_fd = -1;
+    m_pRead = NULL;
     m_nPos = m_nValid = 0;
-    m_bWriting = FALSE;
+    m_bWriting = m_bMemory = FALSE;
 }
 
 [[noreturn]] void CFile::ThrowOsError(int error) const

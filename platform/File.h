@@ -78,6 +78,9 @@ public:
     // a conflicting lock held elsewhere fails the open with sharingViolation. Text mode is
     // accepted and treated as binary (there is no line-end translation on this system).
     BOOL Open(LPCSTR path, UINT openFlags, CFileException* error = NULL);
+    // Reads `size` bytes in memory as a file, without a copy: the caller keeps them alive
+    // until the file is closed. Such a file is read-only; Write and Seek throw invalidFile.
+    void OpenMemory(const void* data, size_t size);
 
     // Up to `count` bytes; fewer only at the end of the file.
     UINT Read(void* buffer, UINT count);
@@ -85,7 +88,7 @@ public:
     int ReadChar()
     {
         if (m_nPos < m_nValid)
-            return m_buffer[m_nPos++];
+            return m_pRead[m_nPos++];
         return ReadCharSlow();
     }
     BOOL HasReadError() const { return m_bReadError; }
@@ -102,7 +105,7 @@ public:
     // Closes without reporting anything; for error paths.
     void Abort();
 
-    BOOL IsOpen() const { return m_fd >= 0; }
+    BOOL IsOpen() const { return m_fd >= 0 || m_bMemory; }
     const CString& GetFilePath() const { return m_strPath; }
 
 private:
@@ -110,6 +113,7 @@ private:
     BOOL FillBuffer();
     void FlushWrites();
     void DropReadAhead();
+    void Reset();
     [[noreturn]] void ThrowOsError(int error) const;
 
     static constexpr size_t kBufferSize = 64 * 1024;
@@ -117,8 +121,10 @@ private:
     int m_fd = -1;
     CString m_strPath;
     std::vector<BYTE> m_buffer;
+    const BYTE* m_pRead = NULL;   // read-ahead: m_buffer, or the caller's bytes in memory
     size_t m_nPos = 0;      // next byte to read, or bytes pending while writing
     size_t m_nValid = 0;    // bytes of read-ahead in the buffer; always 0 while writing
     BOOL m_bWriting = FALSE;
     BOOL m_bReadError = FALSE;
+    BOOL m_bMemory = FALSE;
 };

@@ -1,5 +1,6 @@
 #include "platform/HelpFile.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <fstream>
@@ -37,6 +38,17 @@ void TrimTrailingBlankLines(std::string& text)
 {
     while (!text.empty() && (text.back() == '\n' || text.back() == ' ' || text.back() == '\t'))
         text.pop_back();
+}
+
+// "1. " or "- ": a list item, which starts a line of its own.
+bool StartsListItem(const std::string& line)
+{
+    size_t digits = 0;
+    while (digits < line.size() && isdigit((unsigned char)line[digits]))
+        ++digits;
+    if (digits > 0)
+        return line.compare(digits, 2, ". ") == 0;
+    return line.compare(0, 2, "- ") == 0;
 }
 
 } // namespace
@@ -94,4 +106,26 @@ const CHelpFile::Topic* CHelpFile::Find(DWORD contextId) const
         if (topic.contextId == contextId)
             return &topic;
     return NULL;
+}
+
+CString CHelpFile::Reflow(const CString& text)
+{
+    std::istringstream lines(text.str());
+    std::string line;
+    std::string out;
+    bool previousBlank = true;
+    while (std::getline(lines, line)) {
+        size_t first = line.find_first_not_of(" \t");
+        bool blank = first == std::string::npos;
+        if (!blank && !previousBlank && !StartsListItem(line)) {
+            out += ' ';
+            out += line.substr(first);
+        } else {
+            if (!out.empty())
+                out += '\n';
+            out += blank ? std::string() : line;
+        }
+        previousBlank = blank;
+    }
+    return CString(out);
 }

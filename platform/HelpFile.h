@@ -22,6 +22,11 @@ public:
 
     // The topic with this id, or NULL. If an id appears twice, the first block wins.
     const Topic* Find(DWORD contextId) const;
+
+    // A topic's text for a window that wraps lines itself: the lines the file wraps at its
+    // own width are joined into one line per paragraph or list item ("1. ", "- "), with the
+    // continuation's indent dropped. Blank lines stay as paragraph breaks.
+    static CString Reflow(const CString& text);
     const std::vector<Topic>& Topics() const { return m_topics; }
 
 private:

@@ -183,8 +183,10 @@ void CLinuxSerialPort::ApplyLineControl(const SerialState& state)
 {
     // Best effort: a pseudo-terminal has no modem lines and the settings must still hold there.
     SetModemBits(kDtrBit, state.dtrControl != DTR_CONTROL_DISABLE);
-    if (state.rtsControl != RTS_CONTROL_HANDSHAKE)
-        SetModemBits(kRtsBit, state.rtsControl != RTS_CONTROL_DISABLE);
+    // Under the handshake too: CRTSCTS only drops RTS while the input is full and raises it
+    // again after, so RTS left low by an earlier handshake-off setting would stop the far side
+    // for good.
+    SetModemBits(kRtsBit, state.rtsControl != RTS_CONTROL_DISABLE);
 }
 
 BOOL CLinuxSerialPort::SetTimeouts(const SerialTimeouts& timeouts)
@@ -231,6 +233,9 @@ BOOL CLinuxSerialPort::Read(BYTE* buffer, DWORD count, DWORD& done)
         }
         if (ready == 0)
             return TRUE;
+        // An error or hang-up without data would wake poll() at once for ever.
+        if (!(entry.revents & POLLIN))
+            return FALSE;
         ssize_t got = read(m_fd, buffer + done, count - done);
         if (got > 0) {
             done += (DWORD)got;
@@ -329,7 +334,7 @@ BOOL CLinuxSerialPort::WaitEvent(DWORD eventMask)
     // TIOCMIWAIT sleeps in the driver until a line changes.
     int result;
     do {
-        result = ioctl(m_fd, TIOCMIWAIT, bits);
+        result = ioctl(m_fd, TIOCMIWAIT, (unsigned long)bits);
     } while (result < 0 && errno == EINTR);
     if (result == 0)
         return TRUE;

@@ -4,6 +4,7 @@
 // virtual clock.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 
 #include "platform/CString.h"

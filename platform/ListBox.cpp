@@ -257,8 +257,6 @@ void CListBox::SetTabStops()
         view->SetTabStopDialogUnits(32);
 }
 
-void CListBox::SetHorizontalExtent(int) {}
-
 void CListBox::SetLineSource(int count, std::function<void(int, CString&)> line)
 {
     if (CListBoxView* view = ViewOf(m_hWnd)) {

@@ -49,7 +49,6 @@ public:
     BOOL SetTabStops(int dialogUnits);
     // Default tab stops (every 32 dialog units).
     void SetTabStops();
-    void SetHorizontalExtent(int pixels);
 
     // Lines supplied on demand: the box then has `count` entries whose text comes from
     // `line(index, text)`; GetCount and GetText answer as if the strings had been added.

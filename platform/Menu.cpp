@@ -22,22 +22,6 @@ int CMenu::IndexOf(UINT item, UINT flags) const
     return -1;
 }
 
-BOOL CMenu::RemoveMenu(UINT position, UINT flags)
-{
-    int index = IndexOf(position, flags);
-    if (index < 0)
-        return FALSE;
-    m_items.erase(m_items.begin() + index);
-    return TRUE;
-}
-
-UINT CMenu::GetMenuItemID(int position) const
-{
-    if (position < 0 || position >= (int)m_items.size())
-        return (UINT)-1;
-    return (m_items[position].flags & MF_SEPARATOR) ? 0 : (UINT)m_items[position].id;
-}
-
 int CMenu::GetMenuString(UINT item, CString& text, UINT flags) const
 {
     int index = IndexOf(item, flags);

@@ -18,11 +18,7 @@ public:
 
     // Adds an item at the end. A separator ignores `id` and `text`. Always succeeds.
     BOOL AppendMenu(UINT flags, UINT_PTR id = 0, LPCSTR text = NULL);
-    BOOL RemoveMenu(UINT position, UINT flags);
     void RemoveAll() { m_items.clear(); }
-    int GetMenuItemCount() const { return (int)m_items.size(); }
-    // Id of the item at `position`; 0 for a separator, -1 (as UINT) out of range.
-    UINT GetMenuItemID(int position) const;
     // Text of the item at `position` (MF_BYPOSITION) or with command id `item`; its length.
     int GetMenuString(UINT item, CString& text, UINT flags) const;
     const std::vector<Item>& Items() const { return m_items; }

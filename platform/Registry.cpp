@@ -60,6 +60,18 @@ void AppendSubkeys(SettingsKeyPath& path, LPCSTR subKey)
     }
 }
 
+// The path of `subKey` below `key` for an open or create call, which reports into `*result`.
+LONG SubkeyPath(HKEY key, LPCSTR subKey, HKEY* result, SettingsKeyPath& path)
+{
+    if (!result)
+        return ERROR_INVALID_PARAMETER;
+    *result = NULL;
+    if (!PathOf(key, path))
+        return ERROR_INVALID_HANDLE;
+    AppendSubkeys(path, subKey);
+    return ERROR_SUCCESS;
+}
+
 HKEY NewHandle(const SettingsKeyPath& path)
 {
     KeyHandle* handle = new KeyHandle{path};
@@ -77,13 +89,9 @@ std::string ValueName(LPCSTR name)
 
 LONG RegOpenKeyEx(HKEY key, LPCSTR subKey, DWORD, REGSAM, HKEY* result)
 {
-    if (!result)
-        return ERROR_INVALID_PARAMETER;
-    *result = NULL;
     SettingsKeyPath path;
-    if (!PathOf(key, path))
-        return ERROR_INVALID_HANDLE;
-    AppendSubkeys(path, subKey);
+    if (LONG error = SubkeyPath(key, subKey, result, path))
+        return error;
     if (!CurrentSettingsStore().KeyExists(path))
         return ERROR_FILE_NOT_FOUND;
     *result = NewHandle(path);
@@ -93,13 +101,9 @@ LONG RegOpenKeyEx(HKEY key, LPCSTR subKey, DWORD, REGSAM, HKEY* result)
 LONG RegCreateKeyEx(HKEY key, LPCSTR subKey, DWORD, LPSTR, DWORD, REGSAM, LPSECURITY_ATTRIBUTES,
                     HKEY* result, LPDWORD disposition)
 {
-    if (!result)
-        return ERROR_INVALID_PARAMETER;
-    *result = NULL;
     SettingsKeyPath path;
-    if (!PathOf(key, path))
-        return ERROR_INVALID_HANDLE;
-    AppendSubkeys(path, subKey);
+    if (LONG error = SubkeyPath(key, subKey, result, path))
+        return error;
     BOOL created = FALSE;
     LONG error = CurrentSettingsStore().CreateKey(path, &created);
     if (error != ERROR_SUCCESS)

@@ -161,8 +161,10 @@ void CTargetBase::CalibrateDelay()
     DWORD t2 = GetTickCount();
 
     // A timed run that ends within one tick would give an unbounded quotient: it is counted
-    // as one tick, the least it can have taken, which bounds the factor at 1000 times the
-    // first estimate and errs towards waits that are too long rather than too short.
+    // as one tick, which bounds the factor at 1000 times the first estimate. That is the
+    // smallest factor such a run allows, so waits may come out short; but the run spins ten
+    // times as often as the counted second called Delay (1), so it ends within a tick only
+    // if reading the tick costs some ten thousand loop iterations or the tick stands still.
     DWORD elapsed = t2 - t1;
     if (estimate != 0 && elapsed == 0)
         elapsed = 1;

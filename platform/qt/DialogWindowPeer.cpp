@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QWhatsThis>
 
 #include "platform/Button.h"
 #include "platform/ComboBox.h"
@@ -70,6 +71,8 @@ CDialogWindowPeer::CDialogWindowPeer(CDialog* owner, const DialogTemplate& tpl, 
         flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
     if (tpl.style & DLG_MINIMIZEBOX)
         flags |= Qt::WindowMinimizeButtonHint;
+    if (tpl.style & DLG_CONTEXTHELP)
+        flags |= Qt::WindowContextHelpButtonHint;
     setWindowFlags(flags);
     setWindowTitle(QString::fromUtf8(tpl.caption ? tpl.caption : ""));
     setModal(true);
@@ -546,6 +549,26 @@ void CDialogWindowPeer::contextMenuEvent(QContextMenuEvent* event)
         event->accept();
     else
         event->ignore();
+}
+
+bool CDialogWindowPeer::event(QEvent* event)
+{
+    // The title bar's "?" button starts Qt's What's This mode in every window; the running
+    // dialog turns it into its own context-help mode, which asks for the control's popup.
+    if (event->type() == QEvent::EnterWhatsThisMode && (m_template.style & DLG_CONTEXTHELP) && m_pOwner &&
+        CDialog::GetActiveModal() == m_pOwner) {
+        QPointer<CDialogWindowPeer> self(this);
+        QMetaObject::invokeMethod(
+            this,
+            [self] {
+                QWhatsThis::leaveWhatsThisMode();
+                if (self && self->m_pOwner)
+                    self->m_pOwner->SendMessage(WM_SYSCOMMAND, SC_CONTEXTHELP, 0);
+            },
+            Qt::QueuedConnection);
+        return true;
+    }
+    return QDialog::event(event);
 }
 
 bool CDialogWindowPeer::eventFilter(QObject* watched, QEvent* event)

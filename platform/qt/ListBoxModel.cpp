@@ -171,22 +171,7 @@ int CListBoxModel::Delete(int index)
 
 void CListBoxModel::Clear()
 {
-    bool announce = m_suspendDepth == 0;
-    if (announce)
-        beginResetModel();
-    else
-        m_changedWhileSuspended = true;
-    m_entries.clear();
-    m_entries.shrink_to_fit();
-    m_itemData.clear();
-    m_itemData.shrink_to_fit();
-    m_chunks.clear();
-    m_chunkSizes.clear();
-    m_chunkUsed = 0;
-    m_source = nullptr;
-    m_sourceCount = 0;
-    if (announce)
-        endResetModel();
+    SetLineSource(0, nullptr);
 }
 
 void CListBoxModel::Reserve(int items, size_t bytes)
@@ -218,20 +203,24 @@ void CListBoxModel::SetItemData(int index, DWORD_PTR data)
 
 int CListBoxModel::Find(int startAfter, std::string_view text, bool exact) const
 {
-    int count = Count();
-    if (count == 0)
+    CString line;
+    return Search(Count(), startAfter, text, exact, [this, &line](int index) {
+        if (!m_source)
+            return Text(index);
+        GetText(index, line);
+        return std::string_view(line.str());
+    });
+}
+
+int CListBoxModel::Search(int count, int startAfter, std::string_view text, bool exact,
+                          const std::function<std::string_view(int)>& textAt)
+{
+    if (count <= 0)
         return -1;
     int start = (startAfter < 0 || startAfter >= count) ? 0 : startAfter + 1;
-    CString line;
     for (int step = 0; step < count; ++step) {
         int index = (start + step) % count;
-        std::string_view candidate;
-        if (m_source) {
-            GetText(index, line);
-            candidate = line.str();
-        } else {
-            candidate = Text(index);
-        }
+        std::string_view candidate = textAt(index);
         bool match = exact ? CompareNoCase(candidate, text) == 0 : StartsWithNoCase(candidate, text);
         if (match)
             return index;
@@ -246,8 +235,9 @@ void CListBoxModel::SetLineSource(int count, std::function<void(int, CString&)> 
         beginResetModel();
     else
         m_changedWhileSuspended = true;
-    m_entries.clear();
-    m_itemData.clear();
+    // Give the memory back: the list may have held a million lines.
+    std::vector<Entry>().swap(m_entries);
+    std::vector<DWORD_PTR>().swap(m_itemData);
     m_chunks.clear();
     m_chunkSizes.clear();
     m_chunkUsed = 0;

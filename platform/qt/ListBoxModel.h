@@ -47,6 +47,12 @@ public:
     void ResumeUpdates();
     bool UpdatesSuspended() const { return m_suspendDepth > 0; }
 
+    // The search of list and combo boxes among `count` entries whose texts `textAt` gives:
+    // the first entry after `startAfter` (from the top when it is -1 or out of range),
+    // wrapping round, that begins with `text` or, when `exact`, equals it, compared without
+    // case; -1 if none.
+    static int Search(int count, int startAfter, std::string_view text, bool exact,
+                      const std::function<std::string_view(int)>& textAt);
     // ASCII case-insensitive order, the order of sorted list and combo boxes.
     static int CompareNoCase(std::string_view a, std::string_view b);
 

@@ -17,17 +17,36 @@ QString FromC(const CString& text)
 
 QString TopicHtml(const CHelpFile::Topic& topic)
 {
+    QString text = FromC(CHelpFile::Reflow(topic.text)).toHtmlEscaped();
     return QStringLiteral("<h3>") + FromC(topic.title).toHtmlEscaped() + QStringLiteral("</h3><p>") +
-           FromC(topic.text).toHtmlEscaped().replace(QLatin1Char('\n'), QStringLiteral("<br>")) +
-           QStringLiteral("</p>");
+           text.replace(QLatin1Char('\n'), QStringLiteral("<br>")) + QStringLiteral("</p>");
 }
+
+// A control's help text. Any click or key closes it, as a Win32 help popup does; a plain
+// QLabel ignores both, and an open popup that never closes takes every input of the program.
+class CHelpPopup : public QLabel {
+public:
+    explicit CHelpPopup(const QString& text) : QLabel(text, nullptr, Qt::Popup | Qt::FramelessWindowHint)
+    {
+        setTextFormat(Qt::PlainText);
+        setAttribute(Qt::WA_DeleteOnClose);
+    }
+
+protected:
+    void mousePressEvent(QMouseEvent*) override { close(); }
+    void keyPressEvent(QKeyEvent*) override { close(); }
+};
 
 } // namespace
 
 CQtHelpService::~CQtHelpService()
 {
-    if (qApp)
-        Quit();
+    // The window's link handler refers to this object, so the window must not outlive it.
+    // Widgets cannot be deleted once the application object is gone (the program's end).
+    if (qApp) {
+        delete m_popup;
+        delete m_window;
+    }
 }
 
 void CQtHelpService::EnsureWindow()
@@ -86,9 +105,7 @@ void CQtHelpService::PresentPopup(const CString& text, POINT position)
 {
     if (m_popup)
         m_popup->close();
-    m_popup = new QLabel(FromC(text));
-    m_popup->setWindowFlags(Qt::Popup | Qt::FramelessWindowHint);
-    m_popup->setAttribute(Qt::WA_DeleteOnClose);
+    m_popup = new CHelpPopup(FromC(CHelpFile::Reflow(text)));
     m_popup->setWordWrap(true);
     m_popup->setMaximumWidth(360);
     m_popup->setMargin(6);

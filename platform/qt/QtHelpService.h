@@ -1,5 +1,5 @@
 // Help in the GUI: one non-modal help window (a text browser) for topics and the index, and a
-// small popup label for control help that closes at the next click.
+// small popup label for control help that closes at the next click or key.
 #pragma once
 
 #include <QLabel>

@@ -75,6 +75,8 @@ QWidget* CQtUiServices::DialogParent(CWnd* parent)
 int CQtUiServices::MessageBox(const CString& text, const CString& caption, UINT type)
 {
     QMessageBox box(IconFor(type), FromC(caption), FromC(text), QMessageBox::NoButton, DialogParent(NULL));
+    // A text that happens to start like markup (a path with '<') must show as it stands.
+    box.setTextFormat(Qt::PlainText);
     std::vector<ButtonChoice> choices = ButtonsFor(type);
     for (const ButtonChoice& choice : choices)
         box.addButton(choice.button);

@@ -180,7 +180,7 @@ int CQB2300Flash::SelectModuleForFile(const CString& path)
 {
     int bank = ParseBankSuffix(path);
     int preselected = bank >= 0 ? bank + blockFirstBank : -1;
-    if (bank >= 0 && (m_dwStubOptions & 3) == 2)
+    if (bank >= 0 && GetBankedMode() == 2)
         return preselected;
 
     CModuleSelect dialog(this, path, preselected, NULL);
@@ -359,7 +359,7 @@ BOOL CQB2300Flash::GetFileFilter(CString& filter)
 
 void CQB2300Flash::FixFileName(CString& path)
 {
-    if ((m_dwStubOptions & 3) == 0)
+    if (GetBankedMode() == 0)
         return;
     path.MakeUpper();
     path.Replace(".H00", ".H*");

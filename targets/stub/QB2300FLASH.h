@@ -23,7 +23,7 @@ public:
     };
     // Store addresses of the blocks: the banks from 0, the stubs above the eight banks.
     static const DWORD fatStubBase = 0x80000;
-    static const DWORD fatStubLimit = 0x1F80;  // not 0x2000: the board keeps the top for itself
+    static const DWORD fatStubLimit = 0x1F80;  // 8064 bytes: less than the 8 KB up to the 'thin' stub
     static const DWORD thinStubBase = 0x82000;
     static const DWORD thinStubLimit = 0x100;
     static const DWORD bankSize = 0x10000;

@@ -1,3 +1,4 @@
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -149,9 +150,13 @@ TEST_F(QuilletAppTest, SaveAppOptionsChangesOnlyTheStartUpByte)
     theApp.SaveAppOptions(0);
     EXPECT_EQ(0x0102, StoredOptions());
 
-    // Only the low byte of the id counts.
+    // Only the low byte of the id counts, for either sign and whatever the id's size.
     theApp.SaveAppOptions(0x106);
     EXPECT_EQ(0x0106, StoredOptions());
+    theApp.SaveAppOptions(INT_MIN);
+    EXPECT_EQ(0x0106, StoredOptions());
+    theApp.SaveAppOptions(-0x206);
+    EXPECT_EQ(0x0100, StoredOptions());
 }
 
 TEST_F(QuilletAppTest, SettingsKeyOpensForReadingAndWriting)

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QWhatsThis>
 #include <QWidget>
 
 #include "platform/DialogDriver.h"
@@ -408,6 +409,12 @@ TEST(HelpKeysTest, ShiftF1EntersContextHelpAndAClickedControlAsksForItsPopup)
         driver.PressKey(VK_ESCAPE);
         EXPECT_FALSE(dialog.IsInContextHelpMode());
         EXPECT_FALSE(dialog.IsEnding());
+        // So is the title bar's "?" button, which starts Qt's own What's This mode.
+        QWhatsThis::enterWhatsThisMode();
+        QApplication::processEvents();
+        EXPECT_FALSE(QWhatsThis::inWhatsThisMode());
+        EXPECT_TRUE(dialog.IsInContextHelpMode());
+        driver.PressKey(VK_ESCAPE);
         dialog.EndDialog(IDOK);
     });
     CTestDialog dialog;

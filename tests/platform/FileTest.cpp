@@ -31,6 +31,28 @@ TEST(FileTest, CharactersReadBackAcrossBufferBoundariesAfterMixedWrites)
     EXPECT_FALSE(file.IsOpen());
 }
 
+TEST(FileTest, MemoryFileIsReadInPlaceAndCannotBeWritten)
+{
+    const char bytes[] = {'a', 'b', '\xFF', 'c'};
+    CFile file;
+    file.OpenMemory(bytes, sizeof bytes);
+    EXPECT_TRUE(file.IsOpen());
+    EXPECT_EQ(file.ReadChar(), 'a');
+    char rest[8];
+    EXPECT_EQ(file.Read(rest, 2), 2u);
+    EXPECT_EQ(rest[1], '\xFF');
+    EXPECT_EQ(file.GetPosition(), 3u);
+    EXPECT_EQ(file.ReadChar(), 'c');
+    EXPECT_EQ(file.ReadChar(), -1) << "the end of the bytes is the end of the file";
+    EXPECT_FALSE(file.HasReadError());
+    EXPECT_THROW(file.Write("x", 1), CFileException);
+
+    file.OpenMemory(bytes, sizeof bytes);
+    file.Close();
+    EXPECT_FALSE(file.IsOpen());
+    EXPECT_EQ(file.ReadChar(), -1) << "nothing is read once the file is closed";
+}
+
 TEST(FileTest, MissingNamesAreFoundIgnoringCaseButCreatedAsGiven)
 {
     CTempFolder folder;
@@ -43,6 +65,9 @@ TEST(FileTest, MissingNamesAreFoundIgnoringCaseButCreatedAsGiven)
     CFileException error;
     EXPECT_FALSE(file.Open((folder / "SUB/OTHER.HEX").c_str(), CFile::modeRead, &error));
     EXPECT_EQ(error.m_cause, CFileException::fileNotFound);
+    EXPECT_FALSE(file.Open((folder / "SUB").c_str(), CFile::modeRead, &error))
+        << "a folder is no file";
+    EXPECT_EQ(error.m_cause, CFileException::accessDenied);
     ASSERT_TRUE(file.Open((folder / "Sub/NEW.HEX").c_str(), CFile::modeCreate | CFile::modeWrite));
     file.Close();
     EXPECT_TRUE(file.Open((folder / "Sub/NEW.HEX").c_str(), CFile::modeRead));

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <cstdio>
 #include <fstream>
 #include <unistd.h>
@@ -69,6 +71,12 @@ TEST(HelpFileTest, TopicsAreKeyedByDecimalOrHexIdsAndTheFirstBlockWins)
     EXPECT_NE(file.Topics()[2].text.Find("[99999999999]"), -1);
 }
 
+TEST(HelpFileTest, ReflowJoinsWrappedLinesButKeepsParagraphsAndListItems)
+{
+    EXPECT_EQ(CHelpFile::Reflow("Work from\ntop to bottom:\n\n1. Choose the\n   board.\n2. Load.\n- Then\nprogram."),
+              "Work from top to bottom:\n\n1. Choose the board.\n2. Load.\n- Then program.");
+}
+
 TEST(HelpFileTest, AnUnreadableFileLoadsNothing)
 {
     CHelpFile file;
@@ -115,6 +123,15 @@ TEST(HelpServiceTest, TopicsOpenTheHelpWindowAndQuitClosesIt)
     help.ShowPopup(writer.Path(), 0x806603F2, POINT{5, 5});
     ASSERT_NE(help.Popup(), nullptr);
     EXPECT_EQ(help.Popup()->text(), QStringLiteral("Target list popup."));
+    // An open popup takes all input of the program: any key or click must close it.
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier);
+    QApplication::sendEvent(help.Popup(), &key);
+    EXPECT_FALSE(help.Popup()->isVisible());
+    help.ShowPopup(writer.Path(), 0x806603F2, POINT{5, 5});
+    QMouseEvent click(QEvent::MouseButtonPress, QPointF(1, 1), QPointF(6, 6), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(help.Popup(), &click);
+    EXPECT_FALSE(help.Popup()->isVisible());
     help.ShowIndex(writer.Path());
     EXPECT_TRUE(help.Browser()->toPlainText().contains(QStringLiteral("Main dialog")));
     EXPECT_FALSE(help.Browser()->toPlainText().contains(QStringLiteral("Target list")));

@@ -164,12 +164,4 @@ TEST_F(LinuxSerialPort, ModemLinesOfATerminalWithoutThemFail)
     EXPECT_TRUE(m_port->SetBreak(FALSE));
 }
 
-TEST_F(LinuxSerialPort, ClosedPortCanBeOpenedAgain)
-{
-    EXPECT_FALSE(CLinuxSerialPort::Open(CString(m_pty.SlavePath())));
-    m_port.reset();
-    m_port = CLinuxSerialPort::Open(CString(m_pty.SlavePath()));
-    EXPECT_TRUE(m_port);
-}
-
 }  // namespace

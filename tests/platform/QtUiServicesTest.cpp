@@ -16,6 +16,7 @@ struct CBoxAnswer {
     QStringList buttons;
     QString defaultButton;
     bool hasEscape = false;
+    Qt::TextFormat format = Qt::AutoText;
 };
 
 int Show(UINT type, const std::function<void(QMessageBox&)>& press, CBoxAnswer* seen)
@@ -29,6 +30,7 @@ int Show(UINT type, const std::function<void(QMessageBox&)>& press, CBoxAnswer* 
         if (box->defaultButton())
             record->defaultButton = box->defaultButton()->text();
         record->hasEscape = box->escapeButton() != nullptr;
+        record->format = box->textFormat();
         for (QAbstractButton* button : box->buttons())
             record->buttons << button->text();
         press(*box);
@@ -51,6 +53,7 @@ TEST(QtUiServicesTest, ButtonsIconsAndAnswersMapToWin32)
     EXPECT_EQ(seen.icon, QMessageBox::Question);
     EXPECT_EQ(seen.buttons.size(), 2);
     EXPECT_FALSE(seen.hasEscape);   // Yes/No must be answered
+    EXPECT_EQ(seen.format, Qt::PlainText);   // a path with '<' is no markup
 
     EXPECT_EQ(Show(MB_YESNOCANCEL | MB_DEFBUTTON2 | MB_ICONEXCLAMATION,
                    [](QMessageBox& b) { Press(b, QMessageBox::Yes); }, &seen),

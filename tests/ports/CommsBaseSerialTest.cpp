@@ -88,9 +88,13 @@ TEST_F(CommsBaseSerial, LineTypeOpensWithoutHandshakeLinesAssertedAndBreakHeld)
     EXPECT_TRUE(m_device.Rts());
     EXPECT_TRUE(m_device.Break());
     m_comms.Close();
-    EXPECT_FALSE(m_device.Break());
+    EXPECT_FALSE(m_device.BreakHeldAtClose());
     EXPECT_EQ(m_comms.GetType(), 0);
     EXPECT_FALSE(m_comms.HasHandle());
+    // A second Close releases nothing more.
+    m_comms.Close();
+    EXPECT_EQ(m_device.ConnectCount(), 1);
+    EXPECT_FALSE(m_device.IsOpen());
 }
 
 TEST_F(CommsBaseSerial, OpeningAgainClosesTheOldPortFirst)
@@ -98,6 +102,7 @@ TEST_F(CommsBaseSerial, OpeningAgainClosesTheOldPortFirst)
     ASSERT_TRUE(m_comms.Open(CCommsBase::typeSerialLines, "COM1:"));
     // The device takes one connection at a time, so this only opens if the old one went.
     ASSERT_TRUE(m_comms.Open(CCommsBase::typeSerial, "com1"));
+    EXPECT_FALSE(m_device.BreakHeldAtClose());
     EXPECT_FALSE(m_device.Break());
     EXPECT_EQ(m_device.ConnectCount(), 2);
     EXPECT_EQ(m_comms.GetType(), CCommsBase::typeSerial);
@@ -122,17 +127,6 @@ TEST_F(CommsBaseSerial, FailedOpeningsLeaveTheObjectClosed)
     EXPECT_FALSE(m_device.IsOpen());
     EXPECT_FALSE(m_comms.HasHandle());
     EXPECT_EQ(m_comms.GetType(), 0);
-}
-
-TEST_F(CommsBaseSerial, CloseTwiceReleasesOnce)
-{
-    ASSERT_TRUE(m_comms.Open(CCommsBase::typeSerial, "COM1:"));
-    m_comms.Close();
-    m_comms.Close();
-    EXPECT_FALSE(m_device.IsOpen());
-    CCommsBase neverOpened;
-    neverOpened.Close();
-    EXPECT_EQ(neverOpened.GetType(), 0);
 }
 
 TEST_F(CommsBaseSerial, HandshakeSwitchesBothWaysAndOnlyOnSerialTypes)
@@ -296,7 +290,7 @@ TEST_F(CommsBaseSerial, LineFailuresAreReportedAndUnreadableStatusIsOne)
     EXPECT_EQ(m_comms.GetData(), 1);
     m_comms.Close();
     EXPECT_FALSE(m_device.IsOpen());
-    EXPECT_FALSE(m_device.Break());
+    EXPECT_FALSE(m_device.BreakHeldAtClose());
 }
 
 TEST_F(CommsBaseSerial, LineOperationsOnStreamTypesDoNothing)

@@ -77,7 +77,12 @@ bool CQB2300Simulator::Start()
 
 void CQB2300Simulator::Stop()
 {
-    m_stop = true;
+    {
+        // Under the lock, so that a pause about to start cannot miss the wake-up and sleep out
+        // its whole erase time.
+        Lock lock(m_mutex);
+        m_stop = true;
+    }
     m_changed.notify_all();
     if (m_thread.joinable())
         m_thread.join();

@@ -29,6 +29,7 @@ struct CFakeSerialDevice::Shared {
     bool dtr = true;  // a tty raises DTR and RTS when it opens
     bool rts = true;
     bool breakOn = false;
+    bool breakAtClose = false;
     bool cts = false;
     bool dsr = false;
     bool carrier = false;
@@ -82,7 +83,8 @@ public:
     {
         Lock lock(m_shared->mutex);
         m_shared->open = false;
-        // Closing a tty ends its break.
+        // Closing a tty ends its break; whether the host ended it first is kept apart.
+        m_shared->breakAtClose = m_shared->breakOn;
         m_shared->breakOn = false;
         m_shared->changed.notify_all();
     }
@@ -167,8 +169,10 @@ public:
                 m_shared->changed.wait(lock);
                 continue;
             }
-            Pass(lock, limit > now ? limit - now : 0);
-            return TRUE;
+            if (now >= limit)
+                return TRUE;
+            // Looks again afterwards: another thread may have sent in the meantime.
+            Pass(lock, limit - now);
         }
     }
 
@@ -284,6 +288,7 @@ int CFakeSerialDevice::ConnectCount() const { Lock lock(m_shared->mutex); return
 bool CFakeSerialDevice::Dtr() const { Lock lock(m_shared->mutex); return m_shared->dtr; }
 bool CFakeSerialDevice::Rts() const { Lock lock(m_shared->mutex); return m_shared->rts; }
 bool CFakeSerialDevice::Break() const { Lock lock(m_shared->mutex); return m_shared->breakOn; }
+bool CFakeSerialDevice::BreakHeldAtClose() const { Lock lock(m_shared->mutex); return m_shared->breakAtClose; }
 SerialState CFakeSerialDevice::State() const { Lock lock(m_shared->mutex); return m_shared->state; }
 SerialTimeouts CFakeSerialDevice::Timeouts() const { Lock lock(m_shared->mutex); return m_shared->timeouts; }
 std::vector<BYTE> CFakeSerialDevice::Received() const { Lock lock(m_shared->mutex); return m_shared->received; }

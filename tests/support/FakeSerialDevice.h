@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string_view>
@@ -34,6 +35,7 @@ public:
     bool Dtr() const;
     bool Rts() const;
     bool Break() const;
+    bool BreakHeldAtClose() const;  // break still on when the host last closed the port
     SerialState State() const;
     SerialTimeouts Timeouts() const;
     std::vector<BYTE> Received() const;

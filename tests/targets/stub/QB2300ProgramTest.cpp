@@ -5,6 +5,7 @@
 #include "platform/VirtualClock.h"
 #include "ports/CommsBase.h"
 #include "tests/sim/QB2300Simulator.h"
+#include "tests/support/FakeSerialDevice.h"
 #include "tests/targets/stub/StubTestSupport.h"
 
 using hextext::Pattern;
@@ -167,6 +168,41 @@ TEST_F(StubProgramTest, AStalledBoardEndsInAFailureNotSuccess)
     EXPECT_EQ(status, "Error downloading Binary Image");
     sim.Reset();
     ExpectPortClosed();
+}
+
+// A board that stops taking bytes at a chosen point: the write that cannot finish fails its
+// stage with its own text, on the virtual clock.
+TEST_F(StubProgramTest, WritesTheBoardDoesNotTakeFailTheirStage)
+{
+    LoadStubAndBank0(board);
+    const size_t stage1 = 0x1002;
+    struct Case {
+        const char* firstReply;
+        size_t taken;
+        Texts boxes;
+        const char* status;
+    } cases[] = {
+        {"", 100, {"Error sending binary image"}, "Error downloading 'fat' stub"},
+        {"FAT STUB\r\n", stage1 + 2, {"Error sending binary image length"}, "Error downloading Binary Image"},
+        {"RESCUED!\r\n", stage1,
+         {"Rescue mode detected, change FLASH memory and press OK to continue",
+          "Error sending rescue mode erase command"},
+         "Error downloading 'fat' stub"},
+    };
+    CFakeSerialDevice device("COM4:");
+    DWORD end = theIntelHex.GetEndAddress(NULL);
+    for (const Case& c : cases) {
+        boxes.texts.clear();
+        device.ClearReceived();
+        device.SetReceiveLimit(c.taken);
+        if (*c.firstReply)
+            device.Send(c.firstReply);
+        EXPECT_FALSE(board.Program("COM4:", &status));
+        EXPECT_EQ(boxes.texts, c.boxes);
+        EXPECT_EQ(status, c.status);
+        EXPECT_FALSE(device.IsOpen());
+        EXPECT_EQ(theIntelHex.GetEndAddress(NULL), end);
+    }
 }
 
 TEST_F(StubProgramTest, PortThatCannotBeOpened)
