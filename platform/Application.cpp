@@ -39,6 +39,26 @@ void Replace(char*& member, const CString& value)
     member = strdup(value.GetString());
 }
 
+// Qt aborts the process when the display named in the environment cannot be reached. Unless
+// the user chose a platform, offscreen is offered as the last resort: reaching it means the
+// display failed, which is reported before the program goes on without a window.
+std::unique_ptr<QApplication> StartGui(int& argc, char** argv)
+{
+    const char* chosen = getenv("QT_QPA_PLATFORM");
+    bool fallback = !(chosen && *chosen);
+    if (fallback)
+        setenv("QT_QPA_PLATFORM", getenv("WAYLAND_DISPLAY") ? "wayland;xcb;offscreen" : "xcb;offscreen", 1);
+    auto gui = std::make_unique<QApplication>(argc, argv);
+    if (fallback) {
+        unsetenv("QT_QPA_PLATFORM");
+        if (QGuiApplication::platformName() == QLatin1String("offscreen")) {
+            fprintf(stderr, "quillet: cannot open the display; running without a graphical interface\n");
+            gui.reset();
+        }
+    }
+    return gui;
+}
+
 } // namespace
 
 bool HasDisplay()
@@ -78,7 +98,7 @@ int RunApplication(int argc, char** argv)
     s_programPath = ReadProgramPath(argc > 0 ? argv[0] : NULL);
     std::unique_ptr<QApplication> gui;
     if (HasDisplay())
-        gui = std::make_unique<QApplication>(argc, argv);
+        gui = StartGui(argc, argv);
     else
         fprintf(stderr, "quillet: no display; running without a graphical interface\n");
 
