@@ -1,4 +1,5 @@
 #include "platform/LinuxSerialPort.h"
+#include "platform/RetryIoctl.h"
 
 #include <cerrno>
 #include <chrono>
@@ -7,7 +8,6 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
-#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -73,15 +73,6 @@ int64_t Deadline(DWORD constant, DWORD multiplier, DWORD count)
     if (constant == 0 && multiplier == 0)
         return -1;
     return NowMs() + (int64_t)constant + (int64_t)multiplier * count;
-}
-
-int Ioctl(int fd, unsigned long request, const void* argument)
-{
-    int result;
-    do {
-        result = ioctl(fd, request, argument);
-    } while (result < 0 && errno == EINTR);
-    return result;
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "platform/PpdevDriver.h"
+#include "platform/RetryIoctl.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -6,7 +7,6 @@
 #include <fcntl.h>
 #include <linux/parport.h>
 #include <linux/ppdev.h>
-#include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace {
@@ -21,15 +21,6 @@ const DWORD kClaimHandle = 1;
 const BYTE kDirectionBit = 0x20;
 // The control bits ppdev lets a program write: strobe, auto-feed, init, select-in.
 const BYTE kWritableControl = 0x0F;
-
-int Ioctl(int fd, unsigned long request, void* argument)
-{
-    int result;
-    do {
-        result = ioctl(fd, request, argument);
-    } while (result < 0 && errno == EINTR);
-    return result;
-}
 
 }  // namespace
 
