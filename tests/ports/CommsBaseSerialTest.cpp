@@ -8,7 +8,7 @@
 
 #include "platform/VirtualClock.h"
 #include "ports/CommsBase.h"
-#include "tests/ports/MessageRecorder.h"
+#include "tests/support/ScriptedUi.h"
 #include "tests/support/FakeSerialDevice.h"
 
 namespace {
@@ -265,15 +265,12 @@ TEST_F(CommsBaseSerial, AnswerOnCtsFollowsTheDataLine)
 
 TEST_F(CommsBaseSerial, PgmOnSerialLinesPromptsAndIgnoresTheLevel)
 {
-    CMessageRecorder ui;
+    CScriptedUi ui;
+    ui.ExpectMessage("Set PGM high by removing Jumper JPXXXXX", MB_OK, IDOK)
+        .ExpectMessage("Set PGM high by removing Jumper JPXXXXX", MB_OK, IDOK);
     ASSERT_TRUE(m_comms.Open(CCommsBase::typeSerialLines, "COM1:"));
     EXPECT_TRUE(m_comms.SetPgm(0));
     EXPECT_TRUE(m_comms.SetPgm(1));
-    ASSERT_EQ(ui.Shown().size(), 2u);
-    for (const ShownMessage& shown : ui.Shown()) {
-        EXPECT_EQ(shown.text, "Set PGM high by removing Jumper JPXXXXX");
-        EXPECT_EQ(shown.type & (MB_TYPEMASK | MB_ICONMASK), (UINT)MB_OK);
-    }
     EXPECT_EQ(m_device.LineChanges(), 2u);  // the two of the opening only
 }
 
@@ -295,7 +292,6 @@ TEST_F(CommsBaseSerial, LineFailuresAreReportedAndUnreadableStatusIsOne)
 
 TEST_F(CommsBaseSerial, LineOperationsOnStreamTypesDoNothing)
 {
-    CMessageRecorder ui;
     for (BYTE type : {CCommsBase::typeSerial, CCommsBase::typeSerialFast}) {
         ASSERT_TRUE(m_comms.Open(type, "COM1:"));
         m_device.SetCts(true);
@@ -314,7 +310,6 @@ TEST_F(CommsBaseSerial, LineOperationsOnStreamTypesDoNothing)
         EXPECT_EQ(m_device.Rts(), rts);
         m_comms.Close();
     }
-    EXPECT_TRUE(ui.Shown().empty());
     EXPECT_EQ(m_comms.SetData(1), 0);
     EXPECT_EQ(m_comms.GetData(), 0);
 }

@@ -5,7 +5,7 @@
 
 #include "ports/CommsBase.h"
 #include "ports/Parallel.h"
-#include "tests/ports/MessageRecorder.h"
+#include "tests/support/ScriptedUi.h"
 #include "tests/support/FakeParallelPort.h"
 
 namespace {
@@ -41,7 +41,6 @@ protected:
         return kinds;
     }
 
-    CMessageRecorder m_ui;
     CFakeParallelPort m_port;
     CCommsBase m_comms;
 };
@@ -67,7 +66,6 @@ TEST_F(ParallelPort, OpeningClaimsThePortAndSetsByteMode)
     EXPECT_EQ(card.items[0].firstPort, 0x378u);
     EXPECT_EQ(card.items[0].portCount, 5u);
     EXPECT_NE(card.cardHandle, 0u);
-    EXPECT_TRUE(m_ui.Shown().empty());
 }
 
 TEST_F(ParallelPort, ClosingReleasesThenZeroesControlThenClosesAndOnlyOnce)
@@ -90,7 +88,6 @@ TEST_F(ParallelPort, DriverVersionMustBe501OrLater)
     EXPECT_FALSE(m_comms.Open(CCommsBase::typeLpt, "LPT1:"));
     EXPECT_EQ(Kinds(), (std::vector<Request::Kind>{Request::Open, Request::Version, Request::Close}));
     EXPECT_EQ(m_comms.GetType(), 0);
-    EXPECT_TRUE(m_ui.Shown().empty());
 
     m_port.SetVersion(501);
     EXPECT_TRUE(m_comms.Open(CCommsBase::typeLpt, "LPT1:"));
@@ -100,17 +97,16 @@ TEST_F(ParallelPort, MissingDriverFailsWithoutAMessage)
 {
     m_port.SetPresent(false);
     EXPECT_FALSE(m_comms.Open(CCommsBase::typeLpt, "LPT1:"));
-    EXPECT_TRUE(m_ui.Shown().empty());
     EXPECT_EQ(m_comms.GetType(), 0);
 }
 
 TEST_F(ParallelPort, PortHeldElsewhereIsCardAlreadyInUse)
 {
+    CScriptedUi ui;
+    ui.ExpectMessage("Card Already In Use", MB_OK | MB_ICONSTOP, IDOK);
     m_port.SetHeldElsewhere(true);
     EXPECT_FALSE(m_comms.Open(CCommsBase::typeLpt, "LPT1:"));
-    ASSERT_EQ(m_ui.Shown().size(), 1u);
-    EXPECT_EQ(m_ui.Shown()[0].text, "Card Already In Use");
-    EXPECT_EQ(m_ui.Shown()[0].type & MB_ICONMASK, (UINT)MB_ICONSTOP);
+    ui.VerifyAndClear();
     // The port-mode set-up is still attempted, then the driver is let go.
     bool modeAttempted = false;
     for (const Request& r : m_port.Log())
@@ -122,7 +118,6 @@ TEST_F(ParallelPort, PortHeldElsewhereIsCardAlreadyInUse)
 
     m_port.SetHeldElsewhere(false);
     EXPECT_TRUE(m_comms.Open(CCommsBase::typeLpt, "LPT1:"));
-    EXPECT_EQ(m_ui.Shown().size(), 1u);
 }
 
 TEST_F(ParallelPort, SetDataThenGetDataTurnsThePortAround)
@@ -182,7 +177,6 @@ TEST_F(ParallelPort, PgmSetsBit2AndItsLevelOnBit3)
     EXPECT_EQ(m_port.Control() & 0x0C, 0x04);
     EXPECT_TRUE(m_comms.SetPgm(2));
     EXPECT_EQ(m_port.Control() & 0x0C, 0x04);
-    EXPECT_TRUE(m_ui.Shown().empty());
 }
 
 TEST_F(ParallelPort, RefusedTransfersGoUnreportedAndReadAsZero)
