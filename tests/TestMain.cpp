@@ -1,7 +1,7 @@
 // Test entry point: a headless Qt application, and a private settings folder so that no test
 // reads or writes the user's real settings; every test fails on a prompt it did not expect.
 #include <cstdlib>
-#include <string>
+#include <filesystem>
 
 #include <QApplication>
 #include <gtest/gtest.h>
@@ -13,14 +13,15 @@ int main(int argc, char** argv)
 {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     char folder[] = "/tmp/quillet-tests-XXXXXX";
-    if (mkdtemp(folder))
+    bool privateSettings = mkdtemp(folder) != nullptr;
+    if (privateSettings)
         setenv("XDG_CONFIG_HOME", folder, 1);
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     InstallStrictUiListener();
     int result = RUN_ALL_TESTS();
-    std::string cleanup = std::string("rm -rf '") + folder + "'";
-    if (system(cleanup.c_str()) != 0) {
-    }
+    std::error_code ignored;
+    if (privateSettings)
+        std::filesystem::remove_all(folder, ignored);
     return result;
 }
