@@ -25,13 +25,18 @@ CScriptedUi::~CScriptedUi()
 
 CScriptedUi& CScriptedUi::ExpectMessage(const CString& text, UINT type, int answer)
 {
-    m_expected.push_back({Expectation::Message, text, type, answer, {}});
+    return ExpectMessage(text, type, answer, nullptr);
+}
+
+CScriptedUi& CScriptedUi::ExpectMessage(const CString& text, UINT type, int answer, std::function<void()> whileShown)
+{
+    m_expected.push_back({Expectation::Message, text, type, answer, {}, std::move(whileShown)});
     return *this;
 }
 
 CScriptedUi& CScriptedUi::ExpectOpenFile(const CString& filter, DWORD flags, std::vector<CString> paths)
 {
-    m_expected.push_back({Expectation::OpenFile, filter, flags, 0, std::move(paths)});
+    m_expected.push_back({Expectation::OpenFile, filter, flags, 0, std::move(paths), nullptr});
     return *this;
 }
 
@@ -40,7 +45,7 @@ CScriptedUi& CScriptedUi::ExpectSaveFile(const CString& filter, DWORD flags, con
     std::vector<CString> paths;
     if (!path.IsEmpty())
         paths.push_back(path);
-    m_expected.push_back({Expectation::SaveFile, filter, flags, 0, paths});
+    m_expected.push_back({Expectation::SaveFile, filter, flags, 0, paths, nullptr});
     return *this;
 }
 
@@ -72,6 +77,8 @@ int CScriptedUi::MessageBox(const CString& text, const CString& caption, UINT ty
                       << Describe(type);
         return CConsoleUiServices::SafeAnswer(type);
     }
+    if (expected.whileShown)
+        expected.whileShown();
     return expected.answer;
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <vector>
 
 #include "platform/UiServices.h"
@@ -24,6 +25,8 @@ public:
 
     // A message box with exactly this text and type (buttons | icon | default button).
     CScriptedUi& ExpectMessage(const CString& text, UINT type, int answer);
+    // The same; `whileShown` runs while the box is up, to look at the program's state then.
+    CScriptedUi& ExpectMessage(const CString& text, UINT type, int answer, std::function<void()> whileShown);
     // An open dialog with this filter and flags, answered with `paths` (empty: cancelled).
     CScriptedUi& ExpectOpenFile(const CString& filter, DWORD flags, std::vector<CString> paths);
     // A save dialog with this filter and flags, answered with `path` (empty: cancelled).
@@ -52,6 +55,7 @@ private:
         UINT type = 0;       // message type, or the OFN flags
         int answer = 0;
         std::vector<CString> paths;
+        std::function<void()> whileShown;
     };
 
     std::deque<Expectation> m_expected;

@@ -16,10 +16,12 @@ TEST_F(StubBoardTest, StubSizeLimitsAreInclusiveAndRefusalEmptiesTheBlock)
     EXPECT_TRUE(board.LoadModule(1, HexFile("thin.hex", 0, Pattern(0x100, 2))));
     EXPECT_TRUE(board.IsModuleLoaded(0) && board.IsModuleLoaded(1));
 
+    ui.ExpectMessage("Too many bytes in 'fat' stub download", MB_OK, IDOK);
     EXPECT_FALSE(board.LoadModule(0, HexFile("fat2.hex", 0x1F80, {0x55})));
+    ui.VerifyAndClear();
+    ui.ExpectMessage("Too many bytes in 'thin' stub download", MB_OK, IDOK);
     EXPECT_FALSE(board.LoadModule(1, HexFile("thin2.hex", 0x100, {0x55})));
-    EXPECT_EQ(boxes.texts, (std::vector<std::string>{"Too many bytes in 'fat' stub download",
-                                                     "Too many bytes in 'thin' stub download"}));
+    ui.VerifyAndClear();
     // The earlier records of the block go with the refused file.
     EXPECT_FALSE(board.IsModuleLoaded(0) || board.IsModuleLoaded(1));
     EXPECT_EQ(theIntelHex.GetEndAddress(NULL), 0u);
@@ -155,10 +157,11 @@ TEST_F(StubBoardTest, ClearingAllReloadsTheDefaultThinStub)
     EXPECT_FALSE(board.IsModuleLoaded(1));
 
     remove(thin.c_str());
+    ui.ExpectMessage("Unable to open download file", MB_OK, IDOK);
     board.ClearModule(-1);
+    ui.VerifyAndClear();
     EXPECT_FALSE(board.IsModuleLoaded(1));
     EXPECT_EQ(board.GetThinDefault(), "");
-    EXPECT_EQ(boxes.texts, (std::vector<std::string>{"Unable to open download file"}));
     // Forgotten in memory only.
     EXPECT_NE(ReadStoredString("QB2300_ThinDefault"), "");
 }

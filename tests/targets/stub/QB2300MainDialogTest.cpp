@@ -15,6 +15,14 @@
 
 using hextext::Pattern;
 
+namespace {
+
+const char kLoadFilter[] = "Intel Hex Files (*.hex)|*.hex|Keil Banked Hex Files (*.h*)|*.h*|All Files (*.*)|*.*||";
+const DWORD kOpenFlags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
+const DWORD kLoadFlags = kOpenFlags | OFN_ALLOWMULTISELECT;
+
+}  // namespace
+
 TEST_F(StubBoardTest, UserProgramsTheBoardThroughTheMainDialog)
 {
     CQB2300Simulator sim;
@@ -35,19 +43,19 @@ TEST_F(StubBoardTest, UserProgramsTheBoardThroughTheMainDialog)
     std::string fat = HexFile("fat.hex", 0, Pattern(0x800, 1));
     HexFile("PROG.H00", 0, Pattern(0x100, 2));
     HexFile("PROG.H01", 0, Pattern(0x100, 3));
-    boxes.files.push_back({fat.c_str(), (folder / "prog.h00").c_str()});
+    ui.ExpectOpenFile(kLoadFilter, kLoadFlags, {fat.c_str(), (folder / "prog.h00").c_str()});
 
     // At the rescue box the stage-2 bar is full: one step at the start, one per whole 2048-byte
     // piece, one for the last piece.
     int lower = -1, upper = -1, pos = -1;
     CString stepText;
-    boxes.onBox = [&](const std::string&) {
-        if (!theApp.m_pMainDialog || upper >= 0)
-            return;
+    ui.ExpectMessage("Rescue mode detected, change FLASH memory and press OK to continue", MB_OK, IDOK, [&] {
+        ASSERT_NE(theApp.m_pMainDialog, (CMainDialog*)NULL);
         theApp.m_pMainDialog->GetProgressCtrl()->GetRange(lower, upper);
         pos = theApp.m_pMainDialog->GetProgressCtrl()->GetPos();
         theApp.m_pMainDialog->GetProgressText()->GetWindowText(stepText);
-    };
+    });
+    ui.ExpectMessage("Download complete", MB_ICONINFORMATION, IDOK);
     std::vector<std::string> rows;
     int barAfter = -1;
     BOOL programEnabled = FALSE;
@@ -83,9 +91,7 @@ TEST_F(StubBoardTest, UserProgramsTheBoardThroughTheMainDialog)
     EXPECT_EQ(rows[2], "'Thin' stub download\tNo");
     EXPECT_EQ(rows[3], "FLASH bank 0 download\tYes");
     EXPECT_EQ(rows[4], "FLASH bank 1 download\tYes");
-    ASSERT_EQ(boxes.texts, (std::vector<std::string>{"Rescue mode detected, change FLASH memory and press OK to continue",
-                                                      "Download complete"}));
-    EXPECT_EQ(boxes.types[1] & MB_ICONMASK, (UINT)MB_ICONINFORMATION);
+    ui.VerifyAndClear();
     EXPECT_EQ(lower, 0);
     EXPECT_EQ(upper, 0x10100 / 2048 + 2);
     EXPECT_EQ(pos, upper);
@@ -105,7 +111,8 @@ TEST_F(StubBoardTest, KitOptionsBrowseKeepsTheDirectoryAndRewritesBankedNames)
         CTargetBase::s_nDelayFactor = 1;
     StoreStubSettings("QP0700", "", 1);
     theApp.m_dwOptions = 0;
-    boxes.files.push_back({"/data/thin.h00"});
+    // Browsing must not move the current directory: the 'thin' stub offer reads from it.
+    ui.ExpectOpenFile(kLoadFilter, kOpenFlags | OFN_NOCHANGEDIR, {"/data/thin.h00"});
     CString shown;
     CModalScript script;
     script.Expect(IDD_QB2300_OPTIONS, [&](CDialog& dialog) {
@@ -125,8 +132,6 @@ TEST_F(StubBoardTest, KitOptionsBrowseKeepsTheDirectoryAndRewritesBankedNames)
     theApp.m_pMainDialog = NULL;
 
     EXPECT_EQ(shown, "/DATA/THIN.H*");
-    ASSERT_EQ(boxes.requests.size(), 1u);
-    EXPECT_TRUE(boxes.requests[0].bOpen);
-    EXPECT_NE(boxes.requests[0].flags & OFN_NOCHANGEDIR, 0u);
+    ui.VerifyAndClear();
     EXPECT_EQ(ReadStoredString("QP0700_ThinDefault"), "");
 }

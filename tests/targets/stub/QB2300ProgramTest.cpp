@@ -79,7 +79,6 @@ TEST_F(StubProgramTest, HappyPathIsByteExactOnBothBoards)
         DWORD slept = (DWORD)clock.Slept();
         EXPECT_TRUE(Program(*target));
         EXPECT_EQ(status, "Download complete");
-        EXPECT_TRUE(boxes.texts.empty());
         EXPECT_EQ(sim.Stage1Bytes(), ExpectedStage1());
         EXPECT_TRUE(sim.TrailerValid());
         EXPECT_EQ(sim.Stage2Length(), 0x1000u);
@@ -95,7 +94,9 @@ TEST_F(StubProgramTest, ARetrySendsTheSameBytesAndSavingHasNoTrailer)
     LoadStubAndBank0(board);
     DWORD stubEnd = theIntelHex.GetEndAddress(NULL);
     behaviour.stage2Reply = Reply::ProgramError;
+    ui.ExpectMessage("Error programming FLASH memory", MB_OK, IDOK);
     EXPECT_FALSE(Program(board));
+    ui.VerifyAndClear();
     behaviour.stage2Reply = Reply::Success;
     EXPECT_TRUE(Program(board));
     EXPECT_EQ(sim.Stage1Count(), 2);
@@ -120,11 +121,11 @@ TEST_F(StubProgramTest, EveryErrorReplyShowsItsDetailThenTheStageFailure)
     };
     for (const Case& c : cases) {
         for (int stage = 1; stage <= 2; ++stage) {
-            boxes.texts.clear();
             behaviour.stage1Reply = stage == 1 ? c.reply : Reply::Success;
             behaviour.stage2Reply = stage == 2 ? c.reply : Reply::Success;
+            ui.ExpectMessage(c.detail, MB_OK, IDOK);
             EXPECT_FALSE(Program(board));
-            EXPECT_EQ(boxes.texts, Texts{c.detail});
+            ui.VerifyAndClear();
             EXPECT_EQ(status, stage == 1 ? "Error downloading 'fat' stub" : "Error downloading Binary Image");
             ExpectPortClosed();
         }
@@ -138,9 +139,11 @@ TEST_F(StubProgramTest, RescueModeSendsTheEraseCommandAndWaitsAgain)
     behaviour.stage1Rescues = 2;
     behaviour.stage2Rescues = 1;
     DWORD slept = (DWORD)clock.Slept();
+    for (int shown = 0; shown < 3; ++shown)
+        ui.ExpectMessage(rescue, MB_OK, IDOK);
     EXPECT_TRUE(Program(board));
+    ui.VerifyAndClear();
     EXPECT_EQ(status, "Download complete");
-    EXPECT_EQ(boxes.texts, (Texts{rescue, rescue, rescue}));
     EXPECT_EQ(sim.RescueCommands(), 3);
     EXPECT_EQ(sim.Stage2Bytes(), bank0);
     // Each rescue in stage 1 waits the full erase time again; stage 2 has no waits.
@@ -150,12 +153,16 @@ TEST_F(StubProgramTest, RescueModeSendsTheEraseCommandAndWaitsAgain)
 TEST_F(StubProgramTest, ShortAndLateRepliesAreMissing)
 {
     LoadStubAndBank0(board);
+    const char* missing = "Missing response from 'fat' stub";
     behaviour.replyBytes = 4;
+    ui.ExpectMessage(missing, MB_OK, IDOK);
     EXPECT_FALSE(Program(board));
+    ui.VerifyAndClear();
     behaviour.replyBytes = 10;
     behaviour.replySplitGapMs = 300;  // far past the 50 ms allowed between two bytes
+    ui.ExpectMessage(missing, MB_OK, IDOK);
     EXPECT_FALSE(Program(board));
-    EXPECT_EQ(boxes.texts, (Texts{"Missing response from 'fat' stub", "Missing response from 'fat' stub"}));
+    ui.VerifyAndClear();
     EXPECT_EQ(status, "Error downloading 'fat' stub");
 }
 
@@ -163,8 +170,9 @@ TEST_F(StubProgramTest, AStalledBoardEndsInAFailureNotSuccess)
 {
     LoadStubAndBank0(board);
     behaviour.stallAfterBytes = 0x1002 + 4 + 100;  // in the middle of stage 2
+    ui.ExpectMessage("Missing response from 'fat' stub", MB_OK, IDOK);
     EXPECT_FALSE(Program(board));
-    EXPECT_EQ(boxes.texts, Texts{"Missing response from 'fat' stub"});
+    ui.VerifyAndClear();
     EXPECT_EQ(status, "Error downloading Binary Image");
     sim.Reset();
     ExpectPortClosed();
@@ -192,13 +200,14 @@ TEST_F(StubProgramTest, WritesTheBoardDoesNotTakeFailTheirStage)
     CFakeSerialDevice device("COM4:");
     DWORD end = theIntelHex.GetEndAddress(NULL);
     for (const Case& c : cases) {
-        boxes.texts.clear();
         device.ClearReceived();
         device.SetReceiveLimit(c.taken);
         if (*c.firstReply)
             device.Send(c.firstReply);
+        for (const std::string& text : c.boxes)
+            ui.ExpectMessage(text.c_str(), MB_OK, IDOK);
         EXPECT_FALSE(board.Program("COM4:", &status));
-        EXPECT_EQ(boxes.texts, c.boxes);
+        ui.VerifyAndClear();
         EXPECT_EQ(status, c.status);
         EXPECT_FALSE(device.IsOpen());
         EXPECT_EQ(theIntelHex.GetEndAddress(NULL), end);
@@ -211,7 +220,6 @@ TEST_F(StubProgramTest, PortThatCannotBeOpened)
     DWORD end = theIntelHex.GetEndAddress(NULL);
     EXPECT_FALSE(Program(board, (folder / "no-such-tty").c_str()));
     EXPECT_EQ(status, "Unable to open specified communications port");
-    EXPECT_TRUE(boxes.texts.empty());
     EXPECT_EQ(theIntelHex.GetEndAddress(NULL), end);
 }
 
@@ -227,14 +235,15 @@ TEST_F(StubProgramTest, OverlaidDataAsksWhetherToGoOn)
 {
     LoadStubAndBank0(board);
     ASSERT_TRUE(board.LoadModule(2, HexFile("again.hex", 0x10, Pattern(4, 9))));
-    const std::string question = "Overlaid data has been detected, continue";
+    const char* question = "Overlaid data has been detected, continue";
+    ui.ExpectMessage(question, MB_YESNO, IDNO);
     EXPECT_FALSE(Program(board));
+    ui.VerifyAndClear();
     EXPECT_EQ(status, "Invalid Binary Image");
     EXPECT_EQ(sim.Stage1Count(), 0);
-    boxes.answers[question] = IDYES;
+    ui.ExpectMessage(question, MB_YESNO, IDYES);
     EXPECT_TRUE(Program(board));
-    EXPECT_EQ(boxes.texts, (Texts{question, question}));
-    EXPECT_EQ((boxes.types[0] & MB_TYPEMASK), (UINT)MB_YESNO);
+    ui.VerifyAndClear();
     // The byte loaded first wins.
     EXPECT_EQ(sim.Stage2Bytes(), bank0);
 }
@@ -267,7 +276,6 @@ protected:
         LoadStubAndBank0(board, false);
         // Bank 1 data that leaves its first 256 bytes free, so the question is asked.
         board.LoadModule(3, HexFile("bank1.hex", 0x100, Pattern(0x10, 1)));
-        boxes.answers[question] = IDYES;
     }
     void TearDown() override
     {
@@ -276,15 +284,16 @@ protected:
         StubProgramTest::TearDown();
     }
 
-    const std::string question = "Automaticaly include 'thin' stub code in bank 1";
+    const char* question = "Automaticaly include 'thin' stub code in bank 1";
     std::string previous;
 };
 
 TEST_F(ThinStubQuestionTest, FileFromTheCurrentDirectoryGoesToTheStartOfBankOne)
 {
     HexFile("boot2300.hex", 0, Pattern(0x180, 8));  // no size limit on this path
+    ui.ExpectMessage(question, MB_YESNO, IDYES);
     EXPECT_TRUE(Program(board));
-    EXPECT_EQ(boxes.texts, Texts{question});
+    ui.VerifyAndClear();
     EXPECT_TRUE(board.IsModuleLoaded(1));
     std::vector<BYTE> sent = sim.Stage2Bytes();
     ASSERT_EQ(sent.size(), 0x10110u);
@@ -294,14 +303,17 @@ TEST_F(ThinStubQuestionTest, FileFromTheCurrentDirectoryGoesToTheStartOfBankOne)
 
 TEST_F(ThinStubQuestionTest, NoMissingOrMalformedFileProgramsWithoutIt)
 {
-    boxes.answers[question] = IDNO;
+    ui.ExpectMessage(question, MB_YESNO, IDNO);
     EXPECT_TRUE(Program(board));
-    boxes.answers[question] = IDYES;
+    ui.VerifyAndClear();
+    ui.ExpectMessage(question, MB_YESNO, IDYES).ExpectMessage("Unable to open download file", MB_OK, IDOK);
     EXPECT_TRUE(Program(board));
+    ui.VerifyAndClear();
     folder.Write("BOOT2300.HEX", ":10000000");
+    ui.ExpectMessage(question, MB_YESNO, IDYES)
+        .ExpectMessage("Unable to load specified file \u00ABBOOT2300.HEX\u00BB", MB_OK, IDOK);
     EXPECT_TRUE(Program(board));
-    EXPECT_EQ(boxes.texts, (Texts{question, question, "Unable to open download file", question,
-                                  "Unable to load specified file \u00ABBOOT2300.HEX\u00BB"}));
+    ui.VerifyAndClear();
     EXPECT_FALSE(board.IsModuleLoaded(1));
     EXPECT_EQ(sim.Stage2Bytes()[0x10000], 0xFF);
 }
@@ -310,14 +322,15 @@ TEST_F(ThinStubQuestionTest, DataInTheFirstBytesOfBankOneSuppressesTheQuestion)
 {
     board.LoadModule(3, HexFile("low.hex", 0xFF, {0x77}));
     EXPECT_TRUE(Program(board));
-    EXPECT_TRUE(boxes.texts.empty());
 }
 
 TEST_F(ThinStubQuestionTest, StubThatWrapsBelowItsWindowIsNotCopied)
 {
     // An extended address that wraps past 4 GB puts the file's data below 0x82000.
     folder.Write("BOOT2300.HEX", hextext::Image(0xFFF80000, Pattern(16, 5)));
+    ui.ExpectMessage(question, MB_YESNO, IDYES);
     EXPECT_TRUE(Program(board));
+    ui.VerifyAndClear();
     EXPECT_TRUE(board.IsModuleLoaded(1));
     EXPECT_EQ(board.GetModuleImage(1, NULL), (BYTE*)NULL);
     EXPECT_EQ(sim.Stage2Bytes()[0x10000], 0xFF);

@@ -1,10 +1,7 @@
-// Shared pieces of the stub-download board tests: a message-box log that answers questions
-// from a table, and a fixture that puts a board target back to a known state.
+// Shared pieces of the stub-download board tests: a fixture that puts a board target back to a
+// known state, with scripted UI services on which each test lists the prompts it expects.
 #pragma once
 
-#include <deque>
-#include <functional>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -13,52 +10,11 @@
 #include "app/QuilletApp.h"
 #include "image/IntelHex.h"
 #include "platform/Registry.h"
-#include "platform/UiServices.h"
 #include "targets/stub/QB2300FLASH.h"
 #include "targets/stub/QP0700FLASH.h"
+#include "tests/support/ScriptedUi.h"
 #include "tests/support/TempFolder.h"
 #include "tests/targets/stub/HexText.h"
-
-class CBoxLog : public IUiServices {
-public:
-    CBoxLog() : m_previous(InstallUiServices(this)) {}
-    ~CBoxLog() override { InstallUiServices(m_previous); }
-
-    int MessageBox(const CString& text, const CString&, UINT type) override
-    {
-        texts.push_back(text.str());
-        types.push_back(type);
-        if (onBox)
-            onBox(text.str());
-        auto answer = answers.find(text.str());
-        if (answer != answers.end())
-            return answer->second;
-        return (type & MB_TYPEMASK) == MB_YESNO ? IDNO : IDOK;
-    }
-    // Answers file dialogs from `files` in order; cancels when none is left.
-    BOOL FileDialog(const FileDialogRequest& request, std::vector<CString>& paths) override
-    {
-        requests.push_back(request);
-        if (files.empty())
-            return FALSE;
-        paths = files.front();
-        files.pop_front();
-        return TRUE;
-    }
-    void BeginWaitCursor() override {}
-    void EndWaitCursor() override {}
-
-    std::map<std::string, int> answers;
-    std::vector<std::string> texts;
-    std::vector<UINT> types;
-    std::deque<std::vector<CString>> files;
-    // Runs while each box is shown, to look at the program's state at that moment.
-    std::function<void(const std::string&)> onBox;
-    std::vector<FileDialogRequest> requests;
-
-private:
-    IUiServices* m_previous;
-};
 
 inline void StoreStubSettings(const char* prefix, const std::string& thin, DWORD options)
 {
@@ -101,7 +57,14 @@ protected:
         kit.LoadOptions();
         board.ClearModule(-1);
     }
-    void TearDown() override { board.ClearModule(-1); }
+    void TearDown() override
+    {
+        // Forget the default 'thin' stub first: a test may leave one that does not exist, and
+        // clearing would then try to reload it and report the missing file.
+        StoreStubSettings("QB2300", "", 0);
+        board.LoadOptions();
+        board.ClearModule(-1);
+    }
 
     void UseMode(CQB2300Flash& target, const char* prefix, DWORD options, const std::string& thin = "")
     {
@@ -116,7 +79,7 @@ protected:
     }
 
     CTempFolder folder;
-    CBoxLog boxes;
+    CScriptedUi ui;
     CQB2300Flash& board = theQB2300Flash;
     CQP0700Flash& kit = theQP0700Flash;
 };
