@@ -1,5 +1,5 @@
 #include "app/QuilletApp.h"
-#include "platform/Application.h"
+#include "platform/wnd/Application.h"
 
 int main(int argc, char** argv)
 {

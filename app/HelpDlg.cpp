@@ -1,7 +1,7 @@
 #include "app/HelpDlg.h"
 
-#include "platform/DataExchange.h"
-#include "platform/WinApp.h"
+#include "platform/wnd/DataExchange.h"
+#include "platform/wnd/WinApp.h"
 
 CHelpDlg::CHelpDlg(UINT templateId, CWnd* parent) : CDialog(templateId, parent) {}
 

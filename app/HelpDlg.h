@@ -3,7 +3,7 @@
 // its help window with it.
 #pragma once
 
-#include "platform/Dialog.h"
+#include "platform/wnd/Dialog.h"
 
 class CHelpDlg : public CDialog {
 public:

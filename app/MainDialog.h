@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "app/HelpDlg.h"
-#include "platform/Button.h"
-#include "platform/ComboBox.h"
-#include "platform/ListBox.h"
-#include "platform/ProgressCtrl.h"
-#include "platform/Static.h"
+#include "platform/wnd/Button.h"
+#include "platform/wnd/ComboBox.h"
+#include "platform/wnd/ListBox.h"
+#include "platform/wnd/ProgressCtrl.h"
+#include "platform/wnd/Static.h"
 
 class CMenu;
 class CTargetBase;

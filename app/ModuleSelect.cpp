@@ -1,6 +1,6 @@
 #include "app/ModuleSelect.h"
 
-#include "platform/DataExchange.h"
+#include "platform/wnd/DataExchange.h"
 #include "res/resource.h"
 #include "targets/TargetBase.h"
 

@@ -3,9 +3,9 @@
 #pragma once
 
 #include "app/HelpDlg.h"
-#include "platform/Button.h"
-#include "platform/ComboBox.h"
-#include "platform/Edit.h"
+#include "platform/wnd/Button.h"
+#include "platform/wnd/ComboBox.h"
+#include "platform/wnd/Edit.h"
 
 class CTargetBase;
 

@@ -2,9 +2,9 @@
 // life, and owns the access to the settings key that every target uses.
 #pragma once
 
-#include "platform/Registry.h"
-#include "platform/WinApp.h"
-#include "platform/WinTypes.h"
+#include "platform/settings/Registry.h"
+#include "platform/wnd/WinApp.h"
+#include "platform/base/WinTypes.h"
 
 class CMainDialog;
 

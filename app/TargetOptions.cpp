@@ -1,7 +1,7 @@
 #include "app/TargetOptions.h"
 
 #include "app/QuilletApp.h"
-#include "platform/DataExchange.h"
+#include "platform/wnd/DataExchange.h"
 #include "res/resource.h"
 
 CTargetOptions::CTargetOptions(int targetId, CWnd* parent)

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "app/HelpDlg.h"
-#include "platform/Button.h"
+#include "platform/wnd/Button.h"
 
 class CTargetOptions : public CHelpDlg {
 public:

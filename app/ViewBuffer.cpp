@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "platform/DataExchange.h"
-#include "platform/UiServices.h"
+#include "platform/wnd/DataExchange.h"
+#include "platform/ui/UiServices.h"
 #include "res/resource.h"
 #include "targets/TargetBase.h"
 

@@ -3,8 +3,8 @@
 #pragma once
 
 #include "app/HelpDlg.h"
-#include "platform/ComboBox.h"
-#include "platform/ListBox.h"
+#include "platform/wnd/ComboBox.h"
+#include "platform/wnd/ListBox.h"
 
 class CTargetBase;
 

@@ -7,9 +7,9 @@
 #include <fstream>
 #include <string>
 
-#include "platform/Dialog.h"
-#include "platform/ListBox.h"
-#include "platform/ModalScript.h"
+#include "platform/wnd/Dialog.h"
+#include "platform/wnd/ListBox.h"
+#include "platform/testing/ModalScript.h"
 #include "res/resource.h"
 
 namespace {

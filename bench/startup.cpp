@@ -18,7 +18,7 @@
 #include <unistd.h>
 
 #include "app/QuilletApp.h"
-#include "platform/Application.h"
+#include "platform/wnd/Application.h"
 
 namespace {
 

@@ -13,8 +13,8 @@
 #include <QWidget>
 
 #include "app/ViewBuffer.h"
-#include "platform/ListBox.h"
-#include "platform/ModalScript.h"
+#include "platform/wnd/ListBox.h"
+#include "platform/testing/ModalScript.h"
 #include "res/resource.h"
 #include "tests/support/RecordingTarget.h"
 

@@ -8,10 +8,10 @@ if(QUILLET_FUZZ)
   add_executable(fuzz_intelhex
     ${CMAKE_SOURCE_DIR}/tests/fuzz/IntelHexFuzz.cpp
     ${CMAKE_SOURCE_DIR}/image/IntelHex.cpp
-    ${CMAKE_SOURCE_DIR}/platform/File.cpp
-    ${CMAKE_SOURCE_DIR}/platform/FileFind.cpp
-    ${CMAKE_SOURCE_DIR}/platform/DebugOutput.cpp
-    ${CMAKE_SOURCE_DIR}/platform/CString.cpp)
+    ${CMAKE_SOURCE_DIR}/platform/files/File.cpp
+    ${CMAKE_SOURCE_DIR}/platform/files/FileFind.cpp
+    ${CMAKE_SOURCE_DIR}/platform/base/DebugOutput.cpp
+    ${CMAKE_SOURCE_DIR}/platform/base/CString.cpp)
   target_include_directories(fuzz_intelhex PRIVATE ${CMAKE_SOURCE_DIR})
   set(QUILLET_FUZZ_FLAGS -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined
       -fno-omit-frame-pointer)

@@ -2,7 +2,7 @@
 // (a HexRecord* head variable that a target owns) and on the store's list of all records.
 #pragma once
 
-#include "platform/WinTypes.h"
+#include "platform/base/WinTypes.h"
 
 struct HexRecord {
     BYTE m_nCount;            // number of data bytes

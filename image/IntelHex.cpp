@@ -5,9 +5,9 @@
 #include <memory>
 #include <new>
 
-#include "platform/DebugOutput.h"
-#include "platform/File.h"
-#include "platform/UiServices.h"
+#include "platform/base/DebugOutput.h"
+#include "platform/files/File.h"
+#include "platform/ui/UiServices.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <cstdint>
 
 #include "image/HexRecord.h"
-#include "platform/CString.h"
+#include "platform/base/CString.h"
 
 class CFile;
 class CFileException;

@@ -2,9 +2,9 @@
 
 #include <memory>
 
-#include "platform/ISerialPort.h"
-#include "platform/SerialPortRegistry.h"
-#include "platform/UiServices.h"
+#include "platform/serial/ISerialPort.h"
+#include "platform/serial/SerialPortRegistry.h"
+#include "platform/ui/UiServices.h"
 #include "ports/Parallel.h"
 
 BYTE theLptControl = 0;

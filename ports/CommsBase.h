@@ -3,8 +3,8 @@
 // programming lines; USB lends only its name here.
 #pragma once
 
-#include "platform/CString.h"
-#include "platform/WinTypes.h"
+#include "platform/base/CString.h"
+#include "platform/base/WinTypes.h"
 
 class ISerialPort;
 

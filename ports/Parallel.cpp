@@ -3,8 +3,8 @@
 #include <cstring>
 #include <memory>
 
-#include "platform/ParallelDriverFactory.h"
-#include "platform/UiServices.h"
+#include "platform/parallel/ParallelDriverFactory.h"
+#include "platform/ui/UiServices.h"
 #include "ports/CommsBase.h"
 
 CParallel::CParallel() : m_hDriver(NULL)

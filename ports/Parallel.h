@@ -6,9 +6,9 @@
 
 #include <cstddef>
 
-#include "platform/IParallelDriver.h"
-#include "platform/WinTypes.h"
-#include "platform/Wnd.h"
+#include "platform/parallel/IParallelDriver.h"
+#include "platform/base/WinTypes.h"
+#include "platform/wnd/Wnd.h"
 
 class CParallel : public CWnd {
 public:

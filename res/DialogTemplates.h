@@ -1,9 +1,9 @@
 // The dialog templates of the program, one function per template (each in its own
-// res/Dialog<id>.cpp). FindDialogTemplate (platform/DialogTemplate.h) looks them up; the table
+// res/Dialog<id>.cpp). FindDialogTemplate (platform/wnd/DialogTemplate.h) looks them up; the table
 // names every one explicitly, so none depends on static registration.
 #pragma once
 
-#include "platform/DialogTemplate.h"
+#include "platform/wnd/DialogTemplate.h"
 
 const DialogTemplate& Dialog100Template();
 const DialogTemplate& Dialog102Template();

@@ -1,7 +1,7 @@
 // The program's icon resources.
 #pragma once
 
-#include "platform/WinTypes.h"
+#include "platform/base/WinTypes.h"
 
 // Icon resource `id` as the lines of an XPM image, or NULL.
 const char* const* FindIconResource(UINT id);

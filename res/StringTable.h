@@ -1,7 +1,7 @@
 // The program's string resources.
 #pragma once
 
-#include "platform/WinTypes.h"
+#include "platform/base/WinTypes.h"
 
 // The string with this id, or NULL.
 LPCSTR FindStringResource(UINT id);

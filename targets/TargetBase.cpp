@@ -1,6 +1,6 @@
 #include "targets/TargetBase.h"
 
-#include "platform/Clock.h"
+#include "platform/time/Clock.h"
 
 // constinit: the list head must be NULL before any target's constructor runs, whichever
 // translation unit's static objects are constructed first.

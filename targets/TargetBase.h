@@ -2,8 +2,8 @@
 // every registered target joins while the program's global objects are constructed.
 #pragma once
 
-#include "platform/CString.h"
-#include "platform/WinTypes.h"
+#include "platform/base/CString.h"
+#include "platform/base/WinTypes.h"
 #include "ports/CommsBase.h"
 
 class CTargetBase {

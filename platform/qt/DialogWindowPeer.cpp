@@ -15,13 +15,13 @@
 #include <QRadioButton>
 #include <QWhatsThis>
 
-#include "platform/Button.h"
-#include "platform/ComboBox.h"
-#include "platform/Dialog.h"
-#include "platform/Edit.h"
-#include "platform/ListBox.h"
-#include "platform/ProgressCtrl.h"
-#include "platform/Static.h"
+#include "platform/wnd/Button.h"
+#include "platform/wnd/ComboBox.h"
+#include "platform/wnd/Dialog.h"
+#include "platform/wnd/Edit.h"
+#include "platform/wnd/ListBox.h"
+#include "platform/wnd/ProgressCtrl.h"
+#include "platform/wnd/Static.h"
 #include "platform/qt/ListBoxView.h"
 #include "platform/qt/ProgressBarWidget.h"
 #include "platform/qt/WidgetHandle.h"

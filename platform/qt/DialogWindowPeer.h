@@ -9,9 +9,9 @@
 #include <memory>
 #include <vector>
 
-#include "platform/DialogTemplate.h"
-#include "platform/Menu.h"
-#include "platform/WinMessages.h"
+#include "platform/wnd/DialogTemplate.h"
+#include "platform/wnd/Menu.h"
+#include "platform/base/WinMessages.h"
 
 class CDialog;
 class CWnd;

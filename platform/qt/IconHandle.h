@@ -4,7 +4,7 @@
 
 #include <QIcon>
 
-#include "platform/WinTypes.h"
+#include "platform/base/WinTypes.h"
 
 // The handle of icon resource `id`, or NULL if there is no such resource.
 HICON IconHandleForResource(UINT id);

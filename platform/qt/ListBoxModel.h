@@ -10,7 +10,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/CString.h"
+#include "platform/base/CString.h"
 
 class CListBoxModel : public QAbstractListModel {
     Q_OBJECT

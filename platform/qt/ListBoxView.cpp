@@ -2,7 +2,7 @@
 
 #include <QItemSelectionModel>
 
-#include "platform/DialogTemplate.h"
+#include "platform/wnd/DialogTemplate.h"
 #include "platform/qt/ListBoxModel.h"
 #include "platform/qt/TabStopDelegate.h"
 

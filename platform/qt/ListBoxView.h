@@ -4,7 +4,7 @@
 
 #include <QListView>
 
-#include "platform/WinTypes.h"
+#include "platform/base/WinTypes.h"
 
 class CListBoxModel;
 class CTabStopDelegate;

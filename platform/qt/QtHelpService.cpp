@@ -6,7 +6,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "platform/WinApp.h"
+#include "platform/wnd/WinApp.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <QPointer>
 #include <QTextBrowser>
 
-#include "platform/HelpServiceBase.h"
+#include "platform/help/HelpServiceBase.h"
 
 class QWidget;
 

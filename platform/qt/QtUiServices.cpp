@@ -7,8 +7,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "platform/Dialog.h"
-#include "platform/FileFilter.h"
+#include "platform/wnd/Dialog.h"
+#include "platform/files/FileFilter.h"
 #include "platform/qt/WidgetHandle.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <QStringList>
 
-#include "platform/UiServices.h"
+#include "platform/ui/UiServices.h"
 
 class QWidget;
 

@@ -3,7 +3,7 @@
 
 #include <QWidget>
 
-#include "platform/WinMessages.h"
+#include "platform/base/WinMessages.h"
 
 inline QWidget* WidgetOf(HWND hWnd)
 {

@@ -4,8 +4,8 @@
 // kept as a module list of records in theIntelHex.
 #pragma once
 
-#include "platform/CString.h"
-#include "platform/WinTypes.h"
+#include "platform/base/CString.h"
+#include "platform/base/WinTypes.h"
 #include "targets/TargetBase.h"
 
 struct HexRecord;

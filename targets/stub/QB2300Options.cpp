@@ -1,7 +1,7 @@
 #include "targets/stub/QB2300Options.h"
 
 #include "app/QuilletApp.h"
-#include "platform/DataExchange.h"
+#include "platform/wnd/DataExchange.h"
 #include "res/resource.h"
 #include "targets/stub/QB2300FLASH.h"
 

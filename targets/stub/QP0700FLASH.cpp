@@ -1,6 +1,6 @@
 #include "targets/stub/QP0700FLASH.h"
 
-#include "platform/WinTypes.h"
+#include "platform/base/WinTypes.h"
 #include "targets/stub/QB2300Options.h"
 
 CQP0700Flash::CQP0700Flash() : CQB2300Flash(6, "QP0700", "QP0700 Evaluation Kit")

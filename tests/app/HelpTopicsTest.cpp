@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/DialogTemplate.h"
-#include "platform/HelpFile.h"
-#include "platform/WinMessages.h"
+#include "platform/wnd/DialogTemplate.h"
+#include "platform/help/HelpFile.h"
+#include "platform/base/WinMessages.h"
 #include "res/resource.h"
 
 namespace {

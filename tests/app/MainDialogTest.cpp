@@ -6,9 +6,9 @@
 
 #include "app/MainDialog.h"
 #include "app/QuilletApp.h"
-#include "platform/DialogDriver.h"
-#include "platform/Menu.h"
-#include "platform/ModalScript.h"
+#include "platform/testing/DialogDriver.h"
+#include "platform/wnd/Menu.h"
+#include "platform/testing/ModalScript.h"
 #include "res/resource.h"
 #include "tests/support/RecordingHelpService.h"
 #include "tests/support/RecordingTarget.h"

@@ -7,9 +7,9 @@
 
 #include "app/MainDialog.h"
 #include "app/QuilletApp.h"
-#include "platform/ModalScript.h"
-#include "platform/Registry.h"
-#include "platform/SettingsStore.h"
+#include "platform/testing/ModalScript.h"
+#include "platform/settings/Registry.h"
+#include "platform/settings/SettingsStore.h"
 #include "res/resource.h"
 #include "targets/TargetBase.h"
 #include "tests/support/TempFolder.h"

@@ -4,10 +4,10 @@
 #include <gtest/gtest.h>
 
 #include "app/ViewBuffer.h"
-#include "platform/ComboBox.h"
-#include "platform/DialogDriver.h"
-#include "platform/ListBox.h"
-#include "platform/ModalScript.h"
+#include "platform/wnd/ComboBox.h"
+#include "platform/testing/DialogDriver.h"
+#include "platform/wnd/ListBox.h"
+#include "platform/testing/ModalScript.h"
 #include "res/resource.h"
 #include "tests/support/RecordingTarget.h"
 

@@ -14,8 +14,8 @@
 #include <unistd.h>
 
 #include "image/IntelHex.h"
-#include "platform/File.h"
-#include "platform/UiServices.h"
+#include "platform/files/File.h"
+#include "platform/ui/UiServices.h"
 
 // The target runs without any user interface; the store only asks for a message box when a
 // file cannot be opened or written.

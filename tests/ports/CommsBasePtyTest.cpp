@@ -9,7 +9,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "platform/SerialPortRegistry.h"
+#include "platform/serial/SerialPortRegistry.h"
 #include "ports/CommsBase.h"
 #include "tests/support/ScriptedUi.h"
 #include "tests/support/PseudoTerminal.h"

@@ -6,7 +6,7 @@
 #include <chrono>
 #include <thread>
 
-#include "platform/VirtualClock.h"
+#include "platform/testing/VirtualClock.h"
 #include "ports/CommsBase.h"
 #include "tests/support/ScriptedUi.h"
 #include "tests/support/FakeSerialDevice.h"

@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "platform/PpdevDriver.h"
+#include "platform/parallel/PpdevDriver.h"
 #include "ports/CommsBase.h"
 #include "ports/Parallel.h"
 

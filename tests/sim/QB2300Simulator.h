@@ -19,7 +19,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/WinTypes.h"
+#include "platform/base/WinTypes.h"
 
 class CQB2300Simulator {
 public:

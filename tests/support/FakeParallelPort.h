@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/ParallelDriverFactory.h"
+#include "platform/parallel/ParallelDriverFactory.h"
 
 class CFakeParallelPort {
 public:

@@ -5,8 +5,8 @@
 #include <deque>
 #include <mutex>
 
-#include "platform/Clock.h"
-#include "platform/SerialPortRegistry.h"
+#include "platform/time/Clock.h"
+#include "platform/serial/SerialPortRegistry.h"
 
 struct CFakeSerialDevice::Shared {
     struct Pending {

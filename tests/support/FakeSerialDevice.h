@@ -12,8 +12,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/CString.h"
-#include "platform/ISerialDevice.h"
+#include "platform/base/CString.h"
+#include "platform/serial/ISerialDevice.h"
 
 class CFakeSerialDevice : public ISerialDevice {
 public:

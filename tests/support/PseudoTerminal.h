@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/WinTypes.h"
+#include "platform/base/WinTypes.h"
 
 class CPseudoTerminal {
 public:

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "platform/HelpService.h"
+#include "platform/help/HelpService.h"
 
 class CRecordingHelpService : public IHelpService {
 public:

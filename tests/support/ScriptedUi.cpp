@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/ConsoleUiServices.h"
+#include "platform/ui/ConsoleUiServices.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <functional>
 #include <vector>
 
-#include "platform/UiServices.h"
+#include "platform/ui/UiServices.h"
 
 class CScriptedUi : public IUiServices {
 public:

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 
-#include "platform/ModalScript.h"
+#include "platform/testing/ModalScript.h"
 #include "tests/support/ScriptedUi.h"
 
 namespace {

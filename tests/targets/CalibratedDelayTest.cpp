@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/VirtualClock.h"
+#include "platform/testing/VirtualClock.h"
 #include "targets/TargetBase.h"
 
 namespace {

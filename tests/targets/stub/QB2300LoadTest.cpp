@@ -1,10 +1,10 @@
 // Loading, clearing, viewing and settings of the stub-download boards.
 #include <cstring>
 
-#include "platform/Dialog.h"
-#include "platform/FileFind.h"
-#include "platform/ModalScript.h"
-#include "platform/ComboBox.h"
+#include "platform/wnd/Dialog.h"
+#include "platform/files/FileFind.h"
+#include "platform/testing/ModalScript.h"
+#include "platform/wnd/ComboBox.h"
 #include "res/resource.h"
 #include "tests/targets/stub/StubTestSupport.h"
 

@@ -3,12 +3,12 @@
 #include <cstdlib>
 
 #include "app/MainDialog.h"
-#include "platform/DialogDriver.h"
-#include "platform/ListBox.h"
-#include "platform/ModalScript.h"
-#include "platform/ProgressCtrl.h"
-#include "platform/Static.h"
-#include "platform/VirtualClock.h"
+#include "platform/testing/DialogDriver.h"
+#include "platform/wnd/ListBox.h"
+#include "platform/testing/ModalScript.h"
+#include "platform/wnd/ProgressCtrl.h"
+#include "platform/wnd/Static.h"
+#include "platform/testing/VirtualClock.h"
 #include "res/resource.h"
 #include "tests/sim/QB2300Simulator.h"
 #include "tests/targets/stub/StubTestSupport.h"

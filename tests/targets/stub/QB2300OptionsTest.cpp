@@ -1,8 +1,8 @@
 // The options dialog of the stub-download boards, driven through its widgets.
-#include "platform/ComboBox.h"
-#include "platform/Dialog.h"
-#include "platform/DialogDriver.h"
-#include "platform/ModalScript.h"
+#include "platform/wnd/ComboBox.h"
+#include "platform/wnd/Dialog.h"
+#include "platform/testing/DialogDriver.h"
+#include "platform/testing/ModalScript.h"
 #include "res/resource.h"
 #include "tests/targets/stub/StubTestSupport.h"
 

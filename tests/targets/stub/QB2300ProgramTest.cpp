@@ -2,7 +2,7 @@
 // through the real serial code; the host's protocol waits run on a virtual clock.
 #include <unistd.h>
 
-#include "platform/VirtualClock.h"
+#include "platform/testing/VirtualClock.h"
 #include "ports/CommsBase.h"
 #include "tests/sim/QB2300Simulator.h"
 #include "tests/support/FakeSerialDevice.h"

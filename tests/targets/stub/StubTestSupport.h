@@ -9,7 +9,7 @@
 
 #include "app/QuilletApp.h"
 #include "image/IntelHex.h"
-#include "platform/Registry.h"
+#include "platform/settings/Registry.h"
 #include "targets/stub/QB2300FLASH.h"
 #include "targets/stub/QP0700FLASH.h"
 #include "tests/support/ScriptedUi.h"

@@ -1,9 +1,0 @@
-// Static text of a dialog (labels, progress texts).
-#pragma once
-
-#include "platform/Wnd.h"
-
-class CStatic : public CWnd {
-public:
-    HICON SetIcon(HICON icon);
-};

@@ -1,7 +1,0 @@
-// String resources of the program (res/StringTable.cpp).
-#pragma once
-
-#include "platform/CString.h"
-
-// The string with this id into `text`; FALSE (and `text` emptied) if there is none.
-BOOL LoadString(UINT id, CString& text);

@@ -1,0 +1,57 @@
+#include "platform/help/HelpService.h"
+
+#include "platform/help/ConsoleHelpService.h"
+#include "platform/qt/QtHelpService.h"
+#include "platform/qt/WidgetHandle.h"
+
+namespace {
+
+IHelpService* s_pInstalled = NULL;
+
+IHelpService& DefaultService()
+{
+    if (IsInteractiveGui()) {
+        static CQtHelpService qt;
+        return qt;
+    }
+    static CConsoleHelpService console;
+    return console;
+}
+
+} // namespace
+
+IHelpService& Help()
+{
+    return s_pInstalled ? *s_pInstalled : DefaultService();
+}
+
+IHelpService* InstallHelpService(IHelpService* service)
+{
+    IHelpService* previous = s_pInstalled;
+    s_pInstalled = service;
+    return previous;
+}
+
+BOOL DispatchWinHelp(const CString& helpFile, DWORD_PTR data, UINT command)
+{
+    switch (command) {
+    case HELP_CONTEXT:
+        Help().ShowTopic(helpFile, (DWORD)data);
+        return TRUE;
+    case HELP_CONTEXTPOPUP: {
+        POINT position;
+        GetCursorPos(&position);
+        Help().ShowPopup(helpFile, (DWORD)data, position);
+        return TRUE;
+    }
+    case HELP_QUIT:
+        Help().Quit();
+        return TRUE;
+    case HELP_FINDER:
+    case HELP_INDEX:
+        Help().ShowIndex(helpFile);
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}

@@ -1,0 +1,47 @@
+// A Linux tty as an ISerialPort: raw termios, RTS/CTS through CRTSCTS, modem lines through the
+// TIOCM ioctls, held break through TIOCSBRK/TIOCCBRK, and the Windows time-outs emulated with
+// poll() deadlines on the monotonic clock. Waits are real time: a tty does not follow a test's
+// virtual clock.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "platform/base/CString.h"
+#include "platform/serial/ISerialPort.h"
+
+class CLinuxSerialPort : public ISerialPort {
+public:
+    // Opens `path` for exclusive use (TIOCEXCL plus an flock, so a second copy of the program
+    // cannot share it). NULL when the path is missing, busy, or not a terminal device.
+    static std::unique_ptr<CLinuxSerialPort> Open(const CString& path);
+    ~CLinuxSerialPort() override;
+    CLinuxSerialPort(const CLinuxSerialPort&) = delete;
+    CLinuxSerialPort& operator=(const CLinuxSerialPort&) = delete;
+
+    BOOL GetState(SerialState& state) override;
+    BOOL SetState(const SerialState& state) override;
+    BOOL SetTimeouts(const SerialTimeouts& timeouts) override;
+    BOOL ClearError() override;
+    BOOL SetBreak(BOOL on) override;
+    BOOL Read(BYTE* buffer, DWORD count, DWORD& done) override;
+    BOOL Write(const BYTE* buffer, DWORD count, DWORD& done) override;
+    BOOL EscapeFunction(DWORD function) override;
+    BOOL GetModemStatus(DWORD& status) override;
+    BOOL WaitEvent(DWORD eventMask) override;
+
+private:
+    explicit CLinuxSerialPort(int fd);
+    BOOL SetModemBits(int bits, BOOL on);
+    void ApplyLineControl(const SerialState& state);
+    // Waits for the transmitter to empty, at most until `deadline`; returns the bytes still
+    // queued (0 when all went out or the driver cannot tell).
+    DWORD DrainOutput(int64_t deadline);
+    BOOL PollModemChange(int bits);
+
+    int m_fd;
+    SerialTimeouts m_timeouts;
+    BYTE m_dtrControl = DTR_CONTROL_ENABLE;  // Linux raises DTR and RTS when a tty opens
+    BYTE m_rtsControl = RTS_CONTROL_ENABLE;
+    BOOL m_abortOnError = FALSE;
+};

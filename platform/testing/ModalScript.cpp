@@ -1,0 +1,95 @@
+#include "platform/testing/ModalScript.h"
+
+#include <cstdio>
+
+#include "platform/wnd/Dialog.h"
+
+namespace {
+
+CModalScript* s_pActiveScript = NULL;
+
+PlatformFailureHook& FailureHook()
+{
+    static PlatformFailureHook hook;
+    return hook;
+}
+
+} // namespace
+
+PlatformFailureHook SetPlatformFailureHook(PlatformFailureHook hook)
+{
+    PlatformFailureHook previous = std::move(FailureHook());
+    FailureHook() = std::move(hook);
+    return previous;
+}
+
+void ReportPlatformFailure(const std::string& message)
+{
+    if (FailureHook())
+        FailureHook()(message);
+    else
+        fprintf(stderr, "quillet: %s\n", message.c_str());
+}
+
+CModalScript::CModalScript() : m_pPrevious(s_pActiveScript)
+{
+    s_pActiveScript = this;
+}
+
+CModalScript::~CModalScript()
+{
+    VerifyAndClear();
+    s_pActiveScript = m_pPrevious;
+}
+
+CModalScript* CModalScript::Active()
+{
+    return s_pActiveScript;
+}
+
+CModalScript& CModalScript::Expect(UINT templateId, Handler handler, int times)
+{
+    for (int i = 0; i < times; ++i)
+        m_handlers[templateId].push_back(handler);
+    return *this;
+}
+
+int CModalScript::PendingCount() const
+{
+    int count = 0;
+    for (const auto& [id, queue] : m_handlers)
+        count += (int)queue.size();
+    return count;
+}
+
+void CModalScript::VerifyAndClear()
+{
+    for (const auto& [id, queue] : m_handlers)
+        if (!queue.empty())
+            ReportPlatformFailure("Dialog " + std::to_string(id) + " was expected " + std::to_string(queue.size()) +
+                                  " more time(s) but did not run");
+    m_handlers.clear();
+}
+
+int CModalScript::RunCount(UINT templateId) const
+{
+    auto it = m_runCounts.find(templateId);
+    return it == m_runCounts.end() ? 0 : it->second;
+}
+
+BOOL CModalScript::Run(CDialog& dialog)
+{
+    UINT id = dialog.GetTemplateId();
+    m_runOrder.push_back(id);
+    auto it = m_handlers.find(id);
+    if (it == m_handlers.end() || it->second.empty()) {
+        ReportPlatformFailure("Unexpected dialog " + std::to_string(id) + " was opened");
+        dialog.EndDialog(IDCANCEL);
+        return FALSE;
+    }
+    Handler handler = std::move(it->second.front());
+    it->second.pop_front();
+    ++m_runCounts[id];
+    handler(dialog);
+    return TRUE;
+}

@@ -1,0 +1,24 @@
+// Time services: the millisecond tick counter and sleeping, replaceable by a virtual clock in
+// tests so that multi-second protocol waits cost nothing.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/base/WinTypes.h"
+
+class IClock {
+public:
+    virtual ~IClock() = default;
+    // Milliseconds since an arbitrary start, from a monotonic source; never goes back.
+    virtual uint64_t NowMilliseconds() = 0;
+    virtual void SleepMilliseconds(DWORD ms) = 0;
+};
+
+// The clock in force: the system clock unless a test installed another one.
+IClock& CurrentClock();
+// Installs `clock` (NULL restores the system clock) and returns the one it replaces.
+IClock* InstallClock(IClock* clock);
+
+// Win32-style tick counter: milliseconds, 32 bits, wrapping after about 49.7 days.
+DWORD GetTickCount();
+void Sleep(DWORD ms);

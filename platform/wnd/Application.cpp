@@ -1,0 +1,114 @@
+#include "platform/wnd/Application.h"
+
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <unistd.h>
+
+#include "platform/help/HelpService.h"
+#include "platform/wnd/WinApp.h"
+
+namespace {
+
+CString s_programPath;
+
+CString ReadProgramPath(const char* argv0)
+{
+    char buffer[4096];
+    ssize_t length = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (length > 0) {
+        buffer[length] = '\0';
+        return CString(buffer);
+    }
+    return CString(argv0 ? argv0 : "");
+}
+
+CString FileNameWithoutExtension(const CString& path)
+{
+    int slash = path.ReverseFind('/');
+    CString name = slash < 0 ? path : path.Mid(slash + 1);
+    int dot = name.ReverseFind('.');
+    return dot > 0 ? name.Left(dot) : name;
+}
+
+void Replace(char*& member, const CString& value)
+{
+    free(member);
+    member = strdup(value.GetString());
+}
+
+// Qt aborts the process when the display named in the environment cannot be reached. Unless
+// the user chose a platform, offscreen is offered as the last resort: reaching it means the
+// display failed, which is reported before the program goes on without a window.
+std::unique_ptr<QApplication> StartGui(int& argc, char** argv)
+{
+    const char* chosen = getenv("QT_QPA_PLATFORM");
+    bool fallback = !(chosen && *chosen);
+    if (fallback)
+        setenv("QT_QPA_PLATFORM", getenv("WAYLAND_DISPLAY") ? "wayland;xcb;offscreen" : "xcb;offscreen", 1);
+    auto gui = std::make_unique<QApplication>(argc, argv);
+    if (fallback) {
+        unsetenv("QT_QPA_PLATFORM");
+        if (QGuiApplication::platformName() == QLatin1String("offscreen")) {
+            fprintf(stderr, "quillet: cannot open the display; running without a graphical interface\n");
+            gui.reset();
+        }
+    }
+    return gui;
+}
+
+} // namespace
+
+bool HasDisplay()
+{
+    const char* names[] = {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"};
+    for (const char* name : names) {
+        const char* value = getenv(name);
+        if (value && *value)
+            return true;
+    }
+    return false;
+}
+
+CString ProgramPath()
+{
+    if (s_programPath.IsEmpty())
+        s_programPath = ReadProgramPath(NULL);
+    return s_programPath;
+}
+
+CString DefaultHelpFilePath()
+{
+    // As the Windows start-up derives it: the program's path with its extension replaced.
+    CString path = ProgramPath();
+    int slash = path.ReverseFind('/');
+    CString folder = slash < 0 ? CString() : path.Left(slash + 1);
+    return folder + FileNameWithoutExtension(path) + ".HLP";
+}
+
+int RunApplication(int argc, char** argv)
+{
+    CWinApp* app = AfxGetApp();
+    if (!app) {
+        fprintf(stderr, "quillet: no application object\n");
+        return 1;
+    }
+    s_programPath = ReadProgramPath(argc > 0 ? argv[0] : NULL);
+    std::unique_ptr<QApplication> gui;
+    if (HasDisplay())
+        gui = StartGui(argc, argv);
+    else
+        fprintf(stderr, "quillet: no display; running without a graphical interface\n");
+
+    Replace(app->m_pszExeName, FileNameWithoutExtension(s_programPath));
+    Replace(app->m_pszHelpFilePath, DefaultHelpFilePath());
+
+    if (app->InitInstance() && gui)
+        gui->exec();
+    int result = app->ExitInstance();
+    Help().Quit();
+    app->m_pMainWnd = NULL;
+    return result;
+}

@@ -1,0 +1,18 @@
+// Program start-up: the GUI when a display is there, else the console UI services; then the
+// application object's InitInstance/ExitInstance.
+#pragma once
+
+#include "platform/base/CString.h"
+
+// Sets the application object's program name and default help path (the program's directory
+// + its name + ".HLP", as the Windows start-up does), runs InitInstance and then
+// ExitInstance. Returns ExitInstance's result; 1 when there is no application object.
+int RunApplication(int argc, char** argv);
+
+// TRUE when a display is available for the GUI (DISPLAY, WAYLAND_DISPLAY or an explicit
+// QT_QPA_PLATFORM).
+bool HasDisplay();
+
+// The running program's full path ("" if unknown), and the default help path derived from it.
+CString ProgramPath();
+CString DefaultHelpFilePath();

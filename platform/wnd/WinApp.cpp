@@ -1,0 +1,99 @@
+#include "platform/wnd/WinApp.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/wnd/Application.h"
+#include "platform/wnd/Dialog.h"
+#include "platform/help/HelpService.h"
+#include "platform/qt/IconHandle.h"
+#include "res/StringTable.h"
+#include "res/resource.h"
+
+namespace {
+
+CWinApp* s_pApp = NULL;
+
+char* Duplicate(LPCSTR text)
+{
+    return text ? strdup(text) : NULL;
+}
+
+} // namespace
+
+BEGIN_MESSAGE_MAP(CWinApp, CCmdTarget)
+END_MESSAGE_MAP()
+
+CWinApp::CWinApp(LPCSTR appName)
+{
+    // The first application object is the application; a later one (a test's) registers only
+    // when none is there.
+    if (!s_pApp)
+        s_pApp = this;
+    LPCSTR title = appName ? appName : FindStringResource(AFX_IDS_APP_TITLE);
+    m_pszAppName = Duplicate(title ? title : "");
+}
+
+CWinApp::~CWinApp()
+{
+    if (s_pApp == this)
+        s_pApp = NULL;
+    free(m_pszHelpFilePath);
+    free(m_pszExeName);
+    free(m_pszAppName);
+}
+
+BOOL CWinApp::InitInstance()
+{
+    return TRUE;
+}
+
+int CWinApp::ExitInstance()
+{
+    return 0;
+}
+
+void CWinApp::WinHelp(DWORD_PTR data, UINT command)
+{
+    CString path = m_pszHelpFilePath ? CString(m_pszHelpFilePath) : DefaultHelpFilePath();
+    DispatchWinHelp(path, data, command);
+}
+
+void CWinApp::OnContextHelp()
+{
+    if (CDialog* dialog = CDialog::GetActiveModal())
+        dialog->EnterContextHelpMode();
+}
+
+void CWinApp::OnHelp()
+{
+    if (CDialog* dialog = CDialog::GetActiveModal())
+        dialog->OnHelp();
+    else
+        WinHelp(0, HELP_FINDER);
+}
+
+void CWinApp::OnHelpIndex()
+{
+    WinHelp(0, HELP_INDEX);
+}
+
+HICON CWinApp::LoadIcon(UINT id) const
+{
+    return IconHandleForResource(id);
+}
+
+CWinApp* AfxGetApp()
+{
+    return s_pApp;
+}
+
+void AfxEnableControlContainer() {}
+
+LPCSTR AfxGetAppName()
+{
+    if (s_pApp && s_pApp->m_pszAppName)
+        return s_pApp->m_pszAppName;
+    LPCSTR title = FindStringResource(AFX_IDS_APP_TITLE);
+    return title ? title : "";
+}
