@@ -15,28 +15,19 @@
 #include "platform/wnd/ListBox.h"
 #include "platform/wnd/ProgressCtrl.h"
 #include "platform/wnd/Static.h"
+#include "targets/ITargetHost.h"
 
 class CMenu;
 class CTargetBase;
 
-class CMainDialog : public CHelpDlg {
+class CMainDialog : public CHelpDlg, public ITargetHost {
 public:
     explicit CMainDialog(CWnd* parent = NULL);
 
-    // For targets while they program: the bar to range, step and position, and the text of
-    // the current step. Both are reset by the next SetControlState.
-    CProgressCtrl* GetProgressCtrl() { return &m_progress; }
-    CStatic* GetProgressText() { return &m_stProgressText; }
-
-    // Applies control level `level` (values from 4 to 254 act as 3); 255 re-applies the
-    // stored level. Also puts the progress text back and disables and zeroes the bar.
-    void SetControlState(BYTE level);
-
-    // The shared file dialog. `flags` with the sign bit set asks for a save dialog; the rest
-    // of `flags` is added to the dialog's usual flags. On confirmation stores the full path in
-    // `*path` and returns TRUE; otherwise leaves `*path` alone. FALSE at once for a NULL path
-    // or an empty filter.
-    BOOL BrowseForFile(CString* path, LPCSTR filter, int flags);
+    CProgressCtrl* GetProgressCtrl() override { return &m_progress; }
+    CStatic* GetProgressText() override { return &m_stProgressText; }
+    void SetControlState(BYTE level) override;
+    BOOL BrowseForFile(CString* path, LPCSTR filter, int flags) override;
 
 protected:
     BOOL OnInitDialog() override;

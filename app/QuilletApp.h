@@ -6,7 +6,7 @@
 #include "platform/wnd/WinApp.h"
 #include "platform/base/WinTypes.h"
 
-class CMainDialog;
+class ITargetHost;
 
 class CQuilletApp : public CWinApp {
 public:
@@ -27,8 +27,9 @@ public:
 
     // "Options": bits 0-7 the start-up target's type id (0 none); bits 8-31 kept as read.
     DWORD m_dwOptions = 0;
-    // The running main dialog; NULL whenever none exists, so callers must test it.
-    CMainDialog* m_pMainDialog = NULL;
+    // The running main dialog, as the targets see it; NULL whenever none exists, so callers
+    // must test it.
+    ITargetHost* m_pMainDialog = NULL;
 
 protected:
     afx_msg void OnContextHelp();

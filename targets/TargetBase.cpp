@@ -1,6 +1,9 @@
 #include "targets/TargetBase.h"
 
+#include "app/QuilletApp.h"
 #include "platform/time/Clock.h"
+#include "platform/wnd/Static.h"
+#include "targets/ITargetHost.h"
 
 // constinit: the list head must be NULL before any target's constructor runs, whichever
 // translation unit's static objects are constructed first.
@@ -100,6 +103,41 @@ BOOL CTargetBase::GetResourceName(int, CString&)
 void CTargetBase::SaveOptions() {}
 
 void CTargetBase::FixFileName(CString&) {}
+
+ITargetHost* CTargetBase::Host()
+{
+    return theApp.m_pMainDialog;
+}
+
+CProgressCtrl* CTargetBase::ProgressBar()
+{
+    return Host() ? Host()->GetProgressCtrl() : NULL;
+}
+
+void CTargetBase::SetProgressText(LPCSTR text)
+{
+    CStatic* label = Host() ? Host()->GetProgressText() : NULL;
+    if (label)
+        label->SetWindowText(text);
+}
+
+void CTargetBase::SetHostControlState(BYTE level)
+{
+    if (Host())
+        Host()->SetControlState(level);
+}
+
+int CTargetBase::BrowseWithHost(CString& path, int flags)
+{
+    CString filter;
+    GetFileFilter(filter);
+    if (!Host())
+        return 0;
+    int result = Host()->BrowseForFile(&path, filter, flags);
+    if (result == 1)
+        FixFileName(path);
+    return result;
+}
 
 CTargetBase* CTargetBase::FindById(DWORD id)
 {

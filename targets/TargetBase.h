@@ -6,6 +6,9 @@
 #include "platform/base/WinTypes.h"
 #include "ports/CommsBase.h"
 
+class CProgressCtrl;
+class ITargetHost;
+
 class CTargetBase {
 public:
     // Links the new target at the head of theTargetList before the derived constructor runs.
@@ -77,6 +80,16 @@ public:
     CTargetBase& operator=(const CTargetBase&) = delete;
 
 protected:
+    // What the running main dialog offers a target; all are safe without one (no progress, no
+    // control change, no file chosen).
+    static ITargetHost* Host();
+    static CProgressCtrl* ProgressBar();
+    static void SetProgressText(LPCSTR text);
+    static void SetHostControlState(BYTE level);
+    // The host's file dialog with this target's filter; a chosen path is passed through
+    // FixFileName. 1 when a path was chosen.
+    int BrowseWithHost(CString& path, int flags);
+
     CCommsBase m_Comms;
     BYTE m_nId = 0;
     CString m_strName;

@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "app/MainDialog.h"
 #include "app/ModuleSelect.h"
 #include "app/QuilletApp.h"
 #include "image/IntelHex.h"
@@ -253,8 +252,7 @@ void CQB2300Flash::ClearModule(int block)
     if (m_strThinDefault.IsEmpty())
         return;
     if (LoadModule(blockThinStub, m_strThinDefault)) {
-        if (theApp.m_pMainDialog)
-            theApp.m_pMainDialog->SetControlState(2);
+        SetHostControlState(2);
     } else {
         // Forgotten in memory only: the stored value stays until the options are saved again.
         m_strThinDefault.Empty();
@@ -336,14 +334,7 @@ int CQB2300Flash::ShowOptions()
 
 int CQB2300Flash::BrowseFile(CString& path, int flags)
 {
-    CString filter;
-    GetFileFilter(filter);
-    if (!theApp.m_pMainDialog)
-        return 0;
-    int result = theApp.m_pMainDialog->BrowseForFile(&path, filter, flags);
-    if (result == 1)
-        FixFileName(path);
-    return result;
+    return BrowseWithHost(path, flags);
 }
 
 BOOL CQB2300Flash::GetResourceName(int index, CString& name)
@@ -376,18 +367,6 @@ BOOL CQB2300Flash::CheckImage()
     UINT type = CIntelHex::GetStatusMessageType(status);
     int answer = AfxMessageBox(text, type);
     return status == CIntelHex::statusOverlaid && answer == IDYES;
-}
-
-CProgressCtrl* CQB2300Flash::ProgressBar()
-{
-    return theApp.m_pMainDialog ? theApp.m_pMainDialog->GetProgressCtrl() : NULL;
-}
-
-void CQB2300Flash::SetProgressText(LPCSTR text)
-{
-    CStatic* label = theApp.m_pMainDialog ? theApp.m_pMainDialog->GetProgressText() : NULL;
-    if (label)
-        label->SetWindowText(text);
 }
 
 BOOL CQB2300Flash::Program(CString resource, CString* status)

@@ -117,8 +117,6 @@ private:
     BOOL WritePiece(const BYTE* data, DWORD length, CProgressCtrl* bar);
     // The pause, the waits and the reply, repeated after every rescue request.
     BOOL AwaitReply(const CString& expected, BYTE waits, CProgressCtrl* bar);
-    CProgressCtrl* ProgressBar();
-    void SetProgressText(LPCSTR text);
     // Reads the 10-byte reply; FALSE after its message box when the stage has failed, TRUE
     // with `rescue` set when the board asked for rescue mode.
     BOOL ReadReply(const CString& expected, BOOL& rescue);

@@ -75,7 +75,7 @@ protected:
     {
         CModalScript script;
         script.Expect(IDD_MAIN_DIALOG, [](CDialog& dialog) {
-            EXPECT_EQ(&dialog, static_cast<CDialog*>(theApp.m_pMainDialog));
+            EXPECT_EQ(static_cast<ITargetHost*>(&static_cast<CMainDialog&>(dialog)), theApp.m_pMainDialog);
             EXPECT_EQ(&dialog, static_cast<CDialog*>(theApp.m_pMainWnd));
             dialog.EndDialog(IDCANCEL);
         });
