@@ -1,5 +1,7 @@
 #include "tests/sim/SerialBoardSimulator.h"
 
+#include <chrono>
+
 #include "tests/support/FakeSerialDevice.h"
 #include "tests/support/PseudoTerminal.h"
 
@@ -55,6 +57,14 @@ void CSerialBoardSimulator::Feed(const BYTE* data, size_t length)
         if (m_received.size() <= m_silentAfter)
             OnByte(data[i]);
     }
+    m_changed.notify_all();
+}
+
+bool CSerialBoardSimulator::WaitReceived(size_t count, DWORD timeoutMs)
+{
+    Lock lock(m_mutex);
+    return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                              [&] { return m_received.size() >= count; });
 }
 
 void CSerialBoardSimulator::Send(BYTE b)

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstddef>
 #include <memory>
 #include <mutex>
@@ -45,6 +46,9 @@ public:
     void GoSilentAfter(size_t bytes);
 
     std::vector<BYTE> Received() const;
+    // Waits (real time) until the board has taken `count` bytes of this run: the host's last
+    // bytes may still be in the line when its call returns.
+    bool WaitReceived(size_t count, DWORD timeoutMs);
     std::string ReceivedText() const;
 
 protected:
@@ -58,6 +62,7 @@ protected:
     void Send(BYTE b);
 
     mutable std::mutex m_mutex;
+    std::condition_variable m_changed;
 
 private:
     void Run();
