@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -85,5 +86,37 @@ public:
     CString AreaText(int area) const { return m_strAreaData[area]; }
     DWORD Words(int area) const { return m_nAreaWords[area]; }
 };
+
+}  // namespace dsptest
+
+#include "app/QuilletApp.h"
+#include "platform/settings/Registry.h"
+
+namespace dsptest {
+
+// Stores `size` bytes as the value `name` under the settings key; a NULL `data` removes it.
+inline void StoreSetting(const char* name, DWORD type, const void* data, DWORD size)
+{
+    HKEY key = theApp.OpenSettingsKey();
+    if (!key)
+        return;
+    if (data)
+        RegSetValueEx(key, name, 0, type, (const BYTE*)data, size);
+    else
+        RegDeleteValue(key, name);
+    RegCloseKey(key);
+}
+
+inline void StoreJumpSettings(const char* address, DWORD options)
+{
+    StoreSetting("TST Jmp Addr", REG_SZ, address, (DWORD)strlen(address) + 1);
+    StoreSetting("TST_Options", REG_DWORD, &options, sizeof options);
+}
+
+inline void ForgetJumpSettings()
+{
+    StoreSetting("TST Jmp Addr", REG_SZ, NULL, 0);
+    StoreSetting("TST_Options", REG_DWORD, NULL, 0);
+}
 
 }  // namespace dsptest
