@@ -141,7 +141,7 @@ int main(int argc, char** argv)
         double totalMs = Ms(Clock::now() - start);
         double cpuMs = ThreadCpuMs() - cpuStart;
 
-        bool wireOk = ok && stub.Downloads().size() == 3 && stub.Jumps().size() == 1
+        bool wireOk = ok && stub.AreasStored() == 3 && stub.Jumps().size() == 1
                       && stub.Received().size() == totals.sent && host.Pos() == 2432;
         if (!wireOk)
             ++failures;

@@ -1,7 +1,5 @@
 #include "tests/sim/SerialBoardSimulator.h"
 
-#include <chrono>
-
 #include "tests/support/FakeSerialDevice.h"
 #include "tests/support/PseudoTerminal.h"
 
@@ -15,13 +13,16 @@ CSerialBoardSimulator::~CSerialBoardSimulator()
 bool CSerialBoardSimulator::Start()
 {
     m_pty = std::make_unique<CPseudoTerminal>();
-    if (!m_pty->IsOpen()) {
-        m_pty.reset();
+    if (!m_pty->IsOpen())
         return false;
-    }
     m_portPath = m_pty->SlavePath();
-    m_stop = false;
-    m_thread = std::thread([this] { Run(); });
+    m_thread = std::thread([this] {
+        // Short waits, so that Stop is seen at once; bytes are taken as soon as they come.
+        while (!m_stop) {
+            std::vector<BYTE> bytes = m_pty->ReadAvailable(4096, 5);
+            Feed(bytes.data(), bytes.size());
+        }
+    });
     return true;
 }
 
@@ -36,35 +37,16 @@ void CSerialBoardSimulator::Stop()
     m_stop = true;
     if (m_thread.joinable())
         m_thread.join();
-    m_pty.reset();
-}
-
-void CSerialBoardSimulator::Run()
-{
-    while (!m_stop) {
-        // Short waits, so that Stop is seen at once; bytes are taken as soon as they come.
-        std::vector<BYTE> bytes = m_pty->ReadAvailable(4096, 5);
-        if (!bytes.empty())
-            Feed(bytes.data(), bytes.size());
-    }
 }
 
 void CSerialBoardSimulator::Feed(const BYTE* data, size_t length)
 {
     Lock lock(m_mutex);
     for (size_t i = 0; i < length; ++i) {
-        m_received.push_back(data[i]);
+        m_received += (char)data[i];
         if (m_received.size() <= m_silentAfter)
             OnByte(data[i]);
     }
-    m_changed.notify_all();
-}
-
-bool CSerialBoardSimulator::WaitReceived(size_t count, DWORD timeoutMs)
-{
-    Lock lock(m_mutex);
-    return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                              [&] { return m_received.size() >= count; });
 }
 
 void CSerialBoardSimulator::Send(BYTE b)
@@ -91,14 +73,8 @@ void CSerialBoardSimulator::GoSilentAfter(size_t bytes)
     m_silentAfter = bytes;
 }
 
-std::vector<BYTE> CSerialBoardSimulator::Received() const
+std::string CSerialBoardSimulator::Received() const
 {
     Lock lock(m_mutex);
     return m_received;
-}
-
-std::string CSerialBoardSimulator::ReceivedText() const
-{
-    Lock lock(m_mutex);
-    return std::string(m_received.begin(), m_received.end());
 }

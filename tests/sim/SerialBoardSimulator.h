@@ -1,21 +1,16 @@
-// What the Tessar board simulators share: the line to the host. A board runs either on the far
-// side of a pseudo-terminal, on a thread of its own, so that the host's real serial code
-// drives it; or behind an in-process serial device, answering inside the host's writes, so
-// that the host's read time-outs pass on the installed (virtual) clock. The protocol lives in
-// the subclass, which sees one received byte at a time and answers through Send.
-//
-// Every byte the board takes is recorded. The one fault every board can show: the line goes
-// silent after a given number of bytes of a run (the board takes bytes but never answers).
+// The line to a simulated Tessar board. The board runs on the far side of a pseudo-terminal on
+// a thread of its own, so that the host's real serial code drives it; or behind an in-process
+// serial device, answering inside the host's writes, so that the host's read time-outs pass on
+// the installed (virtual) clock. The protocol lives in the subclass, which sees one received
+// byte at a time and answers through Send. Every byte taken is recorded. The fault every board
+// can show: the line goes silent after a given number of bytes (taken, never answered).
 #pragma once
 
 #include <atomic>
-#include <condition_variable>
-#include <cstddef>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include "platform/base/WinTypes.h"
 
@@ -30,42 +25,34 @@ public:
     CSerialBoardSimulator(const CSerialBoardSimulator&) = delete;
     CSerialBoardSimulator& operator=(const CSerialBoardSimulator&) = delete;
 
-    // Opens a pseudo-terminal and starts the board's thread. FALSE when no pty could be had.
+    // Opens a pseudo-terminal and starts the board's thread; FALSE when no pty could be had.
     bool Start();
-    // Connects the board to `device` instead; call before the host opens the port. The device
-    // must outlive the board's use.
+    // Serves `device` instead; call before the host opens the port.
     void Attach(CFakeSerialDevice& device);
     void Stop();
     // The pty's slave side, which the host opens as its serial port.
     const std::string& PortPath() const { return m_portPath; }
 
-    // Back to waiting for a command, with nothing received, nothing pending in the line and no
-    // silence scheduled.
+    // Back to waiting for a command: nothing received, nothing left in the line, no silence.
     void Reset();
     // From byte `bytes` of the run on, the board answers nothing.
     void GoSilentAfter(size_t bytes);
-
-    std::vector<BYTE> Received() const;
-    // Waits (real time) until the board has taken `count` bytes of this run: the host's last
-    // bytes may still be in the line when its call returns.
-    bool WaitReceived(size_t count, DWORD timeoutMs);
-    std::string ReceivedText() const;
+    // Every byte taken since the last Reset, as text.
+    std::string Received() const;
 
 protected:
     using Lock = std::unique_lock<std::mutex>;
 
     // One byte from the host, with m_mutex held.
     virtual void OnByte(BYTE b) = 0;
-    // Forget the protocol state and records, with m_mutex held.
+    // Forgets the protocol state and records, with m_mutex held.
     virtual void OnReset() = 0;
-    // Answers the host. Only from OnByte.
+    // Answers the host; only from OnByte.
     void Send(BYTE b);
 
     mutable std::mutex m_mutex;
-    std::condition_variable m_changed;
 
 private:
-    void Run();
     void Feed(const BYTE* data, size_t length);
 
     std::unique_ptr<CPseudoTerminal> m_pty;
@@ -73,6 +60,6 @@ private:
     std::string m_portPath;
     std::thread m_thread;
     std::atomic<bool> m_stop{false};
-    std::vector<BYTE> m_received;
+    std::string m_received;
     size_t m_silentAfter = (size_t)-1;
 };

@@ -3,7 +3,7 @@
 namespace {
 
 const size_t kBlockBytes = 128;
-const DWORD kPageBytes = 256;
+const size_t kPageBytes = 256;
 
 }  // namespace
 
@@ -23,14 +23,18 @@ void CTessarEepromSimulator::SetBehaviour(const Behaviour& behaviour)
     m_behaviour = behaviour;
 }
 
+std::string CTessarEepromSimulator::Written() const
+{
+    Lock lock(m_mutex);
+    return m_written;
+}
+
 void CTessarEepromSimulator::OnReset()
 {
     m_state = State::Idle;
-    m_incoming.clear();
-    m_written.clear();
-    m_commands.clear();
+    m_commands = 0;
     m_blocks = 0;
-    m_unexpected = 0;
+    m_written.clear();
 }
 
 void CTessarEepromSimulator::OnByte(BYTE b)
@@ -39,20 +43,15 @@ void CTessarEepromSimulator::OnByte(BYTE b)
     case State::Idle:
         if (b == '#')
             m_state = State::Letter;
-        else
-            ++m_unexpected;
         break;
     case State::Letter:
-        if (b == 'P' || b == 'X') {
+        if (b == 'P' || b == 'X')
             BeginArea((char)b);
-        } else {
-            ++m_unexpected;
+        else
             m_state = State::Idle;
-        }
         break;
     case State::Data:
-        m_incoming.push_back(b);
-        if (m_incoming.size() % kBlockBytes == 0 || m_incoming.size() == m_areaBytes)
+        if (++m_taken % kBlockBytes == 0 || m_taken == m_areaBytes)
             EndBlock();
         break;
     }
@@ -60,15 +59,11 @@ void CTessarEepromSimulator::OnByte(BYTE b)
 
 void CTessarEepromSimulator::BeginArea(char letter)
 {
-    int command = (int)m_commands.size();
-    m_commands.push_back(letter);
     m_area = letter;
     m_areaBytes = 2 * (letter == 'P' ? m_pramWords : m_xramWords);
-    m_incoming.clear();
+    m_taken = 0;
     m_state = State::Data;
-
-    bool faulty = m_behaviour.faultAt == command;
-    Fault fault = faulty ? m_behaviour.fault : Fault::None;
+    Fault fault = m_behaviour.faultAt == m_commands++ ? m_behaviour.fault : Fault::None;
     BYTE pages = (BYTE)(m_areaBytes / kPageBytes);
     if (fault == Fault::NoSize)
         return;
@@ -79,38 +74,11 @@ void CTessarEepromSimulator::BeginArea(char letter)
 
 void CTessarEepromSimulator::EndBlock()
 {
-    int block = m_blocks++;
-    Fault fault = m_behaviour.faultAt == block ? m_behaviour.fault : Fault::None;
-    if (m_incoming.size() == m_areaBytes) {
-        m_written[m_area] = m_incoming;
+    Fault fault = m_behaviour.faultAt == m_blocks++ ? m_behaviour.fault : Fault::None;
+    if (m_taken == m_areaBytes) {
+        m_written += m_area;
         m_state = State::Idle;
     }
-    if (fault == Fault::NoAck)
-        return;
-    Send(fault == Fault::WrongAck ? 'E' : '.');
-}
-
-std::vector<BYTE> CTessarEepromSimulator::AreaBytes(char letter) const
-{
-    Lock lock(m_mutex);
-    auto found = m_written.find(letter);
-    return found == m_written.end() ? std::vector<BYTE>() : found->second;
-}
-
-std::vector<char> CTessarEepromSimulator::Commands() const
-{
-    Lock lock(m_mutex);
-    return m_commands;
-}
-
-int CTessarEepromSimulator::Blocks() const
-{
-    Lock lock(m_mutex);
-    return m_blocks;
-}
-
-size_t CTessarEepromSimulator::UnexpectedBytes() const
-{
-    Lock lock(m_mutex);
-    return m_unexpected;
+    if (fault != Fault::NoAck)
+        Send(fault == Fault::WrongAck ? 'E' : '.');
 }

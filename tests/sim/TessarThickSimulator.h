@@ -1,12 +1,10 @@
-// A Tessar board running the 'thick' stub. Written from the stub's side of the protocol:
-//   the host sends '#'; the stub prompts with '>' and reads a word count as four hexadecimal
-//   characters. A nonzero count is followed, unanswered, by four characters of start word
-//   address and then by 4 x count characters of area text, which the stub takes in pieces of
-//   64 characters and answers each with '.' once stored. A count of 0000 is the jump: the
-//   stub reads the four characters of the jump address, echoing each, answers '!' and jumps.
-//   Then it waits for the next '#'.
-// Injectable faults: a wrong or missing prompt, acknowledgement, echo or jump answer at a
-// chosen point of the run, and the line going silent mid-download (CSerialBoardSimulator).
+// A Tessar board running the 'thick' stub, written from the stub's side of the protocol: on
+// '#' the stub prompts '>' and reads a word count as four hexadecimal characters. A nonzero
+// count is followed, unanswered, by four characters of start address and 4 x count characters
+// of area text, which the stub stores in pieces of 64 characters, answering each with '.'.
+// A count of 0000 is the jump: the stub echoes each of the four address characters, answers
+// '!' and jumps. Then it waits for the next '#'.
+// Faults: a wrong or missing prompt, piece answer, echo or jump answer; silence.
 #pragma once
 
 #include <string>
@@ -20,56 +18,41 @@ public:
         None,
         WrongPrompt, NoPrompt,  // faultAt: the command of the run, from 0
         WrongAck, NoAck,        // faultAt: the piece of the run
-        WrongEcho, NoEcho,      // faultAt: the jump address character of the run; a wrong
-                                // echo is the character with its case bit flipped
+        WrongEcho, NoEcho,      // faultAt: the address character of the run; a wrong echo
+                                // has its case bit flipped
         WrongDone, NoDone,      // faultAt: the jump of the run
     };
-
     struct Behaviour {
         Fault fault = Fault::None;
         int faultAt = 0;
-    };
-
-    // One area as the stub took it.
-    struct Download {
-        std::string count;
-        std::string address;
-        std::string text;
-        bool complete = false;
     };
 
     CTessarThickSimulator();
     ~CTessarThickSimulator() override;
 
     void SetBehaviour(const Behaviour& behaviour);
-
-    std::vector<Download> Downloads() const;
-    // The addresses of the jumps answered with '!', in order.
+    // Areas stored whole, and the addresses the stub jumped to, in order.
+    int AreasStored() const;
     std::vector<std::string> Jumps() const;
-    int Pieces() const;
-    // Bytes that came while the stub waited for '#', and counts that are not hexadecimal.
-    size_t UnexpectedBytes() const;
 
 private:
     enum class State { Idle, Count, Address, Data, JumpAddress };
 
     void OnByte(BYTE b) override;
     void OnReset() override;
-    bool IsFault(Fault fault, int index) const;
+    bool Faulty(Fault fault, int index) const;
     void EndCount();
-    void EndPiece();
     void OnJumpCharacter(char ch);
 
     Behaviour m_behaviour;
     State m_state = State::Idle;
     std::string m_field;
     size_t m_wanted = 0;
-    size_t m_pieceChars = 0;
-    std::vector<Download> m_downloads;
-    std::vector<std::string> m_jumps;
+    size_t m_taken = 0;
     int m_commands = 0;
     int m_pieces = 0;
     int m_echoes = 0;
     int m_jumpsTried = 0;
-    size_t m_unexpected = 0;
+    int m_areas = 0;
+    std::vector<std::string> m_jumps;
 };

@@ -1,5 +1,5 @@
-// Shared pieces of the Tessar target tests: tessasm listing texts made from word lists, the
-// bytes and text those words become on the wire, and targets that show their area texts.
+// Shared pieces of the Tessar target tests: listing texts made from word lists, what those
+// words become on the wire, targets that show their areas, and the thick target's settings.
 #pragma once
 
 #include <cstdio>
@@ -7,17 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "app/QuilletApp.h"
+#include "platform/settings/Registry.h"
 #include "targets/dsp/Tessareeprom.h"
 #include "targets/dsp/TessarThick.h"
 
 namespace dsptest {
 
-// Type ids that no registered target uses.
-const BYTE kEepromId = 0x71;
-const BYTE kThickId = 0x72;
-
-// `count` words of four hexadecimal digits, all different in their neighbourhood, with
-// upper- and lower-case letters mixed as a listing may have them.
+// `count` words of four hexadecimal digits, upper and lower case mixed as listings have them.
 inline std::vector<std::string> Words(size_t count, unsigned seed = 1)
 {
     std::vector<std::string> words;
@@ -31,20 +28,15 @@ inline std::vector<std::string> Words(size_t count, unsigned seed = 1)
     return words;
 }
 
-// A listing as the assembler writes it: four header lines, then `perLine` words to a line,
-// each line led by its word address and ": " (six characters), words one space apart; the
-// last word ends with a line feed.
+// Four header lines, then `perLine` words a line, each line led by its word index and ": "
+// (six characters), words one space apart, the last one ending the line.
 inline std::string Listing(const std::vector<std::string>& words, size_t perLine = 8)
 {
     std::string text = "tessasm listing\n; area data\n;\n;\n";
     for (size_t i = 0; i < words.size(); ++i) {
-        if (i % perLine == 0) {
-            char prefix[8];
-            snprintf(prefix, sizeof prefix, "%04X: ", (unsigned)(i & 0xFFFF));
-            text += (i ? "\n" : "") + std::string(prefix);
-        } else {
-            text += ' ';
-        }
+        char prefix[8];
+        snprintf(prefix, sizeof prefix, "%04X: ", (unsigned)(i & 0xFFFF));
+        text += i % perLine ? " " : (i ? "\n" : "") + std::string(prefix);
         text += words[i];
     }
     return text + "\n";
@@ -59,47 +51,32 @@ inline std::string Joined(const std::vector<std::string>& words)
 }
 
 // Each word as two bytes, high byte first.
-inline std::vector<BYTE> WordBytes(const std::vector<std::string>& words)
+inline std::string WordBytes(const std::vector<std::string>& words)
 {
-    std::vector<BYTE> bytes;
+    std::string bytes;
     for (const std::string& word : words) {
         unsigned value = (unsigned)std::stoul(word, NULL, 16);
-        bytes.push_back((BYTE)(value >> 8));
-        bytes.push_back((BYTE)value);
+        bytes += (char)(value >> 8);
+        bytes += (char)value;
     }
     return bytes;
 }
 
-// The targets with their area texts in view.
-class CEepromUnderTest : public CTessarEeprom {
+// A Tessar target (id 0x7x, which no registered target uses) with its areas in view.
+template <class Target>
+class CUnderTest : public Target {
 public:
-    explicit CEepromUnderTest(WORD model, BYTE id = kEepromId)
-        : CTessarEeprom(id, "TSE", "Tessar EEPROM Test Board", model) {}
-    CString AreaText(int area) const { return m_strAreaData[area]; }
-    DWORD Words(int area) const { return m_nAreaWords[area]; }
+    explicit CUnderTest(WORD model) : Target(0x72, "TST", "Tessar Test Board", model) {}
+    CString AreaText(int area) const { return this->m_strAreaData[area]; }
+    DWORD Words(int area) const { return this->m_nAreaWords[area]; }
 };
+using CEepromUnderTest = CUnderTest<CTessarEeprom>;
+using CThickUnderTest = CUnderTest<CTessarThick>;
 
-class CThickUnderTest : public CTessarThick {
-public:
-    explicit CThickUnderTest(WORD model, BYTE id = kThickId)
-        : CTessarThick(id, "TST", "Tessar Thick Test Board", model) {}
-    CString AreaText(int area) const { return m_strAreaData[area]; }
-    DWORD Words(int area) const { return m_nAreaWords[area]; }
-};
-
-}  // namespace dsptest
-
-#include "app/QuilletApp.h"
-#include "platform/settings/Registry.h"
-
-namespace dsptest {
-
-// Stores `size` bytes as the value `name` under the settings key; a NULL `data` removes it.
+// Stores `size` bytes as value `name` under the settings key; NULL `data` removes it.
 inline void StoreSetting(const char* name, DWORD type, const void* data, DWORD size)
 {
     HKEY key = theApp.OpenSettingsKey();
-    if (!key)
-        return;
     if (data)
         RegSetValueEx(key, name, 0, type, (const BYTE*)data, size);
     else
@@ -109,14 +86,13 @@ inline void StoreSetting(const char* name, DWORD type, const void* data, DWORD s
 
 inline void StoreJumpSettings(const char* address, DWORD options)
 {
+    if (!address) {
+        StoreSetting("TST Jmp Addr", REG_SZ, NULL, 0);
+        StoreSetting("TST_Options", REG_DWORD, NULL, 0);
+        return;
+    }
     StoreSetting("TST Jmp Addr", REG_SZ, address, (DWORD)strlen(address) + 1);
     StoreSetting("TST_Options", REG_DWORD, &options, sizeof options);
-}
-
-inline void ForgetJumpSettings()
-{
-    StoreSetting("TST Jmp Addr", REG_SZ, NULL, 0);
-    StoreSetting("TST_Options", REG_DWORD, NULL, 0);
 }
 
 }  // namespace dsptest

@@ -1,4 +1,4 @@
-// The thick-stub target's options dialog, driven through its widgets, and its help.
+// The thick-stub target's options dialog, driven through its widgets.
 #include <gtest/gtest.h>
 
 #include "platform/help/HelpFile.h"
@@ -11,28 +11,7 @@
 #include "tests/targets/stub/StubTestSupport.h"
 
 using namespace dsptest;
-
-namespace {
-
-struct Shown {
-    BOOL jump = -1;
-    BOOL addressEnabled = -1;
-    std::string address;
-    BOOL isDefault = -1;
-};
-
-Shown Read(CDialog& dialog)
-{
-    CDialogDriver driver(dialog);
-    Shown shown;
-    shown.jump = dialog.IsDlgButtonChecked(IDC_TESSAR_JUMP);
-    shown.addressEnabled = driver.IsEnabled(IDC_TESSAR_ADDRESS);
-    shown.address = driver.Text(IDC_TESSAR_ADDRESS).str();
-    shown.isDefault = dialog.IsDlgButtonChecked(IDC_TESSAR_DEFAULT);
-    return shown;
-}
-
-}  // namespace
+using Act = std::function<void(CDialogDriver&)>;
 
 class TessarThickOptionsTest : public ::testing::Test {
 protected:
@@ -41,20 +20,20 @@ protected:
         theApp.m_dwOptions = 0x500;
         theApp.SaveAppOptions(0);
     }
-    void TearDown() override { ForgetJumpSettings(); }
+    void TearDown() override { StoreJumpSettings(NULL, 0); }
 
-    // A target whose settings read `address` and `flag`.
-    void Stored(const char* address, DWORD flag)
+    // Runs the dialog on a target whose settings read `address` and `flag`; `act` drives it
+    // once what it shows has been noted.
+    int Run(const char* address, DWORD flag, Act act)
     {
         StoreJumpSettings(address, flag);
         target.LoadOptions();
-    }
-    // Runs the dialog; `act` drives it after its state has been read into `shown`.
-    int Run(std::function<void(CDialogDriver&)> act)
-    {
         script.Expect(IDD_TESSAR_THICK_OPTIONS, [&, act](CDialog& dialog) {
-            shown = Read(dialog);
             CDialogDriver driver(dialog);
+            jumpShown = dialog.IsDlgButtonChecked(IDC_TESSAR_JUMP);
+            addressEnabled = driver.IsEnabled(IDC_TESSAR_ADDRESS);
+            addressShown = driver.Text(IDC_TESSAR_ADDRESS).str();
+            defaultShown = dialog.IsDlgButtonChecked(IDC_TESSAR_DEFAULT);
             act(driver);
         });
         int result = target.ShowOptions();
@@ -64,28 +43,31 @@ protected:
 
     CThickUnderTest target{2};
     CModalScript script;
-    Shown shown;
+    BOOL jumpShown = -1, addressEnabled = -1, defaultShown = -1;
+    std::string addressShown;
 };
 
-TEST_F(TessarThickOptionsTest, OpensWithTheTargetsSettingsAndStoresThemOnOK)
+TEST_F(TessarThickOptionsTest, OpensWithTheSettingsAndStoresThemOnOK)
 {
-    Stored("12AB", 1);
-    theApp.m_dwOptions = 0x500 | kThickId;
-    EXPECT_EQ(Run([](CDialogDriver& driver) {
-                  driver.Type(IDC_TESSAR_ADDRESS, "BEEF");
-                  driver.Click(IDC_TESSAR_DEFAULT);
-                  driver.Click(IDOK);
-              }),
-              1);
-    EXPECT_EQ(shown.jump, (BOOL)BST_CHECKED);
-    EXPECT_TRUE(shown.addressEnabled);
-    EXPECT_EQ(shown.address, "12AB");
-    EXPECT_EQ(shown.isDefault, (BOOL)BST_CHECKED);
+    theApp.m_dwOptions = 0x500 | target.GetId();
+    EXPECT_EQ(Run("12AB", 1, [](CDialogDriver& d) {
+                  d.Type(IDC_TESSAR_ADDRESS, "BEEF");
+                  d.Click(IDC_TESSAR_DEFAULT);
+                  d.Click(IDOK);
+              }), 1);
+    EXPECT_EQ(jumpShown, (BOOL)BST_CHECKED);
+    EXPECT_TRUE(addressEnabled);
+    EXPECT_EQ(addressShown, "12AB");
+    EXPECT_EQ(defaultShown, (BOOL)BST_CHECKED);
     EXPECT_EQ(ReadStoredString("TST Jmp Addr"), "BEEF");
     EXPECT_EQ(ReadStoredDword("TST_Options"), 1u);
-    // Unticked while this target was the start-up target: it no longer is.
+    // Unticked while this was the start-up target: now none is; ticked again, it is.
     EXPECT_EQ(ReadStoredDword("Options"), 0x500u);
-    EXPECT_EQ(target.GetJumpAddress(), "BEEF");
+    Run("BEEF", 1, [](CDialogDriver& d) {
+        d.Click(IDC_TESSAR_DEFAULT);
+        d.Click(IDOK);
+    });
+    EXPECT_EQ(ReadStoredDword("Options"), 0x500u | target.GetId());
 }
 
 TEST_F(TessarThickOptionsTest, TheJumpBoxDecidesFlagAndAddress)
@@ -93,23 +75,22 @@ TEST_F(TessarThickOptionsTest, TheJumpBoxDecidesFlagAndAddress)
     struct Case {
         const char* what;
         DWORD storedFlag;
-        std::function<void(CDialogDriver&)> act;
+        Act act;
         BOOL shownTicked;
         DWORD flag;
         const char* address;
     } cases[] = {
-        {"a stored 2 shows unticked and becomes 0", 2,
-         [](CDialogDriver& d) { d.Click(IDOK); }, BST_UNCHECKED, 0, "12AB"},
-        {"ticking enables the box and takes the new address", 0,
+        {"a stored 2 shows unticked and becomes 0", 2, [](CDialogDriver& d) { d.Click(IDOK); },
+         BST_UNCHECKED, 0, "12AB"},
+        {"ticking enables the box and takes its address", 0,
          [](CDialogDriver& d) {
              EXPECT_FALSE(d.Type(IDC_TESSAR_ADDRESS, "0000"));
              d.Click(IDC_TESSAR_JUMP);
-             EXPECT_TRUE(d.IsEnabled(IDC_TESSAR_ADDRESS));
              d.Type(IDC_TESSAR_ADDRESS, "7F");
              d.Click(IDOK);
          },
          BST_UNCHECKED, 1, "7F"},
-        {"unticking keeps the previous address", 1,
+        {"unticking keeps the stored address", 1,
          [](CDialogDriver& d) {
              d.Type(IDC_TESSAR_ADDRESS, "FFFF");
              d.Click(IDC_TESSAR_JUMP);
@@ -117,7 +98,7 @@ TEST_F(TessarThickOptionsTest, TheJumpBoxDecidesFlagAndAddress)
              d.Click(IDOK);
          },
          BST_CHECKED, 0, "12AB"},
-        {"no more than four characters", 1,
+        {"four characters at most", 1,
          [](CDialogDriver& d) {
              d.Type(IDC_TESSAR_ADDRESS, "123456");
              d.Click(IDOK);
@@ -125,70 +106,48 @@ TEST_F(TessarThickOptionsTest, TheJumpBoxDecidesFlagAndAddress)
          BST_CHECKED, 1, "1234"},
     };
     for (const Case& c : cases) {
-        Stored("12AB", c.storedFlag);
-        EXPECT_EQ(Run(c.act), 1) << c.what;
-        EXPECT_EQ(shown.jump, c.shownTicked) << c.what;
-        EXPECT_EQ(shown.addressEnabled, c.shownTicked == BST_CHECKED) << c.what;
+        EXPECT_EQ(Run("12AB", c.storedFlag, c.act), 1) << c.what;
+        EXPECT_EQ(jumpShown, c.shownTicked) << c.what;
+        EXPECT_EQ(addressEnabled, c.shownTicked == BST_CHECKED) << c.what;
         EXPECT_EQ(ReadStoredDword("TST_Options"), c.flag) << c.what;
         EXPECT_EQ(ReadStoredString("TST Jmp Addr"), c.address) << c.what;
         EXPECT_EQ(ReadStoredDword("Options"), 0x500u) << c.what;
     }
 }
 
-TEST_F(TessarThickOptionsTest, CancelChangesNothing)
+TEST_F(TessarThickOptionsTest, CancelChangesNothingAndF1OpensTheTopic)
 {
-    Stored("12AB", 1);
-    EXPECT_EQ(Run([](CDialogDriver& driver) {
-                  driver.Type(IDC_TESSAR_ADDRESS, "FFFF");
-                  driver.Click(IDC_TESSAR_JUMP);
-                  driver.Click(IDC_TESSAR_DEFAULT);
-                  driver.Click(IDCANCEL);
-              }),
-              0);
-    EXPECT_EQ(shown.isDefault, (BOOL)BST_UNCHECKED);
+    CRecordingHelpService help;
+    EXPECT_EQ(Run("12AB", 1, [](CDialogDriver& d) {
+                  EXPECT_TRUE(d.PressKey(VK_F1));
+                  d.Type(IDC_TESSAR_ADDRESS, "FFFF");
+                  d.Click(IDC_TESSAR_JUMP);
+                  d.Click(IDC_TESSAR_DEFAULT);
+                  d.Click(IDCANCEL);
+              }), 0);
     EXPECT_EQ(target.GetJumpAddress(), "12AB");
     EXPECT_EQ(target.GetJumpOptions(), 1u);
-    EXPECT_EQ(ReadStoredString("TST Jmp Addr"), "12AB");
     EXPECT_EQ(ReadStoredDword("Options"), 0x500u);
+    ASSERT_FALSE(help.Calls().empty());
+    EXPECT_EQ(help.Calls()[0].kind, CRecordingHelpService::Topic);
+    EXPECT_EQ(help.Calls()[0].contextId, (DWORD)(HID_BASE_RESOURCE + IDD_TESSAR_THICK_OPTIONS));
 }
 
-TEST_F(TessarThickOptionsTest, TickingTheStartUpBoxMakesThisTheStartUpTarget)
-{
-    Stored("4200", 1);
-    Run([](CDialogDriver& driver) {
-        driver.Click(IDC_TESSAR_DEFAULT);
-        driver.Click(IDOK);
-    });
-    EXPECT_EQ(ReadStoredDword("Options"), 0x500u | kThickId);
-}
-
-TEST_F(TessarThickOptionsTest, HelpUsesTheGenericOptionsTextsAndItsOwnTopic)
+TEST(TessarThickOptionsHelp, SharesTheGenericOptionsTextsAndHasItsTopic)
 {
     CHelpFile help;
     ASSERT_TRUE(help.Load(CString(QUILLET_SOURCE_DIR) + "/res/Kelvane.hlp"));
-    const CHelpFile::Topic* topic = help.Find(HID_BASE_RESOURCE + IDD_TESSAR_THICK_OPTIONS);
-    ASSERT_NE(topic, nullptr);
-    EXPECT_NE(topic->text.Find("Jump Address"), -1);
+    ASSERT_NE(help.Find(HID_BASE_RESOURCE + IDD_TESSAR_THICK_OPTIONS), nullptr);
     const DialogTemplate* dialog = FindDialogTemplate(IDD_TESSAR_THICK_OPTIONS);
     ASSERT_NE(dialog, nullptr);
+    std::vector<std::pair<int, DWORD>> ids;
     for (const ControlTemplate& control : dialog->controls) {
-        const DialogTemplate* generic = FindDialogTemplate(IDD_TARGET_OPTIONS);
-        DWORD expected = 0;
-        for (const ControlTemplate& same : generic->controls)
-            if (same.id == control.id)
-                expected = same.helpId;
-        EXPECT_EQ(control.helpId, expected) << control.id;
-        if (expected)
-            EXPECT_NE(help.Find(expected), nullptr) << control.id;
+        ids.push_back({control.id, control.helpId});
+        if (control.helpId) {
+            EXPECT_NE(help.Find(control.helpId), nullptr) << control.id;
+        }
     }
-
-    CRecordingHelpService recorder;
-    Stored("4200", 1);
-    Run([](CDialogDriver& driver) {
-        EXPECT_TRUE(driver.PressKey(VK_F1));
-        driver.Click(IDCANCEL);
-    });
-    ASSERT_FALSE(recorder.Calls().empty());
-    EXPECT_EQ(recorder.Calls()[0].kind, CRecordingHelpService::Topic);
-    EXPECT_EQ(recorder.Calls()[0].contextId, (DWORD)(HID_BASE_RESOURCE + IDD_TESSAR_THICK_OPTIONS));
+    std::vector<std::pair<int, DWORD>> expected = {{IDOK, 0x80640001}, {IDCANCEL, 0x80850002},
+        {IDC_DEFAULT_TARGET, 0x808503FD}, {IDC_TESSAR_JUMP, 0}, {IDC_TESSAR_ADDRESS, 0}, {IDC_STATIC, 0}};
+    EXPECT_EQ(ids, expected);
 }

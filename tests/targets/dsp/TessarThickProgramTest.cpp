@@ -18,17 +18,16 @@ using Fault = CTessarThickSimulator::Fault;
 
 namespace {
 
-struct Area {
-    int area;
-    const char* count;
-    const char* address;
-};
-
-// What the stub is told for each area of each model.
-const Area kModel1[] = {{0, "6000", "4000"}, {1, "2000", "2000"}, {2, "1800", "0000"}};
-const Area kModel2[] = {{0, "4000", "4000"}, {1, "1000", "3000"}, {2, "07F0", "0010"}};
-
 const char kJumpFailed[] = "Programming complete\nBut unable to jump to specified address";
+
+// Loads `area` of `target` with words of its size; returns the area's text as it goes out.
+std::string Load(CThickUnderTest& target, CTempFolder& folder, int area)
+{
+    std::vector<std::string> words = Words(target.Words(area), 5 + (unsigned)area);
+    const char* names[] = {"prog.p", "prog.x", "prog.d"};
+    EXPECT_TRUE(target.LoadModule(area, folder.Write(names[area], Listing(words)).c_str()));
+    return Joined(words);
+}
 
 }  // namespace
 
@@ -36,23 +35,15 @@ class TessarThickProgramTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ForgetJumpSettings();
+        StoreJumpSettings(NULL, 0);
         ASSERT_TRUE(sim.Start());
     }
-    void TearDown() override { ForgetJumpSettings(); }
+    void TearDown() override { StoreJumpSettings(NULL, 0); }
 
     void Use(WORD model)
     {
         target = std::make_unique<CThickUnderTest>(model);
         target->LoadOptions();
-    }
-    // Loads the area with words of its size and returns its text as it goes on the wire.
-    std::string Load(int area, unsigned seed = 5)
-    {
-        std::vector<std::string> words = Words(target->Words(area), seed + (unsigned)area);
-        const char* names[] = {"prog.p", "prog.x", "prog.d"};
-        EXPECT_TRUE(target->LoadModule(area, folder.Write(names[area], Listing(words)).c_str()));
-        return Joined(words);
     }
     BOOL Program(const CTessarThickSimulator::Behaviour& behaviour = {})
     {
@@ -77,45 +68,26 @@ protected:
 
 TEST_F(TessarThickProgramTest, EveryAreaThenTheJumpByteForByteOnEachModel)
 {
+    // Count and start address the stub is told for each area.
+    const char* headers[2][3] = {{"60004000", "20002000", "18000000"}, {"40004000", "10003000", "07F00010"}};
     for (WORD model : {1, 2}) {
         SCOPED_TRACE(model);
         Use(model);
-        const Area* areas = model == 1 ? kModel1 : kModel2;
         std::string wire;
-        int pieces = 0;
-        for (int i = 0; i < 3; ++i) {
-            std::string text = Load(areas[i].area);
-            wire += std::string("#") + areas[i].count + areas[i].address + text;
-            pieces += (int)text.size() / 64;
-        }
-        wire += "#00004200";
+        for (int area = 0; area < 3; ++area)
+            wire += std::string("#") + headers[model - 1][area] + Load(*target, folder, area);
         EXPECT_TRUE(Program());
         EXPECT_EQ(message, "Programming complete");
-        EXPECT_EQ(sim.ReceivedText(), wire);
-        std::vector<CTessarThickSimulator::Download> downloads = sim.Downloads();
-        ASSERT_EQ(downloads.size(), 3u);
-        for (const CTessarThickSimulator::Download& download : downloads)
-            EXPECT_TRUE(download.complete);
+        EXPECT_EQ(sim.Received(), wire + "#00004200");
+        EXPECT_EQ(sim.AreasStored(), 3);
         EXPECT_EQ(sim.Jumps(), std::vector<std::string>{"4200"});
-        EXPECT_EQ(pieces, model == 1 ? 1536 + 512 + 384 : 1024 + 256 + 127);
+        int pieces = model == 1 ? 1536 + 512 + 384 : 1024 + 256 + 127;
         EXPECT_EQ(host.Upper(), pieces);
         EXPECT_EQ(host.Pos(), pieces);
-        EXPECT_EQ(sim.UnexpectedBytes(), 0u);
         ExpectPortClosed();
     }
-}
-
-TEST_F(TessarThickProgramTest, ModelTwoDramAloneGoesAsCount07F0At0010)
-{
-    StoreJumpSettings("4200", 0);
-    Use(2);
-    std::string text = Load(2);
-    EXPECT_TRUE(Program());
-    EXPECT_EQ(message, "Programming complete");
-    EXPECT_EQ(sim.ReceivedText(), "#07F00010" + text);
-    EXPECT_EQ(sim.Pieces(), 127);
-    EXPECT_EQ(host.Upper(), 127);
-    EXPECT_TRUE(sim.Jumps().empty());
+    EXPECT_FALSE(target->Program((folder / "no-such-tty").c_str(), &message));
+    EXPECT_EQ(message, "Unable to open specified communications resource");
 }
 
 TEST_F(TessarThickProgramTest, TheJumpFollowsTheStoredFlagAndAddress)
@@ -125,21 +97,19 @@ TEST_F(TessarThickProgramTest, TheJumpFollowsTheStoredFlagAndAddress)
         DWORD flag;
         const char* sent;  // NULL: no jump exchange
     } cases[] = {
-        {"A1F0", 1, "A1F0"},
-        {"a1f0", 1, "a1f0"},
-        {"42", 1, "0042"},
-        {"", 1, "0000"},
+        {"A1F0", 1, "A1F0"}, {"a1f0", 1, "a1f0"}, {"42", 1, "0042"}, {"", 1, "0000"},
         {"4200", 2, "4200"},  // any nonzero flag jumps
         {"4200", 0, NULL},
     };
     for (const Case& c : cases) {
         StoreJumpSettings(c.stored, c.flag);
         Use(2);
-        std::string text = Load(1);
+        // Model 2 DRAM alone: count 07F0 at 0010, in 127 pieces.
+        std::string text = Load(*target, folder, 2);
         EXPECT_TRUE(Program()) << c.stored;
         EXPECT_EQ(message, "Programming complete");
-        std::string wire = "#10003000" + text + (c.sent ? std::string("#0000") + c.sent : "");
-        EXPECT_EQ(sim.ReceivedText(), wire) << c.stored;
+        EXPECT_EQ(sim.Received(), "#07F00010" + text + (c.sent ? std::string("#0000") + c.sent : ""));
+        EXPECT_EQ(host.Upper(), 127);
         EXPECT_EQ(sim.Jumps().size(), c.sent ? 1u : 0u);
     }
 }
@@ -148,9 +118,8 @@ TEST_F(TessarThickProgramTest, WrongAnswersEndTheRunAtOnce)
 {
     StoreJumpSettings("ABCD", 1);
     Use(2);
-    std::string pram = Load(0);
-    std::string xram = Load(1);
-    const std::string downloaded = "#40004000" + pram + "#10003000" + xram;
+    std::string pram = Load(*target, folder, 0);
+    const std::string sent = "#40004000" + pram + "#10003000" + Load(*target, folder, 1);
     struct Case {
         const char* what;
         Fault fault;
@@ -158,47 +127,37 @@ TEST_F(TessarThickProgramTest, WrongAnswersEndTheRunAtOnce)
         const char* message;
         std::string wire;
         int acked;
+        size_t jumps;
     } cases[] = {
-        {"wrong prompt", Fault::WrongPrompt, 0, "Unable to program device", "#", 0},
-        {"wrong prompt for XRAM", Fault::WrongPrompt, 1, "Unable to program device", "#40004000" + pram + "#", 1024},
-        {"wrong answer to a piece", Fault::WrongAck, 5, "Unable to program device", "#40004000" + pram.substr(0, 6 * 64), 5},
-        {"wrong answer to the last piece", Fault::WrongAck, 1279, "Unable to program device", downloaded, 1279},
-        {"wrong prompt for the jump", Fault::WrongPrompt, 2, kJumpFailed, downloaded + "#", 1280},
-        {"lower-case echo", Fault::WrongEcho, 0, kJumpFailed, downloaded + "#0000A", 1280},
-        {"wrong echo of the last character", Fault::WrongEcho, 3, kJumpFailed, downloaded + "#0000ABCD", 1280},
-        {"wrong answer to the jump", Fault::WrongDone, 0, kJumpFailed, downloaded + "#0000ABCD", 1280},
+        {"wrong prompt", Fault::WrongPrompt, 0, "Unable to program device", "#", 0, 0},
+        {"wrong prompt for XRAM", Fault::WrongPrompt, 1, "Unable to program device", "#40004000" + pram + "#", 1024, 0},
+        {"wrong answer to a piece", Fault::WrongAck, 5, "Unable to program device", "#40004000" + pram.substr(0, 6 * 64), 5, 0},
+        {"wrong answer to the last piece", Fault::WrongAck, 1279, "Unable to program device", sent, 1279, 0},
+        {"wrong prompt for the jump", Fault::WrongPrompt, 2, kJumpFailed, sent + "#", 1280, 0},
+        {"lower-case echo", Fault::WrongEcho, 0, kJumpFailed, sent + "#0000A", 1280, 0},
+        // The stub has jumped: only its echo of the last character was wrong.
+        {"wrong last echo", Fault::WrongEcho, 3, kJumpFailed, sent + "#0000ABCD", 1280, 1},
+        {"wrong answer to the jump", Fault::WrongDone, 0, kJumpFailed, sent + "#0000ABCD", 1280, 0},
     };
     for (const Case& c : cases) {
         EXPECT_FALSE(Program({c.fault, c.at})) << c.what;
         EXPECT_EQ(message, c.message) << c.what;
-        EXPECT_EQ(sim.ReceivedText(), c.wire) << c.what;
+        EXPECT_EQ(sim.Received(), c.wire) << c.what;
         EXPECT_EQ(host.Pos(), c.acked) << c.what;
-        // A stub that garbles only the last echo has jumped, though the host reports failure.
-        EXPECT_EQ(sim.Jumps().size(), c.fault == Fault::WrongEcho && c.at == 3 ? 1u : 0u) << c.what;
+        EXPECT_EQ(sim.Jumps().size(), c.jumps) << c.what;
         ExpectPortClosed();
     }
-}
-
-TEST_F(TessarThickProgramTest, APortThatCannotBeOpened)
-{
-    Use(1);
-    Load(1);
-    EXPECT_FALSE(target->Program((folder / "no-such-tty").c_str(), &message));
-    EXPECT_EQ(message, "Unable to open specified communications resource");
 }
 
 // Silence costs the host its read time-out: on the virtual clock, with no main dialog.
 TEST(TessarThickSilence, UnansweredStepsFailAndThePortIsClosed)
 {
-    ForgetJumpSettings();
+    StoreJumpSettings(NULL, 0);
     CVirtualClock clock;
     CScopedClock useClock(clock);
     CTempFolder folder;
     CThickUnderTest target(2);
-    target.LoadOptions();
-    std::vector<std::string> words = Words(0x1000);
-    ASSERT_TRUE(target.LoadModule(1, folder.Write("prog.x", Listing(words)).c_str()));
-    const std::string downloaded = "#10003000" + Joined(words);
+    const std::string sent = "#10003000" + Load(target, folder, 1);
     CFakeSerialDevice device("COM2:");
     CTessarThickSimulator sim;
     sim.Attach(device);
@@ -211,11 +170,11 @@ TEST(TessarThickSilence, UnansweredStepsFailAndThePortIsClosed)
         std::string wire;
     } cases[] = {
         {"no prompt", Fault::NoPrompt, 0, (size_t)-1, "Unable to program device", "#"},
-        {"no answer to a piece", Fault::NoAck, 3, (size_t)-1, "Unable to program device", downloaded.substr(0, 9 + 4 * 64)},
-        {"line silent mid-area", Fault::None, 0, 9 + 100 * 64 + 10, "Unable to program device", downloaded.substr(0, 9 + 101 * 64)},
-        {"no prompt for the jump", Fault::NoPrompt, 1, (size_t)-1, kJumpFailed, downloaded + "#"},
-        {"no echo", Fault::NoEcho, 1, (size_t)-1, kJumpFailed, downloaded + "#000042"},
-        {"no answer to the jump", Fault::NoDone, 0, (size_t)-1, kJumpFailed, downloaded + "#00004200"},
+        {"no answer to a piece", Fault::NoAck, 3, (size_t)-1, "Unable to program device", sent.substr(0, 9 + 4 * 64)},
+        {"line silent mid-area", Fault::None, 0, 9 + 100 * 64 + 10, "Unable to program device", sent.substr(0, 9 + 101 * 64)},
+        {"no prompt for the jump", Fault::NoPrompt, 1, (size_t)-1, kJumpFailed, sent + "#"},
+        {"no echo", Fault::NoEcho, 1, (size_t)-1, kJumpFailed, sent + "#000042"},
+        {"no answer to the jump", Fault::NoDone, 0, (size_t)-1, kJumpFailed, sent + "#00004200"},
     };
     for (const Case& c : cases) {
         sim.Reset();
@@ -224,7 +183,7 @@ TEST(TessarThickSilence, UnansweredStepsFailAndThePortIsClosed)
         CString message;
         EXPECT_FALSE(target.Program("COM2:", &message)) << c.what;
         EXPECT_EQ(message, c.message) << c.what;
-        EXPECT_EQ(sim.ReceivedText(), c.wire) << c.what;
+        EXPECT_EQ(sim.Received(), c.wire) << c.what;
         EXPECT_FALSE(device.IsOpen()) << c.what;
     }
     SerialState state = device.State();
@@ -238,27 +197,26 @@ TEST(TessarThickSettings, OnlyWellFormedValuesReplaceTheDefaults)
     struct Case {
         const char* what;
         DWORD addressType;
-        std::string address;  // bytes stored; "<none>": no value
-        DWORD optionsSize;
+        std::string address;  // bytes stored; empty: no value
+        DWORD optionsSize;    // 0: no value
         DWORD options;
         const char* jump;
         DWORD flag;
     } cases[] = {
-        {"nothing stored", REG_SZ, "<none>", 0, 0, "4200", 1},
+        {"nothing stored", REG_SZ, "", 0, 0, "4200", 1},
         {"four characters", REG_SZ, std::string("BEEF\0", 5), 4, 0, "BEEF", 0},
         {"five characters", REG_SZ, std::string("12345\0", 6), 4, 2, "4200", 2},
-        {"binary without a zero", REG_BINARY, "12AB", 4, 1, "12AB", 1},
-        {"five binary bytes", REG_BINARY, "12ABC", 2, 7, "4200", 1},
-        {"empty", REG_SZ, std::string("\0", 1), 8, 3, "", 1},
+        {"four bytes without a zero", REG_BINARY, "12AB", 8, 3, "12AB", 1},
+        {"five bytes without a zero", REG_BINARY, "12ABC", 2, 7, "4200", 1},
+        {"an empty text", REG_SZ, std::string("\0", 1), 4, 1, "", 1},
     };
     for (const Case& c : cases) {
-        ForgetJumpSettings();
-        if (c.address != "<none>")
+        StoreJumpSettings(NULL, 0);
+        if (!c.address.empty())
             StoreSetting("TST Jmp Addr", c.addressType, c.address.data(), (DWORD)c.address.size());
-        if (c.optionsSize) {
-            uint64_t wide = c.options;
-            StoreSetting("TST_Options", REG_BINARY, &wide, c.optionsSize);
-        }
+        uint64_t options = c.options;
+        if (c.optionsSize)
+            StoreSetting("TST_Options", REG_BINARY, &options, c.optionsSize);
         CThickUnderTest target(1);
         EXPECT_EQ(target.LoadOptions(), 1) << c.what;
         EXPECT_EQ(target.GetJumpAddress(), c.jump) << c.what;
@@ -268,5 +226,5 @@ TEST(TessarThickSettings, OnlyWellFormedValuesReplaceTheDefaults)
     target.SaveOptions();
     EXPECT_EQ(ReadStoredString("TST Jmp Addr"), "4200");
     EXPECT_EQ(ReadStoredDword("TST_Options"), 1u);
-    ForgetJumpSettings();
+    StoreJumpSettings(NULL, 0);
 }
