@@ -5,6 +5,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <termios.h>
 #include <unistd.h>
 
 CPseudoTerminal::CPseudoTerminal()
@@ -71,4 +72,28 @@ std::vector<BYTE> CPseudoTerminal::Read(size_t count, int timeoutMs)
         bytes.insert(bytes.end(), chunk, chunk + got);
     }
     return bytes;
+}
+
+std::vector<BYTE> CPseudoTerminal::ReadAvailable(size_t count, int timeoutMs)
+{
+    std::vector<BYTE> bytes;
+    pollfd entry = {m_master, POLLIN, 0};
+    int ready;
+    do {
+        ready = poll(&entry, 1, timeoutMs);
+    } while (ready < 0 && errno == EINTR);
+    if (ready <= 0 || !(entry.revents & POLLIN))
+        return bytes;
+    bytes.resize(count);
+    ssize_t got = read(m_master, bytes.data(), count);
+    bytes.resize(got > 0 ? (size_t)got : 0);
+    return bytes;
+}
+
+void CPseudoTerminal::Flush()
+{
+    if (m_master >= 0)
+        tcflush(m_master, TCIOFLUSH);
+    if (m_slaveKeepAlive >= 0)
+        tcflush(m_slaveKeepAlive, TCIFLUSH);
 }

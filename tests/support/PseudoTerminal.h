@@ -24,6 +24,11 @@ public:
     bool Write(const BYTE* data, size_t length);
     bool Write(const std::string& text);
     std::vector<BYTE> Read(size_t count, int timeoutMs);
+    // Waits at most `timeoutMs` (real time) for input, then returns what has arrived, up to
+    // `count` bytes, without waiting for more: for devices that answer as bytes come.
+    std::vector<BYTE> ReadAvailable(size_t count, int timeoutMs);
+    // Drops what either side has sent and the other has not read yet.
+    void Flush();
 
 private:
     int m_master = -1;

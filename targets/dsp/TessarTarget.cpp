@@ -1,0 +1,222 @@
+#include "targets/dsp/TessarTarget.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/base/DebugOutput.h"
+#include "platform/files/File.h"
+#include "platform/ui/UiServices.h"
+
+namespace {
+
+struct AreaTable {
+    DWORD words;
+    DWORD first;
+    DWORD last;
+};
+
+// Word counts and word addresses per model, indexed by area. Every count is a multiple of
+// 16 words, and the PRAM and XRAM counts of 64: the downloads send whole pieces only.
+const AreaTable kModel1[CTessarTarget::areaCount] = {
+    {0x6000, 0x4000, 0x9FFF},
+    {0x2000, 0x2000, 0x3FFF},
+    {0x1800, 0x0000, 0x17FF},
+};
+const AreaTable kModel2[CTessarTarget::areaCount] = {
+    {0x4000, 0x4000, 0x7FFF},
+    {0x1000, 0x3000, 0x3FFF},
+    {0x07F0, 0x0010, 0x07FF},
+};
+
+const char* const kAreaNameFormats[CTessarTarget::areaCount] = {
+    "PRAM: 0x%04X - 0x%04X",
+    "XRAM: 0x%04X - 0x%04X",
+    "DRAM: 0x%04X - 0x%04X",
+};
+
+const int kHeaderLines = 4;
+const int kFirstLinePrefix = 6;
+
+BOOL IsHexDigit(char ch)
+{
+    return (ch >= '0' && ch <= '9') || (ch >= 'a' && ch <= 'f') || (ch >= 'A' && ch <= 'F');
+}
+
+// Moves `pos` past the `lines`-th line feed; FALSE when the text ends first.
+BOOL SkipLines(const char* text, int length, int& pos, int lines)
+{
+    while (lines > 0) {
+        if (pos >= length)
+            return FALSE;
+        if (text[pos++] == '\n')
+            --lines;
+    }
+    return TRUE;
+}
+
+// The separator after a word: everything up to and including the next space. A character
+// other than a space that is followed by '/' ends the data: the rest is a comment.
+void SkipSeparator(const char* text, int length, int& pos)
+{
+    while (pos < length) {
+        char taken = text[pos++];
+        if (taken == ' ')
+            return;
+        if (pos < length && text[pos] == '/') {
+            pos = length;
+            return;
+        }
+    }
+}
+
+}  // namespace
+
+CTessarTarget::CTessarTarget(BYTE id, CString name, CString description, WORD model)
+    : CTargetBase(id, name, description),
+      m_nTargetId(id),
+      m_nModel(model),
+      m_strModelName(name),
+      m_strDescription(description)
+{
+    const AreaTable* table = model == 1 ? kModel1 : model == 2 ? kModel2 : NULL;
+    for (int area = 0; area < areaCount; ++area) {
+        m_nAreaWords[area] = table ? table[area].words : 0;
+        m_nAreaFirst[area] = table ? table[area].first : 0;
+        m_nAreaLast[area] = table ? table[area].last : 0;
+        m_bAreaLoaded[area] = FALSE;
+    }
+}
+
+int CTessarTarget::LoadOptions()
+{
+    return 1;
+}
+
+BOOL CTessarTarget::GetModuleName(CString& name, int area)
+{
+    name.Empty();
+    if (!IsArea(area))
+        return FALSE;
+    name.Format(kAreaNameFormats[area], (unsigned)m_nAreaFirst[area], (unsigned)m_nAreaLast[area]);
+    return TRUE;
+}
+
+int CTessarTarget::GetModuleCount()
+{
+    return areaCount;
+}
+
+int CTessarTarget::SelectModuleForFile(const CString& path)
+{
+    if (path.Find(".x") >= 0)
+        return areaXram;
+    if (path.Find(".p") >= 0)
+        return areaPram;
+    if (path.Find(".d") >= 0)
+        return areaDram;
+    return -1;
+}
+
+BOOL CTessarTarget::IsModuleLoaded(int area)
+{
+    return IsArea(area) ? m_bAreaLoaded[area] : FALSE;
+}
+
+BOOL CTessarTarget::LoadModule(int area, const CString& path)
+{
+    if (!IsArea(area) || !IsKnownModel())
+        return FALSE;
+
+    CFile file;
+    CFileException error;
+    if (!file.Open(path, CFile::modeRead | CFile::shareDenyWrite | CFile::typeBinary, &error)) {
+        AfxMessageBox("Unable to open download file", MB_OK);
+        DebugTrace("File could not be opened %d\n", error.m_cause);
+        return FALSE;
+    }
+
+    BOOL parsed = FALSE;
+    try {
+        uint64_t length = file.GetLength();
+        // Refused unread: no listing of any area comes near this size.
+        if (length <= kListingBufferSize) {
+            std::vector<char> text((size_t)length);
+            UINT read = length ? file.Read(text.data(), (UINT)length) : 0;
+            parsed = ParseAsmFile(text.data(), (int)read, area);
+        }
+    } catch (const CFileException& failure) {
+        file.Abort();
+        AfxMessageBox("Unable to open download file", MB_OK);
+        DebugTrace("File could not be opened %d\n", failure.m_cause);
+        return FALSE;
+    }
+    file.Abort();
+    m_bAreaLoaded[area] = parsed;
+    return parsed;
+}
+
+BOOL CTessarTarget::ParseAsmFile(const char* text, int length, int area)
+{
+    if (!IsArea(area) || !text || length <= 0)
+        return FALSE;
+
+    int pos = 0;
+    if (!SkipLines(text, length, pos, kHeaderLines) || length - pos < kFirstLinePrefix)
+        return FALSE;
+    pos += kFirstLinePrefix;
+
+    const int wanted = (int)(4 * m_nAreaWords[area]);
+    std::string collected;
+    collected.reserve((size_t)wanted);
+    for (;;) {
+        for (int digit = 0; digit < 4; ++digit) {
+            if (pos >= length || !IsHexDigit(text[pos]))
+                return FALSE;
+            collected += text[pos++];
+        }
+        SkipSeparator(text, length, pos);
+        if ((int)collected.size() == wanted || pos >= length)
+            break;
+    }
+    if ((int)collected.size() != wanted || pos != length)
+        return FALSE;
+    m_strAreaData[area] = CString(std::move(collected));
+    return TRUE;
+}
+
+BOOL CTessarTarget::CanProgram()
+{
+    return m_bAreaLoaded[areaPram] || m_bAreaLoaded[areaXram] || m_bAreaLoaded[areaDram];
+}
+
+void CTessarTarget::ClearModule(int area)
+{
+    if (area == -1) {
+        for (int each = 0; each < areaCount; ++each)
+            m_bAreaLoaded[each] = FALSE;
+    } else if (IsArea(area)) {
+        m_bAreaLoaded[area] = FALSE;
+    }
+}
+
+BOOL CTessarTarget::GetResourceName(int index, CString& name)
+{
+    return CCommsBase::GetResourceName(CCommsBase::typeSerialFast, index, name);
+}
+
+BOOL CTessarTarget::GetFileFilter(CString& filter)
+{
+    filter = "PRAM, XRAM & DRAM Files (*.p; *.x; *.d)|*.p;*.x;*.d|tessasm PRAM Files (*.p)|*.p|"
+             "tessasm XRAM Files (*.x)|*.x|tessasm DRAM Files (*.d)|*.d|";
+    return TRUE;
+}
+
+WORD CTessarTarget::CountLoadedSteps(DWORD wordsPerStep) const
+{
+    DWORD steps = 0;
+    for (int area = 0; area < areaCount; ++area)
+        if (m_bAreaLoaded[area])
+            steps += m_nAreaWords[area] / wordsPerStep;
+    return (WORD)steps;
+}
