@@ -96,7 +96,7 @@ TEST_F(StubBoardTest, FixFileNameByMode)
         UseMode(board, "QB2300", mode);
         path = "/tmp/prog.h00";
         board.FixFileName(path);
-        EXPECT_EQ(path, "/TMP/PROG.H*") << mode;
+        EXPECT_EQ(path, "/tmp/PROG.H*") << mode;
     }
 }
 

@@ -131,7 +131,7 @@ TEST_F(StubBoardTest, KitOptionsBrowseKeepsTheDirectoryAndRewritesBankedNames)
     main.DoModal();
     theApp.m_pMainDialog = NULL;
 
-    EXPECT_EQ(shown, "/DATA/THIN.H*");
+    EXPECT_EQ(shown, "/data/THIN.H*");
     ui.VerifyAndClear();
     EXPECT_EQ(ReadStoredString("QP0700_ThinDefault"), "");
 }
