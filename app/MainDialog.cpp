@@ -24,6 +24,8 @@ const char kSaveFilter[] = "Intel Hex Files (*.hex)|*.hex|.bin Files|*.bin|All F
 // Every file dialog of the shell hides the read-only box and wants paths and files to exist.
 const DWORD kFileDialogFlags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
 const int kSaveDialogFlag = (int)0x80000000u;
+// Save Buffer never replaces a file the user did not agree to lose: the dialog asks first.
+const int kSaveBufferFlags = kSaveDialogFlag | OFN_OVERWRITEPROMPT;
 const int kFileNameBufferSize = 1300;
 const BYTE kFirstTargetId = 1;
 const BYTE kLastTargetId = 6;
@@ -293,7 +295,7 @@ void CMainDialog::OnSaveBuffer()
     if (!m_pTarget)
         return;
     CString path;
-    if (!BrowseForFile(&path, kSaveFilter, kSaveDialogFlag))
+    if (!BrowseForFile(&path, kSaveFilter, kSaveBufferFlags))
         return;
     CWaitCursor wait;
     if (!m_pTarget->SaveBuffer(path))

@@ -2,8 +2,12 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "app/MainDialog.h"
+#include "platform/settings/ISettingsReporter.h"
+#include "platform/settings/SettingsStore.h"
+#include "platform/ui/UiServices.h"
 
 namespace {
 
@@ -26,6 +30,24 @@ public:
 
 private:
     CQuilletApp& m_app;
+};
+
+// While the program runs, a settings file kept aside or a change that could not be saved is
+// told to the user in a message box, not only on stderr where a desktop user never looks.
+class CSettingsMessages : public ISettingsReporter {
+public:
+    CSettingsMessages() : m_pPrevious(InstallSettingsReporter(this)) {}
+    ~CSettingsMessages() override { InstallSettingsReporter(m_pPrevious); }
+    CSettingsMessages(const CSettingsMessages&) = delete;
+    CSettingsMessages& operator=(const CSettingsMessages&) = delete;
+
+    void ReportSettingsProblem(const std::string& text) override
+    {
+        AfxMessageBox(text.c_str(), MB_OK | MB_ICONEXCLAMATION);
+    }
+
+private:
+    ISettingsReporter* m_pPrevious;
 };
 
 const char s_optionsValue[] = "Options";
@@ -58,6 +80,7 @@ BOOL CQuilletApp::InitInstance()
     free(m_pszHelpFilePath);
     m_pszHelpFilePath = strdup(helpPath);
 
+    CSettingsMessages settingsMessages;
     if (HKEY key = OpenSettingsKey()) {
         DWORD options = 0;
         DWORD size = sizeof options;

@@ -557,7 +557,10 @@ BOOL CIntelHex::WriteFile(const CString& path, BYTE* image, DWORD length, int fi
         return FALSE;
     CFile file;
     CFileException error;
-    if (!file.Open(path, CFile::modeCreate | CFile::modeReadWrite | CFile::typeBinary, &error)) {
+    // The user's old file stays whole until the new one is complete on disk: a full disk or a
+    // refused write part-way loses nothing.
+    if (!file.Open(path, CFile::modeReplaceAtomically | CFile::modeReadWrite | CFile::typeBinary,
+                   &error)) {
         delete[] image;
         ReportWriteFailure(error);
         return FALSE;

@@ -105,7 +105,9 @@ public:
 
     // Writes image bytes 0 to length - 1 as Intel HEX, 16 bytes a line, leaving out lines that
     // hold only `fill` (-1 writes every line). Takes over `image` and frees it on every path.
-    // A file that cannot be created or written is reported to the user; FALSE then.
+    // An existing file is replaced only once the new one is written whole; a file that cannot
+    // be created or written is reported to the user, leaves the old one as it was, and gives
+    // FALSE.
     BOOL WriteFile(const CString& path, BYTE* image, DWORD length, int fill);
     // The line writer behind WriteFile; frees `image` and throws CFileException when a write
     // fails.

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang in build-fuzz and runs each on its seed corpus for a
-# bounded time (QUILLET_FUZZ_SECONDS, default 60). Exits non-zero on any crash, leak, overrun,
-# time-out or memory blow-up, and keeps the input that caused it in build-fuzz/artifacts; a
-# clean run that reaches its time limit exits 0.
+# bounded time (QUILLET_FUZZ_SECONDS per target, default 30). Exits non-zero on any crash, leak,
+# overrun, time-out or memory blow-up, and keeps the input that caused it in
+# build-fuzz/artifacts; clean runs that reach their time limit exit 0.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-seconds="${QUILLET_FUZZ_SECONDS:-60}"
+seconds="${QUILLET_FUZZ_SECONDS:-30}"
 # libFuzzer takes 0 as "no limit", which would never end a CI job.
 if ! [[ "$seconds" =~ ^[1-9][0-9]*$ ]]; then
   echo "QUILLET_FUZZ_SECONDS must be a positive number of seconds, not '$seconds'" >&2
@@ -14,24 +14,34 @@ fi
 
 CXX=clang++ CC=clang cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DQUILLET_FUZZ=ON -DQUILLET_BENCH=OFF >/dev/null
-ninja -C build-fuzz fuzz_intelhex
+ninja -C build-fuzz fuzz_intelhex fuzz_settings
 
 # New inputs go to a scratch corpus, so the seeds in the tree stay as they are; the input of a
-# failure is kept where the developer can replay it (build-fuzz/fuzz_intelhex FILE).
+# failure is kept where the developer can replay it (build-fuzz/fuzz_NAME FILE).
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 artifacts="build-fuzz/artifacts"
 rm -rf "$artifacts"
-mkdir -p "$work/corpus" "$artifacts"
-status=0
-ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-  build-fuzz/fuzz_intelhex "$work/corpus" tests/fuzz/corpus \
-    -dict=tests/fuzz/intelhex.dict -max_total_time="$seconds" -max_len=4096 \
-    -rss_limit_mb=2048 -timeout=10 -artifact_prefix="$artifacts/" -print_final_stats=1 ||
-  status=$?
-if [ "$status" -ne 0 ]; then
-  echo "fuzz_intelhex FAILED (exit $status); input kept in $artifacts:" >&2
-  ls -l "$artifacts" >&2
-  exit 1
-fi
-echo "fuzz_intelhex: no crash, leak or overrun in ${seconds} s"
+mkdir -p "$artifacts"
+
+# run_target NAME SEEDS DICTIONARY
+run_target() {
+  local name="$1" seeds="$2" dict="$3" status=0
+  mkdir -p "$work/$name"
+  ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    "build-fuzz/$name" "$work/$name" "$seeds" \
+      -dict="$dict" -max_total_time="$seconds" -max_len=4096 \
+      -rss_limit_mb=2048 -timeout=10 -artifact_prefix="$artifacts/$name-" -print_final_stats=1 ||
+    status=$?
+  if [ "$status" -ne 0 ]; then
+    echo "$name FAILED (exit $status); input kept in $artifacts:" >&2
+    ls -l "$artifacts" >&2
+    return 1
+  fi
+  echo "$name: no crash, leak or overrun in ${seconds} s"
+}
+
+failed=0
+run_target fuzz_intelhex tests/fuzz/corpus tests/fuzz/intelhex.dict || failed=1
+run_target fuzz_settings tests/fuzz/settings_corpus tests/fuzz/settings.dict || failed=1
+exit "$failed"

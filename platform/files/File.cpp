@@ -3,7 +3,10 @@
 #include "platform/files/FileFind.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <climits>
+#include <ctime>
 #include <cstring>
 #include <string>
 
@@ -54,6 +57,94 @@ int ReasonToRefuse(int fd, UINT openFlags)
     return 0;
 }
 
+int OpenDirect(const std::string& name, UINT openFlags, bool create, int& openError)
+{
+    int flags = AccessFlags(openFlags) | O_CLOEXEC;
+    if (create) {
+        flags |= O_CREAT;
+        if (!(openFlags & CFile::modeNoTruncate))
+            flags |= O_TRUNC;
+    }
+    int fd = ::open(name.c_str(), flags, 0666);
+    openError = errno;
+    if (fd >= 0 && (openError = ReasonToRefuse(fd, openFlags)) != 0) {
+        ::close(fd);
+        fd = -1;
+    }
+    return fd;
+}
+
+// A name beside `target` that nothing else is likely to use; the open that creates it is
+// exclusive, so a clash only costs another try.
+std::string TemporaryNameBeside(const std::string& target)
+{
+    static std::atomic<unsigned> s_counter{0};
+    static const char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    struct timespec now;
+    clock_gettime(CLOCK_REALTIME, &now);
+    uint64_t mix = (uint64_t)now.tv_nsec ^ ((uint64_t)getpid() << 32) ^
+                   ((uint64_t)s_counter.fetch_add(1) * 0x9E3779B97F4A7C15ull);
+    std::string name = target + ".";
+    for (int i = 0; i < 6; ++i, mix /= 36)
+        name += letters[mix % 36];
+    return name;
+}
+
+// Opens the temporary file that will replace `target` and names it in `replacing`. The file is
+// created with the usual permissions, less the umask, or with those of the file it replaces.
+// Targets that are no regular file are opened directly, and `replacing` stays empty.
+int OpenReplacement(std::string& target, UINT openFlags, std::string& replacing, int& openError)
+{
+    // A link stays a link: the file it names is the one replaced.
+    struct stat info;
+    char real[PATH_MAX];
+    if (lstat(target.c_str(), &info) == 0 && S_ISLNK(info.st_mode) && realpath(target.c_str(), real))
+        target = real;
+    bool replacesFile = stat(target.c_str(), &info) == 0;
+    if (!replacesFile && errno != ENOENT) {
+        openError = errno;
+        return -1;
+    }
+    if (replacesFile && S_ISDIR(info.st_mode)) {
+        openError = EISDIR;
+        return -1;
+    }
+    if (replacesFile && !S_ISREG(info.st_mode))
+        return OpenDirect(target, openFlags, true, openError);
+    // A file the user may not write is not replaced behind its back.
+    if (replacesFile && access(target.c_str(), W_OK) != 0) {
+        openError = errno;
+        return -1;
+    }
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name = TemporaryNameBeside(target);
+        int fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno == EEXIST)
+            continue;
+        if (fd < 0) {
+            openError = errno;
+            return -1;
+        }
+        if (replacesFile)
+            fchmod(fd, info.st_mode & 07777);
+        replacing = name;
+        return fd;
+    }
+    openError = EEXIST;
+    return -1;
+}
+
+void SyncFolderOf(const std::string& path)
+{
+    size_t slash = path.rfind('/');
+    std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
 } // namespace
 
 int CFileException::OsErrorToException(int error)
@@ -102,19 +193,16 @@ BOOL CFile::Open(LPCSTR path, UINT openFlags, CFileException* error)
 {
     Abort();
     std::string name = path ? path : "";
-    int flags = AccessFlags(openFlags) | O_CLOEXEC;
-    if (openFlags & modeCreate) {
-        flags |= O_CREAT;
-        if (!(openFlags & modeNoTruncate))
-            flags |= O_TRUNC;
-    } else {
+    std::string replacing;
+    int openError = ENOENT;
+    int fd = -1;
+    if (!name.empty() && (openFlags & modeReplaceAtomically)) {
+        fd = OpenReplacement(name, openFlags, replacing, openError);
+    } else if (!name.empty() && (openFlags & modeCreate)) {
+        fd = OpenDirect(name, openFlags, true, openError);
+    } else if (!name.empty()) {
         name = ResolvePathNoCase(CString(name)).str();
-    }
-    int fd = name.empty() ? -1 : ::open(name.c_str(), flags, 0666);
-    int openError = name.empty() ? ENOENT : errno;
-    if (fd >= 0 && (openError = ReasonToRefuse(fd, openFlags)) != 0) {
-        ::close(fd);
-        fd = -1;
+        fd = OpenDirect(name, openFlags, false, openError);
     }
     if (fd < 0) {
         if (error)
@@ -123,6 +211,7 @@ BOOL CFile::Open(LPCSTR path, UINT openFlags, CFileException* error)
     }
     m_fd = fd;
     m_strPath = name;
+    m_strReplacing = replacing;
     m_buffer.resize(kBufferSize);
     m_pRead = m_buffer.data();
     m_nPos = m_nValid = 0;
@@ -298,21 +387,44 @@ void CFile::Close()
     } catch (const CFileException& e) {
         error = (int)e.m_lOsError;
     }
+    // A replacement must be on disk before it takes the old file's name.
+    if (!m_strReplacing.empty() && error == 0 && ::fsync(m_fd) != 0)
+        error = errno;
     if (::close(m_fd) != 0 && error == 0)
         error = errno;
+    m_fd = -1;
+    if (!m_strReplacing.empty())
+        PutInPlace(error);
     Reset();
     if (error)
         ThrowOsError(error);
 }
 
+void CFile::PutInPlace(int& error)
+{
+    if (error == 0 && ::rename(m_strReplacing.c_str(), m_strPath.GetString()) != 0)
+        error = errno;
+    if (error)
+        ::unlink(m_strReplacing.c_str());
+    else
+        SyncFolderOf(m_strPath.str());
+    m_strReplacing.clear();
+}
+
 void CFile::Abort()
 {
     if (m_fd >= 0) {
-        try {
-            Flush();
-        } catch (const CFileException&) {
+        if (m_strReplacing.empty()) {
+            try {
+                Flush();
+            } catch (const CFileException&) {
+            }
         }
         ::close(m_fd);
+    }
+    if (!m_strReplacing.empty()) {
+        ::unlink(m_strReplacing.c_str());
+        m_strReplacing.clear();
     }
     Reset();
 }

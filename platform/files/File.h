@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "platform/base/CString.h"
@@ -61,6 +62,13 @@ public:
         modeNoTruncate = 0x2000,
         typeText = 0x4000,
         typeBinary = 0x8000,
+        // Not the class library's: the file is written beside `path` under a temporary name,
+        // and only Close puts it in place (synced, then renamed over the old file, whose
+        // permissions it takes). A failure on the way, or Abort, removes the temporary file
+        // and leaves the old one as it was. Implies modeCreate; the share modes do not apply.
+        // An existing target that is no regular file (a device, a pipe) is written directly,
+        // since there is no old file to keep; a folder fails the open.
+        modeReplaceAtomically = 0x100000,
     };
     enum SeekPosition { begin = 0, current = 1, end = 2 };
 
@@ -100,15 +108,16 @@ public:
     uint64_t GetLength() const;
 
     // Writes what is pending and closes; throws when either fails. The file is closed
-    // afterwards in any case.
+    // afterwards in any case. A replacing file (modeReplaceAtomically) is put in place here.
     void Close();
-    // Closes without reporting anything; for error paths.
+    // Closes without reporting anything; for error paths. A replacing file is discarded.
     void Abort();
 
     BOOL IsOpen() const { return m_fd >= 0 || m_bMemory; }
     const CString& GetFilePath() const { return m_strPath; }
 
 private:
+    void PutInPlace(int& error);
     int ReadCharSlow();
     BOOL FillBuffer();
     void FlushWrites();
@@ -120,6 +129,8 @@ private:
 
     int m_fd = -1;
     CString m_strPath;
+    // The temporary file that Close renames to m_strPath; empty unless replacing.
+    std::string m_strReplacing;
     std::vector<BYTE> m_buffer;
     const BYTE* m_pRead = NULL;   // read-ahead: m_buffer, or the caller's bytes in memory
     size_t m_nPos = 0;      // next byte to read, or bytes pending while writing

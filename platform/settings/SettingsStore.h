@@ -2,8 +2,9 @@
 // paths below two roots, kept in one text file. Every operation re-reads the file under an
 // advisory lock, and every change is written to a temporary file, flushed and renamed over
 // the old one, so several running copies of the program never lose each other's changes.
-// A file that cannot be parsed is never overwritten: it is renamed aside and reported on
-// stderr, and the store starts empty.
+// A damaged file is never overwritten: it is renamed aside, whatever it still holds is kept
+// (and written anew), and the user is told which file was kept. A change that cannot be
+// written is reported once, until a later change is written again.
 #pragma once
 
 #include <mutex>
@@ -11,14 +12,9 @@
 #include <vector>
 
 #include "platform/base/WinTypes.h"
+#include "platform/settings/SettingsTree.h"
 
-enum class SettingsRoot { CurrentUser, LocalMachine };
-
-// A key: its root and the names below it (no empty names, none containing a backslash).
-struct SettingsKeyPath {
-    SettingsRoot root = SettingsRoot::CurrentUser;
-    std::vector<std::string> names;
-};
+class ISettingsReporter;
 
 class CSettingsStore {
 public:
@@ -39,7 +35,8 @@ public:
     LONG QueryValue(const SettingsKeyPath& key, const std::string& name, DWORD* type,
                     std::vector<BYTE>* data);
     // Creates the key when it vanished meanwhile (another copy cannot delete keys, but a user
-    // may edit the file).
+    // may edit the file). Data are stored as given: a string with zero bytes in it reads back
+    // with them. ERROR_ACCESS_DENIED when the file could not be written (reported to the user).
     LONG SetValue(const SettingsKeyPath& key, const std::string& name, DWORD type,
                   const std::vector<BYTE>& data);
     LONG DeleteValue(const SettingsKeyPath& key, const std::string& name);
@@ -52,11 +49,22 @@ public:
     CSettingsStore& operator=(const CSettingsStore&) = delete;
 
 private:
-    struct Tree;
     class Session;
+
+    // Runs `action` on a locked session, then hands what went wrong to the reporter.
+    template <typename Action>
+    auto WithSession(bool forWrite, Action action);
+    // Queued reports go out only once every lock is let go (m_mutex held while queuing).
+    void Report(const std::string& text);
+    void DeliverReports();
 
     std::string m_filePath;
     std::mutex m_mutex;
+    std::vector<std::string> m_reports;
+    // A failing write is reported once, until a write succeeds again.
+    bool m_bWriteFailureReported = false;
+    // A damaged file that cannot be moved aside is met by every session; reported once.
+    bool m_bStuckDamageReported = false;
 };
 
 // The store in force: the one at DefaultFilePath() unless a test installed another.
@@ -65,5 +73,5 @@ CSettingsStore& CurrentSettingsStore();
 // default was in force).
 CSettingsStore* InstallSettingsStore(CSettingsStore* store);
 
-// ASCII case-insensitive equality, the rule for key and value names.
-bool SettingsNamesEqual(const std::string& a, const std::string& b);
+// Installs `reporter` for every store (NULL: stderr only) and returns the one it replaces.
+ISettingsReporter* InstallSettingsReporter(ISettingsReporter* reporter);

@@ -352,8 +352,14 @@ void CQB2300Flash::FixFileName(CString& path)
 {
     if (GetBankedMode() == 0)
         return;
-    path.MakeUpper();
-    path.Replace(".H00", ".H*");
+    // Only the file name is folded: the folders are the ones the user chose, as they are on
+    // disk, and upper-cased they could lead the search into another folder whose name
+    // differs only by case.
+    int nameStart = path.ReverseFind('/') + 1;
+    CString name = path.Mid(nameStart);
+    name.MakeUpper();
+    name.Replace(".H00", ".H*");
+    path = path.Left(nameStart) + name;
 }
 
 // --- Programming ---

@@ -66,8 +66,8 @@ public:
     BOOL GetResourceName(int index, CString& name) override;
     void SaveOptions() override;
     BOOL GetFileFilter(CString& filter) override;
-    // Outside mode 0: upper-cases the path and turns ".H00" into ".H*" so that the file search
-    // finds the whole set of bank files.
+    // Outside mode 0: upper-cases the file name part of the path and turns ".H00" in it into
+    // ".H*", so that the file search finds the whole set of bank files; folders stay as given.
     void FixFileName(CString& path) override;
 
     // Runs the overlap check and shows its text; TRUE when the image may be used.

@@ -408,9 +408,10 @@ TEST_F(MainDialogTest, SaveBufferUsesASaveDialogAndReportsFailure)
     Run([&](CMainDialog& dialog, CDialogDriver& driver) {
         Choose(driver);
         dialog.SetControlState(2);
-        m_ui.ExpectSaveFile(filter, kOpenFlags, "");
+        // The save dialog asks before it replaces an existing file.
+        m_ui.ExpectSaveFile(filter, kOpenFlags | OFN_OVERWRITEPROMPT, "");
         driver.Click(IDC_SAVE_BUFFER);
-        m_ui.ExpectSaveFile(filter, kOpenFlags, path.c_str());
+        m_ui.ExpectSaveFile(filter, kOpenFlags | OFN_OVERWRITEPROMPT, path.c_str());
         m_ui.ExpectMessage("Error - Unable to save the buffer", MB_OK, IDOK);
         driver.Click(IDC_SAVE_BUFFER);
         EXPECT_EQ("HEX", m_ui.LastFileRequest().defaultExtension);

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include <dirent.h>
 #include <gtest/gtest.h>
 
 #include "app/MainDialog.h"
@@ -10,8 +11,10 @@
 #include "platform/testing/ModalScript.h"
 #include "platform/settings/Registry.h"
 #include "platform/settings/SettingsStore.h"
+#include "platform/ui/UiServices.h"
 #include "res/resource.h"
 #include "targets/TargetBase.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
@@ -91,6 +94,95 @@ protected:
     char* m_savedExeName = NULL;
     DWORD m_savedDelayFactor = 0;
 };
+
+// Message boxes whose text a test cannot know in advance (a file name with the time in it):
+// each is recorded and answered OK, noting whether the main dialog was already up.
+class CRecordingMessages : public IUiServices {
+public:
+    struct Shown {
+        std::string text;
+        UINT type;
+        bool duringMainDialog;
+    };
+
+    CRecordingMessages() : m_pPrevious(InstallUiServices(this)) {}
+    ~CRecordingMessages() override { InstallUiServices(m_pPrevious); }
+
+    int MessageBox(const CString& text, const CString&, UINT type) override
+    {
+        shown.push_back(Shown{text.str(), type, theApp.m_pMainDialog != NULL});
+        return IDOK;
+    }
+    BOOL FileDialog(const FileDialogRequest&, std::vector<CString>&) override
+    {
+        ADD_FAILURE() << "unexpected file dialog";
+        return FALSE;
+    }
+    void BeginWaitCursor() override {}
+    void EndWaitCursor() override {}
+
+    std::vector<Shown> shown;
+
+private:
+    IUiServices* m_pPrevious;
+};
+
+std::string OnlyDamagedCopy(const CTempFolder& folder)
+{
+    std::vector<std::string> found;
+    if (DIR* dir = opendir(folder.Path().c_str())) {
+        while (dirent* entry = readdir(dir))
+            if (std::string(entry->d_name).find(".damaged-") != std::string::npos)
+                found.push_back(folder / entry->d_name);
+        closedir(dir);
+    }
+    return found.size() == 1 ? found[0] : std::string();
+}
+
+TEST_F(QuilletAppTest, SettingsProblemsAreShownToTheUserNotOnlyOnStderr)
+{
+    // One bad line: the start-up target is still read, and the user is told at start-up
+    // which file was kept aside.
+    m_folder.Write("settings.txt", "quillet-settings 1\n"
+                                   "key \"HKEY_CURRENT_USER\" \"Software\" \"Brenlow\" \"Marrowind\"\n"
+                                   "value \"QB2300_Options\" dword 12\n"
+                                   "value \"Options\" dword 00000206\nend\n");
+    {
+        CRecordingMessages messages;
+        ::testing::internal::CaptureStderr();
+        RunInitInstance();
+        ::testing::internal::GetCapturedStderr();
+        std::string kept = OnlyDamagedCopy(m_folder);
+        ASSERT_NE("", kept);
+        ASSERT_EQ(1u, messages.shown.size());
+        EXPECT_NE(std::string::npos, messages.shown[0].text.find(kept)) << messages.shown[0].text;
+        EXPECT_EQ((UINT)(MB_OK | MB_ICONEXCLAMATION), messages.shown[0].type);
+        EXPECT_FALSE(messages.shown[0].duringMainDialog);
+        EXPECT_EQ(0x206u, theApp.m_dwOptions);
+    }
+
+    // A change that cannot be written while the program runs: told once, with the path and
+    // the reason, however many writes fail.
+    CRecordingMessages messages;
+    CModalScript script;
+    script.Expect(IDD_MAIN_DIALOG, [&](CDialog& dialog) {
+        ::testing::internal::CaptureStderr();
+        {
+            CFileSizeLimit full(10);
+            theApp.SaveAppOptions(3);
+            theApp.SaveAppOptions(-3);
+        }
+        ::testing::internal::GetCapturedStderr();
+        dialog.EndDialog(IDCANCEL);
+    });
+    EXPECT_FALSE(theApp.InitInstance());
+    script.VerifyAndClear();
+    ASSERT_EQ(1u, messages.shown.size());
+    EXPECT_NE(std::string::npos, messages.shown[0].text.find(m_store.FilePath())) << messages.shown[0].text;
+    EXPECT_NE(std::string::npos, messages.shown[0].text.find("File too large")) << messages.shown[0].text;
+    EXPECT_TRUE(messages.shown[0].duringMainDialog);
+    EXPECT_EQ(0x206, StoredOptions());
+}
 
 TEST_F(QuilletAppTest, StartUpPointsHelpBesideTheProgramAndForgetsTheDialogAfterwards)
 {

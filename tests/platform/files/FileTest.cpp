@@ -1,8 +1,14 @@
+#include <algorithm>
 #include <string>
+#include <vector>
 
+#include <dirent.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/files/File.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
@@ -84,6 +90,100 @@ TEST(FileTest, ExclusiveOpenShutsOutASecondOne)
     EXPECT_EQ(error.m_cause, CFileException::sharingViolation);
     first.Close();
     EXPECT_TRUE(second.Open(path.c_str(), CFile::modeRead | CFile::shareDenyWrite));
+}
+
+std::vector<std::string> NamesIn(const CTempFolder& folder)
+{
+    std::vector<std::string> names;
+    if (DIR* dir = opendir(folder.Path().c_str())) {
+        while (dirent* entry = readdir(dir))
+            if (entry->d_name[0] != '.')
+                names.push_back(entry->d_name);
+        closedir(dir);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+mode_t PermissionsOf(const std::string& path)
+{
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
+}
+
+const UINT kReplace = CFile::modeReplaceAtomically | CFile::modeReadWrite;
+
+TEST(FileReplaceTest, NewContentTakesTheNameOnlyAtCloseKeepingPermissionsAndLinks)
+{
+    CTempFolder folder;
+    std::string path = folder.Write("image.hex", "old content");
+    chmod(path.c_str(), 0640);
+    ASSERT_EQ(0, symlink("image.hex", (folder / "link.hex").c_str()));
+    CFile file;
+    ASSERT_TRUE(file.Open((folder / "link.hex").c_str(), kReplace));
+    EXPECT_EQ(file.GetFilePath(), path.c_str()) << "a link names the file it points at";
+    file.Write("new", 3);
+    file.Flush();
+    EXPECT_EQ("old content", CTempFolder::Read(path)) << "nothing is replaced before Close";
+    file.Close();
+    EXPECT_EQ("new", CTempFolder::Read(path));
+    EXPECT_EQ(0640u, PermissionsOf(path));
+    struct stat info;
+    ASSERT_EQ(0, lstat((folder / "link.hex").c_str(), &info));
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
+    EXPECT_EQ((std::vector<std::string>{"image.hex", "link.hex"}), NamesIn(folder));
+
+    // A new name is simply created; a folder is no file to replace.
+    ASSERT_TRUE(file.Open((folder / "fresh.bin").c_str(), kReplace));
+    file.Write("\x01\x02", 2);
+    file.Close();
+    EXPECT_EQ("\x01\x02", CTempFolder::Read(folder / "fresh.bin"));
+    mkdir((folder / "sub").c_str(), 0700);
+    CFileException error;
+    EXPECT_FALSE(file.Open((folder / "sub").c_str(), kReplace, &error));
+    EXPECT_EQ(error.m_cause, CFileException::accessDenied);
+    EXPECT_EQ(4u, NamesIn(folder).size()) << "no temporary file is left behind";
+}
+
+TEST(FileReplaceTest, AFailureOrAbortLeavesTheOldFileAsItWasAndNothingBeside)
+{
+    struct Case {
+        const char* what;
+        size_t bytes;      // written before the end
+        bool abort;        // given up instead of closed
+    };
+    const Case cases[] = {
+        {"disk full while writing", 200000, false},
+        {"disk full at close", 100, false},
+        {"given up by the caller", 100, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CTempFolder folder;
+        std::string old(5000, 'o');
+        std::string path = folder.Write("image.hex", old);
+        std::string data(c.bytes, 'n');
+        bool threw = false;
+        {
+            CFileSizeLimit full(c.abort ? RLIM_INFINITY : 50);
+            CFile file;
+            ASSERT_TRUE(file.Open(path.c_str(), kReplace));
+            try {
+                file.Write(data.data(), (UINT)data.size());
+                if (c.abort)
+                    file.Abort();
+                else
+                    file.Close();
+            } catch (const CFileException& e) {
+                threw = true;
+                EXPECT_EQ(e.m_cause, CFileException::diskFull);
+                file.Abort();
+            }
+        }
+        EXPECT_EQ(threw, !c.abort);
+        EXPECT_EQ(old, CTempFolder::Read(path));
+        EXPECT_EQ(std::vector<std::string>{"image.hex"}, NamesIn(folder));
+    }
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -74,6 +75,30 @@ TEST(QtUiServicesTest, ButtonsIconsAndAnswersMapToWin32)
     EXPECT_EQ(Show(MB_OKCANCEL, [](QMessageBox& b) { b.reject(); }, &seen), IDCANCEL);
     EXPECT_EQ(seen.icon, QMessageBox::NoIcon);
     EXPECT_EQ(Show(MB_RETRYCANCEL, [](QMessageBox& b) { Press(b, QMessageBox::Retry); }, &seen), IDRETRY);
+}
+
+TEST(QtUiServicesTest, SaveDialogAsksBeforeReplacingOnlyWhenTold)
+{
+    for (DWORD flags : {(DWORD)OFN_OVERWRITEPROMPT, (DWORD)0}) {
+        bool asks = false, seen = false;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            seen = true;
+            asks = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
+            dialog->reject();
+        });
+        FileDialogRequest request;
+        request.bOpen = FALSE;
+        request.flags = flags;
+        request.filter = "Intel Hex Files (*.hex)|*.hex||";
+        std::vector<CString> paths;
+        CQtUiServices ui;
+        EXPECT_FALSE(ui.FileDialog(request, paths));
+        EXPECT_TRUE(seen);
+        EXPECT_EQ(asks, flags != 0);
+    }
 }
 
 TEST(QtUiServicesTest, WaitCursorNestsAndUnbalancedEndsAreIgnored)

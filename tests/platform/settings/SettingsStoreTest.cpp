@@ -6,8 +6,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "platform/settings/ISettingsReporter.h"
 #include "platform/settings/Registry.h"
 #include "platform/settings/SettingsStore.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
@@ -39,11 +41,159 @@ std::vector<std::string> DamagedCopies(const CTempFolder& folder)
     return found;
 }
 
+class CRecordingReporter : public ISettingsReporter {
+public:
+    CRecordingReporter() : m_pPrevious(InstallSettingsReporter(this)) {}
+    ~CRecordingReporter() override { InstallSettingsReporter(m_pPrevious); }
+    void ReportSettingsProblem(const std::string& text) override { reports.push_back(text); }
+
+    std::vector<std::string> reports;
+
+private:
+    ISettingsReporter* m_pPrevious;
+};
+
+bool Contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
 class SettingsStoreTest : public ::testing::Test {
 protected:
     CTempFolder m_folder;
     std::string m_path = m_folder / "settings.txt";
 };
+
+const std::string s_fileStart = "quillet-settings 1\nkey \"HKEY_CURRENT_USER\" \"Software\"\n"
+                                "key \"HKEY_CURRENT_USER\" \"Software\" \"Brenlow\" \"Marrowind\"\n"
+                                "value \"Options\" dword 00000001\n";
+const SettingsKeyPath s_productKey = SettingsKeyPath{SettingsRoot::CurrentUser, {"Software", "Brenlow", "Marrowind"}};
+
+TEST_F(SettingsStoreTest, DamagedFileKeepsEveryValueItCanRead)
+{
+    struct Case {
+        const char* what;
+        std::string content;
+        bool damaged;
+        std::vector<std::string> kept;   // DWORD values 1, 2, ... in this order
+        std::vector<std::string> lost;
+    };
+    const Case cases[] = {
+        {"no newline after the end line", s_fileStart + "value \"Board\" dword 00000002\nend", false,
+         {"Options", "Board"}, {}},
+        {"one malformed value among good ones",
+         s_fileStart + "value \"Bad\" dword 0000\nvalue \"Board\" dword 00000002\nend\n", true,
+         {"Options", "Board"}, {"Bad"}},
+        {"a key that cannot be read takes only its own values",
+         s_fileStart + "key \"HKEY_CURRENT_USER\" \"Soft\\\\ware\"\nvalue \"Lost\" dword 00000009\n"
+                       "key \"HKEY_CURRENT_USER\" \"Software\" \"Brenlow\" \"Marrowind\"\n"
+                       "value \"Board\" dword 00000002\nend\n",
+         true, {"Options", "Board"}, {"Lost"}},
+        {"cut short: the unfinished last line is not trusted",
+         s_fileStart + "value \"Board\" dword 00000002\nvalue \"Blob\" data 3 0A0B", true,
+         {"Options", "Board"}, {"Blob"}},
+        {"a value named twice keeps the first",
+         s_fileStart + "value \"OPTIONS\" dword 00000007\nend\n", true, {"Options"}, {}},
+        {"text after the end", s_fileStart + "end\nvalue \"Late\" dword 00000002\n", true,
+         {"Options"}, {"Late"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CTempFolder folder;
+        std::string path = folder.Write("settings.txt", c.content);
+        CRecordingReporter reporter;
+        ::testing::internal::CaptureStderr();
+        for (int session = 0; session < 2; ++session) {
+            // The second store sees what the first one wrote anew.
+            CSettingsStore store(path);
+            for (size_t i = 0; i < c.kept.size(); ++i) {
+                std::vector<BYTE> data;
+                EXPECT_EQ(ERROR_SUCCESS, store.QueryValue(s_productKey, c.kept[i], NULL, &data)) << c.kept[i];
+                EXPECT_EQ(DwordBytes((DWORD)i + 1), data) << c.kept[i];
+            }
+            for (const std::string& name : c.lost)
+                EXPECT_EQ(ERROR_FILE_NOT_FOUND, store.QueryValue(s_productKey, name, NULL, NULL)) << name;
+        }
+        ::testing::internal::GetCapturedStderr();
+        std::vector<std::string> copies = DamagedCopies(folder);
+        ASSERT_EQ(c.damaged ? 1u : 0u, copies.size());
+        ASSERT_EQ(c.damaged ? 1u : 0u, reporter.reports.size());
+        if (c.damaged) {
+            EXPECT_EQ(c.content, CTempFolder::Read(copies[0]));
+            EXPECT_TRUE(Contains(reporter.reports[0], copies[0])) << reporter.reports[0];
+            EXPECT_TRUE(Contains(reporter.reports[0], "could be read")) << reporter.reports[0];
+        } else {
+            EXPECT_EQ(c.content, CTempFolder::Read(path)) << "a sound file is not rewritten by reading";
+        }
+    }
+}
+
+TEST_F(SettingsStoreTest, StringsWithZeroBytesReadBackExactly)
+{
+    const std::string withZeros("C:\\a\0b\0", 6);
+    {
+        CSettingsStore store(m_path);
+        ASSERT_EQ(ERROR_SUCCESS, store.SetValue(s_productKey, "Path", REG_SZ, Bytes(withZeros)));
+    }
+    CSettingsStore reopened(m_path);
+    std::vector<BYTE> data;
+    DWORD type = 0;
+    ASSERT_EQ(ERROR_SUCCESS, reopened.QueryValue(s_productKey, "Path", &type, &data));
+    EXPECT_EQ((DWORD)REG_SZ, type);
+    EXPECT_EQ(Bytes(withZeros), data);
+    EXPECT_TRUE(DamagedCopies(m_folder).empty());
+}
+
+TEST_F(SettingsStoreTest, ChangesThatCannotBeWrittenAreReportedOncePerSpell)
+{
+    struct Case {
+        const char* what;
+        std::string file;        // relative to the test's folder
+        rlim_t sizeLimit;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"the settings folder is full", "settings.txt", 10, "File too large"},
+        {"the settings folder cannot be made", "blocker/settings.txt", RLIM_INFINITY, "Not a directory"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CTempFolder folder;
+        folder.Write("blocker");
+        std::string path = folder / c.file;
+        CSettingsStore store(path);
+        CRecordingReporter reporter;
+        ::testing::internal::CaptureStderr();
+        {
+            CFileSizeLimit limit(c.sizeLimit);
+            for (int attempt = 0; attempt < 3; ++attempt)
+                EXPECT_EQ(ERROR_ACCESS_DENIED, store.SetValue(s_productKey, "Options", REG_DWORD, DwordBytes(5)));
+            BOOL created = FALSE;
+            EXPECT_EQ(ERROR_ACCESS_DENIED, store.CreateKey(UserKey({"Software", "Other"}), &created));
+        }
+        ::testing::internal::GetCapturedStderr();
+        ASSERT_EQ(1u, reporter.reports.size());
+        EXPECT_TRUE(Contains(reporter.reports[0], path)) << reporter.reports[0];
+        EXPECT_TRUE(Contains(reporter.reports[0], c.reason)) << reporter.reports[0];
+        EXPECT_EQ(ERROR_FILE_NOT_FOUND, store.QueryValue(s_productKey, "Options", NULL, NULL));
+    }
+
+    // Once a change is written again, the next failure is news again.
+    CSettingsStore store(m_path);
+    CRecordingReporter reporter;
+    ::testing::internal::CaptureStderr();
+    for (int spell = 0; spell < 2; ++spell) {
+        EXPECT_EQ(ERROR_SUCCESS, store.SetValue(s_productKey, "Options", REG_DWORD, DwordBytes(1)));
+        CFileSizeLimit limit(10);
+        EXPECT_EQ(ERROR_ACCESS_DENIED, store.SetValue(s_productKey, "Options", REG_DWORD, DwordBytes(2)));
+        EXPECT_EQ(ERROR_ACCESS_DENIED, store.SetValue(s_productKey, "Options", REG_DWORD, DwordBytes(3)));
+    }
+    ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(2u, reporter.reports.size());
+    std::vector<BYTE> data;
+    ASSERT_EQ(ERROR_SUCCESS, store.QueryValue(s_productKey, "Options", NULL, &data));
+    EXPECT_EQ(DwordBytes(1), data) << "the old file stays as it was";
+}
 
 TEST_F(SettingsStoreTest, FreshStoreHasOnlyTheSoftwareKey)
 {

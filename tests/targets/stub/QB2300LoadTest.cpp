@@ -96,7 +96,7 @@ TEST_F(StubBoardTest, FixFileNameByMode)
         UseMode(board, "QB2300", mode);
         path = "/tmp/prog.h00";
         board.FixFileName(path);
-        EXPECT_EQ(path, "/TMP/PROG.H*") << mode;
+        EXPECT_EQ(path, "/tmp/PROG.H*") << mode;
     }
 }
 
@@ -142,6 +142,27 @@ TEST_F(StubBoardTest, BankedFilesFoundWhateverTheirCase)
     });
     EXPECT_EQ(board.SelectModuleForFile((folder / "PROG.H03").c_str()), 5);
     EXPECT_EQ(preselected.back(), 5);
+}
+
+TEST_F(StubBoardTest, BankedSearchStaysInTheChosenFolder)
+{
+    // Two folders whose names differ only by case, each with a bank file.
+    HexFile("ci/Build/PROG.H00", 0, Pattern(16, 1));
+    HexFile("ci/build/prog.h00", 0, Pattern(16, 2));
+    HexFile("ci/build/prog.h01", 0, Pattern(16, 3));
+    for (DWORD mode : {1u, 2u}) {
+        SCOPED_TRACE(mode);
+        UseMode(board, "QB2300", mode);
+        CString pattern = (folder / "ci/build/prog.h00").c_str();
+        board.FixFileName(pattern);
+        std::vector<std::string> found;
+        CFileFind find;
+        for (BOOL more = find.FindFile(pattern); more;) {
+            more = find.FindNextFile();
+            found.push_back(find.GetFilePath().str());
+        }
+        EXPECT_EQ(found, (std::vector<std::string>{folder / "ci/build/prog.h00", folder / "ci/build/prog.h01"}));
+    }
 }
 
 TEST_F(StubBoardTest, ClearingAllReloadsTheDefaultThinStub)

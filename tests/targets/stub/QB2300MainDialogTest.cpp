@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "app/MainDialog.h"
+#include "platform/files/FileFind.h"
 #include "platform/testing/DialogDriver.h"
 #include "platform/wnd/ListBox.h"
 #include "platform/testing/ModalScript.h"
@@ -11,6 +12,7 @@
 #include "platform/testing/VirtualClock.h"
 #include "res/resource.h"
 #include "tests/sim/QB2300Simulator.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/targets/stub/StubTestSupport.h"
 
 using hextext::Pattern;
@@ -131,7 +133,57 @@ TEST_F(StubBoardTest, KitOptionsBrowseKeepsTheDirectoryAndRewritesBankedNames)
     main.DoModal();
     theApp.m_pMainDialog = NULL;
 
-    EXPECT_EQ(shown, "/DATA/THIN.H*");
+    EXPECT_EQ(shown, "/data/THIN.H*");
     ui.VerifyAndClear();
     EXPECT_EQ(ReadStoredString("QP0700_ThinDefault"), "");
+}
+
+TEST_F(StubBoardTest, SaveBufferAsksFirstAndReplacesTheOldFileOnlyWhenTheNewOneIsWhole)
+{
+    const char saveFilter[] = "Intel Hex Files (*.hex)|*.hex|.bin Files|*.bin|All Files (*.*)|*.*||";
+    const DWORD saveFlags = kOpenFlags | OFN_OVERWRITEPROMPT;
+    if (CTargetBase::s_nDelayFactor == 0)
+        CTargetBase::s_nDelayFactor = 1;
+    theApp.m_dwOptions = 0;
+    // The user's earlier image is far larger than the buffer now saved over it.
+    const std::string oldImage = hextext::Image(0, Pattern(0x4000, 9));
+    std::string target = folder.Write("image.hex", oldImage);
+    std::string bank0 = HexFile("bank0.hex", 0, Pattern(0x300, 4));
+
+    struct Case {
+        const char* what;
+        rlim_t sizeLimit;
+        bool saved;
+    };
+    const Case cases[] = {{"the disk fills up part-way", 0x200, false}, {"there is room", RLIM_INFINITY, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ui.ExpectOpenFile(kLoadFilter, kLoadFlags, {bank0.c_str()});
+        ui.ExpectSaveFile(saveFilter, saveFlags, target.c_str());
+        if (!c.saved)
+            ui.ExpectMessage("Unable to create buffer file", MB_OK, IDOK)
+                .ExpectMessage("Error - Unable to save the buffer", MB_OK, IDOK);
+        CModalScript script;
+        script.Expect(IDD_MODULE_SELECT, [](CDialog& dialog) {
+            CDialogDriver(dialog).Select(IDC_MODULE_TYPE, 2);
+            CDialogDriver(dialog).Click(IDOK);
+        });
+        script.Expect(IDD_MAIN_DIALOG, [&](CDialog& dialog) {
+            CDialogDriver driver(dialog);
+            EXPECT_TRUE(driver.SelectText(IDC_TARGET_TYPE, "QB2300 Evaluation Board"));
+            EXPECT_TRUE(driver.Click(IDC_LOAD_FILE));
+            CFileSizeLimit disk(c.sizeLimit);
+            EXPECT_TRUE(driver.Click(IDC_SAVE_BUFFER));
+            driver.Close();
+        });
+        CMainDialog main;
+        theApp.m_pMainDialog = &main;
+        main.DoModal();
+        theApp.m_pMainDialog = NULL;
+        ui.VerifyAndClear();
+
+        EXPECT_EQ(CTempFolder::Read(target), c.saved ? hextext::Image(0, Pattern(0x300, 4)) : oldImage);
+        CFileFind leftovers;
+        EXPECT_FALSE(leftovers.FindFile((folder / "image.hex.?*").c_str())) << "nothing is left beside it";
+    }
 }
