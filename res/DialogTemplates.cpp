@@ -10,6 +10,7 @@ const DialogTemplate* FindDialogTemplate(UINT id)
     case 132: return &Dialog132Template();
     case 133: return &Dialog133Template();
     case 134: return &Dialog134Template();
+    case 135: return &Dialog135Template();
     default: return NULL;
     }
 }

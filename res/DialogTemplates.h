@@ -12,3 +12,4 @@ const DialogTemplate& Dialog131Template();
 const DialogTemplate& Dialog132Template();
 const DialogTemplate& Dialog133Template();
 const DialogTemplate& Dialog134Template();
+const DialogTemplate& Dialog135Template();
