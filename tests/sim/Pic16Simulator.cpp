@@ -45,9 +45,26 @@ WORD CPic16Simulator::Stuck(Space space, WORD address, WORD value) const
     return (WORD)((value & ~found->second.first) | found->second.second);
 }
 
+WORD CPic16Simulator::ProgramWord(WORD address) const
+{
+    address = (WORD)(address % m_variant.programWords);
+    return Stuck(Space::Program, address, m_program[address]);
+}
+
+BYTE CPic16Simulator::EepromByte(WORD address) const
+{
+    address = (WORD)(address % m_variant.eepromBytes);
+    return (BYTE)Stuck(Space::Eeprom, address, m_eeprom[address]);
+}
+
+WORD CPic16Simulator::ConfigWord() const
+{
+    return Stuck(Space::Config, 0, m_config);
+}
+
 bool CPic16Simulator::AcceptsLowVoltageEntry() const
 {
-    return (Stuck(Space::Config, 0, m_config) & 0x0080) != 0;
+    return (ConfigWord() & 0x0080) != 0;
 }
 
 IcspFrame CPic16Simulator::EnterProgramMode(bool lowVoltage)
@@ -181,7 +198,7 @@ void CPic16Simulator::Increment()
 
 int CPic16Simulator::CodeProtection() const
 {
-    WORD config = Stuck(Space::Config, 0, m_config);
+    WORD config = ConfigWord();
     return std::min((config >> 4) & 3, (config >> 12) & 3);
 }
 
@@ -202,15 +219,14 @@ WORD CPic16Simulator::ReadProgramSpace() const
     if (m_pc < kConfigMemory) {
         if (IsCodeProtected(m_pc))
             return 0;
-        WORD address = (WORD)(m_pc % m_variant.programWords);
-        return Stuck(Space::Program, address, m_program[address]);
+        return ProgramWord(m_pc);
     }
     if (m_pc < kConfigMemory + 4)
         return Stuck(Space::Config, m_pc, m_ids[m_pc - kConfigMemory]);
     if (m_pc == kDeviceIdAddress)
         return m_deviceId;
     if (m_pc == kConfigAddress)
-        return (WORD)(Stuck(Space::Config, 0, m_config) | kConfigUnimplemented);
+        return (WORD)(ConfigWord() | kConfigUnimplemented);
     return 0x3FFF;
 }
 
@@ -218,8 +234,7 @@ WORD CPic16Simulator::ReadDataMemory() const
 {
     if (IsDataProtected())
         return 0;
-    WORD address = (WORD)(m_pc % m_variant.eepromBytes);
-    return (WORD)(Stuck(Space::Eeprom, address, m_eeprom[address]) | m_dataHighBits);
+    return (WORD)(EepromByte(m_pc) | m_dataHighBits);
 }
 
 void CPic16Simulator::WriteProgramSpace(WORD word)

@@ -68,12 +68,13 @@ public:
     explicit CPic16Simulator(const Variant& variant = F877);
 
     const Variant& GetVariant() const { return m_variant; }
-    WORD ProgramWord(WORD address) const { return m_program[address % m_variant.programWords]; }
+    // The memories as the cells hold them, stuck bits included.
+    WORD ProgramWord(WORD address) const;
     void SetProgramWord(WORD address, WORD word) { m_program[address % m_variant.programWords] = word & 0x3FFF; }
-    BYTE EepromByte(WORD address) const { return m_eeprom[address % m_variant.eepromBytes]; }
+    BYTE EepromByte(WORD address) const;
     void SetEepromByte(WORD address, BYTE value) { m_eeprom[address % m_variant.eepromBytes] = value; }
-    // The configuration word as stored (without the unimplemented bit).
-    WORD ConfigWord() const { return m_config; }
+    // Without the unimplemented bit.
+    WORD ConfigWord() const;
     void SetConfigWord(WORD word) { m_config = word & 0x3FFF; }
     WORD IdLocation(int index) const { return m_ids[index & 3]; }
     WORD DeviceIdWord() const { return m_deviceId; }
@@ -125,7 +126,7 @@ private:
     // 3 none, 2 the last 256 words, 1 the upper half, 0 all (the stronger of the two copies).
     int CodeProtection() const;
     bool IsCodeProtected(WORD address) const;
-    bool IsDataProtected() const { return (Stuck(Space::Config, 0, m_config) & 0x0100) == 0; }
+    bool IsDataProtected() const { return (ConfigWord() & 0x0100) == 0; }
     WORD Stuck(Space space, WORD address, WORD value) const;
     void EraseAll();
 
