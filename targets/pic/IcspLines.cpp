@@ -86,10 +86,3 @@ void CIcspLines::Wait(DWORD units)
     m_nWaitedUnits += units;
     CTargetBase::Delay(units);
 }
-
-void CIcspLines::ResetCounters()
-{
-    m_nLineOperations = 0;
-    m_nWaits = 0;
-    m_nWaitedUnits = 0;
-}

@@ -48,13 +48,12 @@ public:
     // Busy-waits `units` x 10 microseconds; 0 returns at once.
     void Wait(DWORD units);
 
-    // What the lines have done since construction or the last ResetCounters: line operations
-    // made (each one call of the port object), waits actually made, and the sum of their
-    // units. For measurements; they cost one increment each.
+    // What the lines have done since construction: line operations made (each one call of the
+    // port object), waits actually made, and the sum of their units. For measurements; they
+    // cost one increment each.
     uint64_t LineOperations() const { return m_nLineOperations; }
     uint64_t Waits() const { return m_nWaits; }
     uint64_t WaitedUnits() const { return m_nWaitedUnits; }
-    void ResetCounters();
 
     CIcspLines(const CIcspLines&) = delete;
     CIcspLines& operator=(const CIcspLines&) = delete;

@@ -74,7 +74,7 @@ BOOL CPIC16Target::GetModuleName(CString& name, int module)
 
 int CPIC16Target::GetModuleCount()
 {
-    return (m_wCapability & capEeprom) ? 3 : 2;
+    return GetModuleCountOf(m_wCapability);
 }
 
 int CPIC16Target::SelectModuleForFile(const CString&)

@@ -209,7 +209,9 @@ protected:
     DWORD m_nEraseDelay;
 
 private:
-    static BOOL IsModule(int module) { return module >= 0 && module < moduleCount; }
+    // Module 2 exists only with the EEPROM.
+    BOOL IsModule(int module) const { return module >= 0 && module < GetModuleCountOf(m_wCapability); }
+    static int GetModuleCountOf(WORD capability) { return (capability & capEeprom) ? 3 : 2; }
     BOOL IsLowVoltageMode() const;
     void FreeImage();
     // Deletes one module's list, clears its flag and shows `text`; FALSE.

@@ -110,12 +110,12 @@ TEST_F(Pic16LinesTest, ZeroWaitsAreSkippedAndTheOthersAreMade)
     };
     for (const Case& c : cases) {
         target.SetTimings(c.clockHigh, c.clockLow, c.command, (DWORD)-1, (DWORD)-1, (DWORD)-1);
-        CIcspLines& lines = const_cast<CIcspLines&>(target.GetLines());
-        lines.ResetCounters();
+        const CIcspLines& lines = target.GetLines();
+        uint64_t waits = lines.Waits(), units = lines.WaitedUnits(), operations = lines.LineOperations();
         EXPECT_TRUE(target.SendCommand(6, c.wait));
-        EXPECT_EQ(lines.Waits(), c.waits) << c.clockHigh << "/" << c.clockLow << "/" << c.command;
-        EXPECT_EQ(lines.WaitedUnits(), c.units);
-        EXPECT_EQ(lines.LineOperations(), 6u * 3 + 1);
+        EXPECT_EQ(lines.Waits() - waits, c.waits) << c.clockHigh << "/" << c.clockLow << "/" << c.command;
+        EXPECT_EQ(lines.WaitedUnits() - units, c.units);
+        EXPECT_EQ(lines.LineOperations() - operations, 6u * 3 + 1);
     }
     target.Comms().Close();
 }

@@ -95,8 +95,9 @@ TEST_F(Pic16LoadTest, AConfigurationWordInAFileReplacesTheDeviceBitsAndIsStored)
         ASSERT_NE(config, (BYTE*)NULL);
         ASSERT_EQ(length, 0x0E + c.bytes.size());
         EXPECT_EQ(config[0x0E], (BYTE)(c.after & 0xFF));
-        if (c.bytes.size() == 2)
+        if (c.bytes.size() == 2) {
             EXPECT_EQ(config[0x0F], (BYTE)((c.after >> 8) & 0x3F));
+        }
         EXPECT_TRUE(qd.IsModuleLoaded(0));
     }
 }
@@ -138,7 +139,7 @@ TEST_F(Pic16LoadTest, ModuleQueriesStayInsideTheModules)
         name = "left over";
         EXPECT_EQ(target.GetModuleName(name, 2), c.count == 3);
         EXPECT_EQ(name, c.count == 3 ? "EEPROM Memory" : "left over");
-        for (int outside : {-1, 3, 100}) {
+        for (int outside : {-1, c.count, 100}) {
             name = "left over";
             EXPECT_FALSE(target.GetModuleName(name, outside));
             EXPECT_EQ(name, "left over");

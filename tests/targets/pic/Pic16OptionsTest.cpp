@@ -120,8 +120,9 @@ TEST_F(Pic16OptionsTest, BothBoardsShowTheirWordAndOfferOnlyTheirOptions)
         for (int id : kBoxes) {
             bool offered = id != IDC_PIC16_FAST_MODE && id != IDC_PIC16_LOW_VOLTAGE;
             EXPECT_EQ(shown.enabled[id], offered) << id;
-            if (offered)
+            if (offered) {
                 EXPECT_EQ(shown.checked[id], c.checked.at(id)) << id;
+            }
         }
         EXPECT_EQ(shown.oscillator, c.oscillator);
         EXPECT_EQ(shown.protections, four);
@@ -166,8 +167,9 @@ TEST_F(Pic16OptionsTest, WhatTheDialogStores)
         CTestPic16 target(c.capability);
         target.SetConfig(c.before);
         Shown first = Run(target, c.act);
-        if (!c.protections.empty())
+        if (!c.protections.empty()) {
             EXPECT_EQ(first.protections, c.protections);
+        }
         EXPECT_EQ(target.GetConfig(), c.stored);
         EXPECT_EQ(pic16test::StoredDword("TESTPIC_Options"), c.stored);
         // Shown again as stored: OK without changes stores the same word.
