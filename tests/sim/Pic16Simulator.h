@@ -1,5 +1,5 @@
-// A PIC16F87x device in its programming mode, written from Microchip's in-circuit serial
-// programming specification for these devices. It sits on a CIcspDecoder, which hangs off the
+// A PIC16F87x device in its programming mode, written from Microchip's published in-circuit
+// serial programming protocol for these devices. It sits on a CIcspDecoder, which hangs off the
 // serial or the parallel port double.
 //
 // Protocol:
