@@ -3,10 +3,14 @@
 #include "app/QuilletApp.h"
 #include "image/IntelHex.h"
 #include "ports/Parallel.h"
+#include "targets/pic/QB66XXFLASH.h"
+#include "targets/pic/QD5140FLASH.h"
 #include "targets/stub/QB2300FLASH.h"
 #include "targets/stub/QP0700FLASH.h"
 
+CQD5140Flash theQD5140Flash;
 CQB2300Flash theQB2300Flash;
+CQB66XXFlash theQB6620Flash;
 CQuilletApp theApp;
 CIntelHex theIntelHex;
 CParallel theParallel;

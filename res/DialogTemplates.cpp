@@ -11,6 +11,7 @@ const DialogTemplate* FindDialogTemplate(UINT id)
     case 133: return &Dialog133Template();
     case 134: return &Dialog134Template();
     case 136: return &Dialog136Template();
+    case 135: return &Dialog135Template();
     default: return NULL;
     }
 }

@@ -13,3 +13,4 @@ const DialogTemplate& Dialog132Template();
 const DialogTemplate& Dialog133Template();
 const DialogTemplate& Dialog134Template();
 const DialogTemplate& Dialog136Template();
+const DialogTemplate& Dialog135Template();

@@ -1,0 +1,204 @@
+// Loading Intel HEX files into the PIC16 modules: the windows and limits with their messages,
+// the configuration word taken over from a file, the settings value, and the module queries.
+#include <memory>
+
+#include "tests/targets/pic/Pic16TestSupport.h"
+
+using pic16test::Bytes;
+using pic16test::EepromBytes;
+using pic16test::StoredDword;
+
+namespace {
+
+const WORD k8KWithEeprom = 0x02F2;
+const WORD k4KWithSmallEeprom = 0x0121;
+const WORD k8KWithoutEeprom = 0x00D2;
+
+struct Loaded {
+    BOOL flash, config, eeprom;
+};
+
+}  // namespace
+
+class Pic16LoadTest : public Pic16Test {};
+
+TEST_F(Pic16LoadTest, ModuleWindowsAndLimits)
+{
+    struct Case {
+        const char* what;
+        WORD capability;
+        DWORD address;
+        size_t bytes;
+        const char* message;  // nullptr: the load succeeds
+        Loaded loaded;
+    } cases[] = {
+        {"8K FLASH up to its end", k8KWithEeprom, 0x3FF0, 16, nullptr, {TRUE, FALSE, FALSE}},
+        {"between configuration and EEPROM", k8KWithEeprom, 0x4010, 2, "Too many bytes in FLASH download", {FALSE, FALSE, FALSE}},
+        {"above the EEPROM window", k8KWithEeprom, 0x4400, 2, "Too many bytes in FLASH download", {FALSE, FALSE, FALSE}},
+        {"across the FLASH end into configuration", k8KWithEeprom, 0x3FF8, 16, nullptr, {TRUE, TRUE, FALSE}},
+        {"whole 256-byte EEPROM", k8KWithEeprom, 0x4200, 0x200, nullptr, {FALSE, FALSE, TRUE}},
+        {"4K FLASH up to its end", k4KWithSmallEeprom, 0x1FFE, 2, nullptr, {TRUE, FALSE, FALSE}},
+        {"4K FLASH one byte over", k4KWithSmallEeprom, 0x1FFE, 3, "Too many bytes in FLASH download", {FALSE, FALSE, FALSE}},
+        {"whole 128-byte EEPROM", k4KWithSmallEeprom, 0x4200, 0x100, nullptr, {FALSE, FALSE, TRUE}},
+        {"256 bytes into a 128-byte EEPROM", k4KWithSmallEeprom, 0x4200, 0x200, "Too many bytes in EEPROM download", {FALSE, FALSE, FALSE}},
+        {"EEPROM data without an EEPROM", k8KWithoutEeprom, 0x4200, 2, "EEPROM data unsupported in the PIC", {FALSE, FALSE, FALSE}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CTestPic16 target(c.capability);
+        if (c.message)
+            ui.ExpectMessage(c.message, MB_OK, IDOK);
+        BOOL ok = target.LoadModule(0, HexFile("file.hex", c.address, hextext::Pattern(c.bytes, 0x21)));
+        ui.VerifyAndClear();
+        EXPECT_EQ(ok, c.message == nullptr);
+        EXPECT_EQ(target.IsModuleLoaded(0), c.loaded.flash);
+        EXPECT_EQ(target.IsModuleLoaded(1), c.loaded.config);
+        EXPECT_EQ(target.IsModuleLoaded(2), c.loaded.eeprom);
+        EXPECT_EQ(target.CanProgram(), c.loaded.flash);
+        target.ClearModule(-1);
+    }
+}
+
+// The configuration word is read through module 1 directly when a file is given to it.
+TEST_F(Pic16LoadTest, ConfigurationDataBeyondItsSixteenBytesIsRefused)
+{
+    ui.ExpectMessage("Too many bytes in Configuration WORD download", MB_OK, IDOK);
+    EXPECT_FALSE(qd.LoadModule(1, HexFile("config.hex", 0x4000, hextext::Pattern(18, 1))));
+    EXPECT_FALSE(qd.IsModuleLoaded(1));
+    EXPECT_EQ(theIntelHex.GetEndAddress(NULL), 0u);
+}
+
+TEST_F(Pic16LoadTest, AConfigurationWordInAFileReplacesTheDeviceBitsAndIsStored)
+{
+    struct Case {
+        const char* what;
+        WORD before;
+        std::vector<BYTE> bytes;  // from store byte 0x400E
+        WORD after;
+    } cases[] = {
+        {"options kept", 0xB139, {0x72, 0x3F}, 0xBF72},
+        {"brown-out enables the power-up timer", 0x4000, {0x7A, 0x3F}, 0x7F72},
+        {"bits 14 and 15 of the file ignored", 0x0000, {0x7A, 0xFF}, 0x3F72},
+        {"low byte alone takes the blank high byte", 0x8000, {0x31}, 0xBF31},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        qd.ClearModule(-1);
+        qd.SetConfig(c.before);
+        std::string text = hextext::Image(0, Bytes({0x2805}), false) + hextext::Image(0x400E, c.bytes);
+        ASSERT_TRUE(qd.LoadModule(0, folder.Write("prog.hex", text).c_str()));
+        EXPECT_EQ(qd.GetConfig(), c.after);
+        EXPECT_EQ(StoredDword("QD5140_Options"), c.after);
+        // The loaded bytes follow the word, so a saved buffer carries it.
+        DWORD length = 0;
+        BYTE* config = qd.GetModuleImage(1, &length);
+        ASSERT_NE(config, (BYTE*)NULL);
+        ASSERT_EQ(length, 0x0E + c.bytes.size());
+        EXPECT_EQ(config[0x0E], (BYTE)(c.after & 0xFF));
+        if (c.bytes.size() == 2) {
+            EXPECT_EQ(config[0x0F], (BYTE)((c.after >> 8) & 0x3F));
+        }
+        EXPECT_TRUE(qd.IsModuleLoaded(0));
+    }
+}
+
+TEST_F(Pic16LoadTest, AFileOfConfigurationOnlyLeavesTheFlashFlagAsItWas)
+{
+    CString config = HexFile("config.hex", 0x400E, {0x39, 0x3D});
+    ASSERT_TRUE(qd.LoadModule(0, config));
+    EXPECT_TRUE(qd.IsModuleLoaded(1));
+    EXPECT_FALSE(qd.CanProgram());
+    qd.ClearModule(-1);
+    ASSERT_TRUE(qd.LoadModule(0, HexFile("flash.hex", 0, Bytes({1, 2}))));
+    qd.ClearModule(1);
+    ASSERT_TRUE(qd.LoadModule(0, config));
+    EXPECT_TRUE(qd.CanProgram());
+    // Clearing the module does not change the word it set.
+    qd.ClearModule(1);
+    EXPECT_EQ(qd.GetConfig(), 0xBD39);
+}
+
+TEST_F(Pic16LoadTest, ModuleQueriesStayInsideTheModules)
+{
+    struct Case {
+        WORD capability;
+        const char* flashName;
+        int count;
+    } cases[] = {
+        {0x0000, "2K FLASH Memory", 2},
+        {0x0021, "4K FLASH Memory", 3},
+        {0x0002, "8K FLASH Memory", 2},
+        {0x0003, " FLASH Memory", 2},
+    };
+    for (const Case& c : cases) {
+        CTestPic16 target(c.capability);
+        CString name = "left over";
+        EXPECT_TRUE(target.GetModuleName(name, 0));
+        EXPECT_EQ(name, c.flashName);
+        EXPECT_EQ(target.GetModuleCount(), c.count);
+        name = "left over";
+        EXPECT_EQ(target.GetModuleName(name, 2), c.count == 3);
+        EXPECT_EQ(name, c.count == 3 ? "EEPROM Memory" : "left over");
+        for (int outside : {-1, c.count, 100}) {
+            name = "left over";
+            EXPECT_FALSE(target.GetModuleName(name, outside));
+            EXPECT_EQ(name, "left over");
+            EXPECT_FALSE(target.IsModuleLoaded(outside));
+            EXPECT_FALSE(target.LoadModule(outside, "/no/such/file.hex"));
+            target.ClearModule(outside);
+        }
+        EXPECT_EQ(target.SelectModuleForFile("any.hex"), 0);
+        CString filter;
+        EXPECT_FALSE(target.GetFileFilter(filter));
+        EXPECT_EQ(filter, "Intel Hex Files (*.hex)|*.hex|All Files (*.*)|*.*||");
+    }
+
+    // EEPROM bytes 0 and 2 loaded: the word between reads blank.
+    std::string text = hextext::Image(0x4200, EepromBytes({0x11}), false) + hextext::Image(0x4204, EepromBytes({0x22}));
+    ASSERT_TRUE(qd.LoadModule(0, folder.Write("eeprom.hex", text).c_str()));
+    DWORD length = 0;
+    BYTE* eeprom = qd.GetModuleImage(2, &length);
+    ASSERT_NE(eeprom, (BYTE*)NULL);
+    EXPECT_EQ(length, 6u);
+    EXPECT_EQ(std::vector<BYTE>(eeprom, eeprom + 6), (std::vector<BYTE>{0x11, 0x00, 0xFF, 0x3F, 0x22, 0x00}));
+    EXPECT_EQ(qd.GetModuleImage(0, &length), (BYTE*)NULL);
+    EXPECT_EQ(qd.GetModuleImage(3, &length), (BYTE*)NULL);
+    EXPECT_EQ(qd.GetModuleImage(-2, &length), (BYTE*)NULL);
+}
+
+TEST_F(Pic16LoadTest, SettingsValueAndSavedBuffer)
+{
+    struct Case {
+        bool stored;
+        DWORD value;
+        WORD config;
+    } cases[] = {{false, 0, 0xB139}, {true, 0x3D39, 0x3D39}, {true, 0x7FFF0000 | 0xB1F1, 0xB1F1}};
+    for (const Case& c : cases) {
+        if (c.stored)
+            pic16test::StoreDword("QD5140_Options", c.value);
+        else
+            pic16test::DeleteValue("QD5140_Options");
+        EXPECT_EQ(qd.LoadOptions(), 1);
+        EXPECT_EQ(qd.GetConfig(), c.config);
+        EXPECT_EQ(qd.GetDefaultConfig(), 0xB139);
+    }
+
+    // A saved buffer carries the current configuration word and reads back the same.
+    std::string text = hextext::Image(0, Bytes({0x2805, 0x0186}), false) + hextext::Image(0x400E, {0x39, 0x3D});
+    ASSERT_TRUE(qd.LoadModule(0, folder.Write("prog.hex", text).c_str()));
+    qd.SetConfig(0x8F7A);
+    qd.SaveOptions();
+    EXPECT_EQ(StoredDword("QD5140_Options"), 0x8F7Au);
+    std::string saved = folder / "saved.hex";
+    ASSERT_TRUE(qd.SaveBuffer(saved.c_str()));
+    qd.ClearModule(-1);
+    qd.SetConfig(0x0000);
+    ASSERT_TRUE(qd.LoadModule(0, saved.c_str()));
+    // Bits 14 and 15 never reach a file; the brown-out rule clears bit 3.
+    EXPECT_EQ(qd.GetConfig(), 0x0F72);
+    DWORD length = 0;
+    BYTE* flash = qd.GetModuleImage(0, &length);
+    // The writer keeps whole 16-byte lines, so the FLASH module now ends at 0x10.
+    ASSERT_EQ(length, 16u);
+    EXPECT_EQ(std::vector<BYTE>(flash, flash + 4), Bytes({0x2805, 0x0186}));
+}

@@ -1,0 +1,245 @@
+// The PIC16 options dialog, run headless through its widgets: what it shows for a word and a
+// capability, what it stores, the Default and brown-out buttons, the start-up box, its help.
+#include <functional>
+#include <map>
+
+#include "platform/help/HelpFile.h"
+#include "platform/testing/DialogDriver.h"
+#include "platform/testing/ModalScript.h"
+#include "platform/wnd/ComboBox.h"
+#include "platform/wnd/Dialog.h"
+#include "platform/wnd/DialogTemplate.h"
+#include "res/resource.h"
+#include "tests/targets/pic/Pic16TestSupport.h"
+
+namespace {
+
+const int kBoxes[] = {IDC_PIC16_VERIFY,   IDC_PIC16_FAST_MODE,      IDC_PIC16_POWER_UP_TIMER,
+                      IDC_PIC16_WATCHDOG, IDC_PIC16_LOW_VOLTAGE,    IDC_PIC16_WRITE_ENABLE,
+                      IDC_PIC16_EEPROM_PROTECT, IDC_PIC16_BROWN_OUT};
+
+// Every option of the capability word, on an 8K device.
+const WORD kEverything = 0xC3F2;
+
+struct Shown {
+    std::map<int, bool> enabled;
+    std::map<int, bool> checked;
+    bool startup = false;
+    std::string oscillator;
+    std::string protection;
+    std::vector<std::string> protections;
+};
+
+std::string Selected(CDialog& dialog, int id, std::vector<std::string>* entries = nullptr)
+{
+    CComboBox* combo = (CComboBox*)dialog.GetDlgItem(id);
+    CString text;
+    for (int i = 0; entries && i < combo->GetCount(); ++i) {
+        combo->GetLBText(i, text);
+        entries->push_back(text.str());
+    }
+    combo->GetLBText(combo->GetCurSel(), text);
+    return text.str();
+}
+
+Shown Read(CDialog& dialog)
+{
+    CDialogDriver driver(dialog);
+    Shown shown;
+    for (int id : kBoxes) {
+        shown.enabled[id] = driver.IsEnabled(id);
+        shown.checked[id] = dialog.IsDlgButtonChecked(id) == BST_CHECKED;
+    }
+    shown.startup = dialog.IsDlgButtonChecked(IDC_DEFAULT_TARGET) == BST_CHECKED;
+    shown.oscillator = Selected(dialog, IDC_PIC16_OSCILLATOR);
+    shown.protection = Selected(dialog, IDC_PIC16_CODE_PROTECT, &shown.protections);
+    return shown;
+}
+
+}  // namespace
+
+class Pic16OptionsTest : public Pic16Test {
+protected:
+    void SetUp() override
+    {
+        Pic16Test::SetUp();
+        theApp.m_dwOptions = 0;
+        theApp.SaveAppOptions(0);
+    }
+    void TearDown() override
+    {
+        theApp.m_dwOptions = 0;
+        theApp.SaveAppOptions(0);
+        Pic16Test::TearDown();
+    }
+
+    // Opens the dialog on `target`, reads it, runs `act`, then presses `button`.
+    Shown Run(CPIC16Target& target, std::function<void(CDialogDriver&)> act = nullptr, int button = IDOK)
+    {
+        Shown shown;
+        script.Expect(IDD_PIC16_OPTIONS, [&](CDialog& dialog) {
+            shown = Read(dialog);
+            CDialogDriver driver(dialog);
+            if (act)
+                act(driver);
+            EXPECT_TRUE(driver.Click(button));
+        });
+        EXPECT_EQ(target.ShowOptions(), button == IDOK ? 1 : 0);
+        script.VerifyAndClear();
+        return shown;
+    }
+
+    CModalScript script;
+};
+
+TEST_F(Pic16OptionsTest, BothBoardsShowTheirWordAndOfferOnlyTheirOptions)
+{
+    const std::vector<std::string> four = {"Protect Disabled", "Protect 0x1F00 to 0x1FFF", "Protect 0x1000 to 0x1FFF",
+                                           "Protect 0x0000 to 0x1FFF"};
+    struct Case {
+        CPIC16Target* board;
+        const char* value;
+        WORD stored;
+        std::map<int, bool> checked;
+        const char* oscillator;
+    } cases[] = {
+        {&qd, "QD5140_Options", 0xB139,
+         {{IDC_PIC16_VERIFY, true}, {IDC_PIC16_POWER_UP_TIMER, false}, {IDC_PIC16_WATCHDOG, false},
+          {IDC_PIC16_WRITE_ENABLE, false}, {IDC_PIC16_EEPROM_PROTECT, false}, {IDC_PIC16_BROWN_OUT, false}},
+         "XT Oscillator"},
+        {&qb, "QB6620_Options", 0x72C6,
+         {{IDC_PIC16_VERIFY, false}, {IDC_PIC16_POWER_UP_TIMER, true}, {IDC_PIC16_WATCHDOG, true},
+          {IDC_PIC16_WRITE_ENABLE, true}, {IDC_PIC16_EEPROM_PROTECT, true}, {IDC_PIC16_BROWN_OUT, true}},
+         "HS Oscillator"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.value);
+        pic16test::StoreDword(c.value, c.stored);
+        c.board->LoadOptions();
+        Shown shown = Run(*c.board, nullptr, IDCANCEL);
+        for (int id : kBoxes) {
+            bool offered = id != IDC_PIC16_FAST_MODE && id != IDC_PIC16_LOW_VOLTAGE;
+            EXPECT_EQ(shown.enabled[id], offered) << id;
+            if (offered) {
+                EXPECT_EQ(shown.checked[id], c.checked.at(id)) << id;
+            }
+        }
+        EXPECT_EQ(shown.oscillator, c.oscillator);
+        EXPECT_EQ(shown.protections, four);
+    }
+    // Bits 5:4 of 0x72C6 are 0: all memory protected.
+    EXPECT_EQ(Run(qb, nullptr, IDCANCEL).protection, "Protect 0x0000 to 0x1FFF");
+    EXPECT_EQ(Run(qd, nullptr, IDCANCEL).protection, "Protect Disabled");
+}
+
+TEST_F(Pic16OptionsTest, WhatTheDialogStores)
+{
+    struct Case {
+        const char* what;
+        WORD capability;
+        WORD before;
+        std::function<void(CDialogDriver&)> act;
+        WORD stored;
+        std::vector<std::string> protections;
+    } cases[] = {
+        {"8K: every word of the device's fields comes back", kEverything, 0xD395, nullptr, 0xD395, {}},
+        {"8K: the other copy of the protection follows bits 5:4", kEverything, 0x0010 | 0x8000, nullptr, 0x9010, {}},
+        {"8K: every option toggled", kEverything, 0x0008 | 0x0100 | 0x3030,
+         [](CDialogDriver& d) {
+             for (int id : kBoxes)
+                 d.Click(id);
+             d.Select(IDC_PIC16_OSCILLATOR, 3);
+             d.SelectText(IDC_PIC16_CODE_PROTECT, "Protect 0x1F00");
+         },
+         0xE2E7, {}},
+        {"4K: all protected", 0x0001, 0x3038, [](CDialogDriver& d) { d.SelectText(IDC_PIC16_CODE_PROTECT, "Protect 0x0000"); },
+         0x0108, {"Protect Disabled", "Protect 0x0000 to 0x1FFF"}},
+        {"4K: a protection it does not offer shows and stores as none", 0x0001, 0x2028, nullptr, 0x3138,
+         {"Protect Disabled", "Protect 0x0000 to 0x1FFF"}},
+        {"2K: no protection at all", 0x0000, 0x0008, nullptr, 0x3138, {"Protect Disabled"}},
+        {"brown-out reset turns the power-up timer on", 0x02F2, 0xB139,
+         [](CDialogDriver& d) { d.Click(IDC_PIC16_BROWN_OUT); }, 0xB171, {}},
+        {"clearing brown-out leaves the power-up timer", 0x02F2, 0xB171,
+         [](CDialogDriver& d) { d.Click(IDC_PIC16_BROWN_OUT); }, 0xB131, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CTestPic16 target(c.capability);
+        target.SetConfig(c.before);
+        Shown first = Run(target, c.act);
+        if (!c.protections.empty()) {
+            EXPECT_EQ(first.protections, c.protections);
+        }
+        EXPECT_EQ(target.GetConfig(), c.stored);
+        EXPECT_EQ(pic16test::StoredDword("TESTPIC_Options"), c.stored);
+        // Shown again as stored: OK without changes stores the same word.
+        Run(target);
+        EXPECT_EQ(target.GetConfig(), c.stored);
+    }
+}
+
+TEST_F(Pic16OptionsTest, DefaultActsAtOnceAndCancelDoesNotUndoIt)
+{
+    pic16test::StoreDword("QB6620_Options", 0x0005);
+    qb.LoadOptions();
+    Shown afterDefault;
+    script.Expect(IDD_PIC16_OPTIONS, [&](CDialog& dialog) {
+        CDialogDriver driver(dialog);
+        EXPECT_TRUE(driver.Click(IDC_PIC16_RESTORE_DEFAULT));
+        afterDefault = Read(dialog);
+        EXPECT_TRUE(driver.Click(IDCANCEL));
+    });
+    EXPECT_EQ(qb.ShowOptions(), 0);
+    EXPECT_EQ(afterDefault.oscillator, "XT Oscillator");
+    EXPECT_TRUE(afterDefault.checked[IDC_PIC16_BROWN_OUT]);
+    EXPECT_TRUE(afterDefault.checked[IDC_PIC16_VERIFY]);
+    EXPECT_EQ(qb.GetConfig(), 0xB1F1);
+    EXPECT_EQ(pic16test::StoredDword("QB6620_Options"), 0x0005u);
+    // Selecting the target again brings the stored word back.
+    qb.LoadOptions();
+    EXPECT_EQ(qb.GetConfig(), 0x0005);
+}
+
+TEST_F(Pic16OptionsTest, TheStartUpBoxNamesOrForgetsThisTarget)
+{
+    struct Case {
+        DWORD before;
+        bool shownChecked;
+        bool click;
+        DWORD after;
+    } cases[] = {
+        {0x200, false, true, 0x203},   // ticked: QB6620 becomes the start-up target
+        {0x203, true, true, 0x200},    // unticked while it is the start-up target
+        {0x202, false, false, 0x202},  // left unticked while another target is
+    };
+    for (const Case& c : cases) {
+        theApp.m_dwOptions = c.before;
+        Shown shown = Run(qb, [&](CDialogDriver& d) {
+            if (c.click)
+                d.Click(IDC_DEFAULT_TARGET);
+        });
+        EXPECT_EQ(shown.startup, c.shownChecked);
+        EXPECT_EQ(theApp.m_dwOptions, c.after);
+        EXPECT_EQ(pic16test::StoredDword("Options"), c.after);
+    }
+}
+
+TEST(Pic16OptionsHelp, TheDialogAndEachControlHaveHelp)
+{
+    CHelpFile help;
+    ASSERT_TRUE(help.Load(CString(QUILLET_SOURCE_DIR) + "/res/Kelvane.hlp"));
+    const CHelpFile::Topic* topic = help.Find(0x20000 + IDD_PIC16_OPTIONS);
+    ASSERT_NE(topic, nullptr);
+    const DialogTemplate* dialog = FindDialogTemplate(IDD_PIC16_OPTIONS);
+    ASSERT_NE(dialog, nullptr);
+    int helped = 0;
+    for (const ControlTemplate& control : dialog->controls) {
+        if (control.helpId == 0)
+            continue;
+        ++helped;
+        const CHelpFile::Topic* popup = help.Find(control.helpId);
+        ASSERT_NE(popup, nullptr) << control.id;
+        EXPECT_FALSE(popup->text.IsEmpty()) << control.id;
+    }
+    EXPECT_EQ(helped, 14);
+}

@@ -1,0 +1,413 @@
+// Whole programming runs of both PIC16 boards against the simulated PIC16F87x on the port
+// doubles: the commands on the lines, the device's memories afterwards, the prompts, the
+// progress and the outcome, and every way a run can fail.
+#include <functional>
+#include <utility>
+
+#include "ports/CommsBase.h"
+#include "tests/sim/Pic16Simulator.h"
+#include "tests/sim/PicParallelBoard.h"
+#include "tests/sim/PicSerialBoard.h"
+#include "tests/targets/pic/Pic16TestSupport.h"
+
+using pic16test::Bytes;
+using pic16test::EepromBytes;
+using Command = CPic16Simulator::Command;
+using Space = CPic16Simulator::Space;
+
+namespace {
+
+const char kQD5140Prompt[] = "Please reset the QD5140 board (by pressing SW1) now.";
+const char kQB6620Prompt[] = "Please reset the QB6620 board (by pressing and releasing SW1) now.";
+
+// The commands a run should put on the lines, built from the programming protocol.
+struct Expected {
+    std::vector<Command> commands;
+
+    Expected& Cmd(BYTE code, int times = 1)
+    {
+        for (int i = 0; i < times; ++i)
+            commands.push_back(Command{code, false, 0, 0});
+        return *this;
+    }
+    Expected& Data(BYTE code, WORD data)
+    {
+        commands.push_back(Command{code, true, data, 0});
+        return *this;
+    }
+    Expected& ReadId(WORD id) { return Data(0, 0).Cmd(6, 6).Data(4, id); }
+    Expected& Unprotect() { return Data(0, 0x3FFF).Cmd(6, 7).Cmd(1).Cmd(7).Cmd(8).Cmd(1).Cmd(7); }
+    Expected& WriteConfig(WORD word) { return Data(0, word).Cmd(6, 7).Data(2, word).Cmd(8).Data(4, word); }
+    Expected& BulkErase(bool data)
+    {
+        Data(2, 0x3FFF).Cmd(9).Cmd(8);
+        return data ? Data(3, 0xFF).Cmd(11).Cmd(8) : *this;
+    }
+    Expected& Program(WORD word, bool verify = true)
+    {
+        Data(2, word).Cmd(8);
+        if (verify)
+            Data(4, word);
+        return Cmd(6);
+    }
+    // A data memory read carries the byte in bits 0-7; the simulator sets the six bits above.
+    Expected& Eeprom(BYTE value, bool verify = true)
+    {
+        Data(3, value).Cmd(8);
+        if (verify)
+            Data(5, (WORD)(0x3F00 | value));
+        return Cmd(6);
+    }
+};
+
+const std::vector<WORD> kFlash = {0x2805, 0x0186, 0x3FFE};
+const WORD kFlashAt5 = 0x1283;
+const std::vector<BYTE> kEeprom = {0x11, 0xA5, 0x00};
+
+struct ProgressSeen {
+    std::string text;
+    int upper;
+    bool operator==(const ProgressSeen& other) const { return text == other.text && upper == other.upper; }
+};
+
+void PrintTo(const ProgressSeen& seen, std::ostream* out)
+{
+    *out << "\"" << seen.text << "\" 0-" << seen.upper;
+}
+
+}  // namespace
+
+class Pic16ProgramTest : public Pic16Test {
+protected:
+    // FLASH words 0-2 and 5 (3 and 4 left blank), three EEPROM bytes, in one file.
+    void LoadImage(CPIC16Target& target)
+    {
+        std::vector<BYTE> flash = Bytes(kFlash);
+        std::string text = hextext::Image(0, flash, false) + hextext::Image(10, Bytes({kFlashAt5}), false) +
+                           hextext::Image(0x4200, EepromBytes(kEeprom));
+        ASSERT_TRUE(target.LoadModule(0, folder.Write("image.hex", text).c_str()));
+    }
+
+    Expected ExpectedRun(WORD id, WORD resetWord, WORD finalWord)
+    {
+        Expected e;
+        e.ReadId(id).Unprotect().WriteConfig(resetWord).BulkErase(true);
+        for (WORD word : kFlash)
+            e.Program(word);
+        e.Program(0x3FFF).Program(0x3FFF).Program(kFlashAt5);
+        e.Data(0, 0).Cmd(6, 0x100);
+        for (BYTE value : kEeprom)
+            e.Eeprom(value);
+        return e.WriteConfig(finalWord);
+    }
+
+    void ExpectMemories(const CPic16Simulator& sim, WORD config)
+    {
+        for (size_t i = 0; i < kFlash.size(); ++i)
+            EXPECT_EQ(sim.ProgramWord((WORD)i), kFlash[i]) << "word " << i;
+        EXPECT_EQ(sim.ProgramWord(5), kFlashAt5);
+        EXPECT_EQ(sim.ProgramWord(6), 0x3FFF);
+        EXPECT_EQ(sim.ProgramWord(0x1FFF), 0x3FFF);
+        for (size_t i = 0; i < kEeprom.size(); ++i)
+            EXPECT_EQ(sim.EepromByte((WORD)i), kEeprom[i]) << "EEPROM byte " << i;
+        EXPECT_EQ(sim.EepromByte(3), 0xFF);
+        EXPECT_EQ(sim.ConfigWord(), config);
+        EXPECT_EQ(sim.FramingErrors(), 0);
+    }
+
+    // Each change of the progress text or range, as the device saw it at its commands.
+    void WatchProgress(CPic16Simulator& sim)
+    {
+        sim.OnCommand([this](BYTE) {
+            ProgressSeen now{host.ProgressText(), host.Upper()};
+            if (progress.empty() || !(progress.back() == now))
+                progress.push_back(now);
+            lastPos = host.Pos();
+        });
+    }
+
+    void ExpectProgress()
+    {
+        std::vector<ProgressSeen> wanted = {
+            {"Erase the target device", 6},
+            {"Program the target device FLASH memory", 6 + 1},
+            {"Program the target device EEPROM memory", 0x100 + 3 + 1},
+        };
+        ASSERT_GE(progress.size(), 1u);
+        // What the bar showed before the erase is the host's business.
+        progress.erase(progress.begin());
+        EXPECT_EQ(progress, wanted);
+        // The final configuration write starts with the EEPROM bar full.
+        EXPECT_EQ(lastPos, 0x100 + 3 + 1);
+    }
+
+    std::vector<ProgressSeen> progress;
+    int lastPos = -1;
+    CString status;
+};
+
+TEST_F(Pic16ProgramTest, QD5140RunErasesProgramsVerifiesAndConfiguresAProtectedDevice)
+{
+    CPic16Simulator sim(CPic16Simulator::F876);
+    sim.SetDeviceIdWord(0x09E3);  // revision 3
+    sim.SetConfigWord(0x0D8F);    // all program memory protected
+    sim.SetProgramWord(0x100, 0x1234);
+    CPicSerialBoard board(sim, "COM2:");
+    LoadImage(qd);
+    WatchProgress(sim);
+    ui.ExpectMessage(kQD5140Prompt, MB_OK, IDOK, [&] { board.PressReset(); });
+    ui.ExpectMessage(kQD5140Prompt, MB_OK, IDOK, [&] { board.PressReset(); });
+
+    EXPECT_TRUE(qd.Program("COM2:", &status));
+    ui.VerifyAndClear();
+    EXPECT_EQ(status, "Programming complete");
+    EXPECT_EQ(sim.Commands(), ExpectedRun(0x09E3, 0x3D30, 0x3D39).commands);
+    ExpectMemories(sim, 0x3D39);
+    EXPECT_EQ(sim.ProgramWord(0x100), 0x3FFF);
+    EXPECT_EQ(sim.HighVoltageEntries(), 2);
+    EXPECT_EQ(sim.LowVoltageEntries(), 0);
+    ExpectProgress();
+    EXPECT_TRUE(board.PortClosed());
+    EXPECT_FALSE(board.Port().BreakHeldAtClose());
+    EXPECT_EQ(ui.WaitDepth(), 0);
+    EXPECT_GE(ui.WaitCursorCount(), 1);
+}
+
+TEST_F(Pic16ProgramTest, QB6620RunProgramsInLowVoltageModeWithThePgmLine)
+{
+    CPic16Simulator sim(CPic16Simulator::F877);
+    sim.SetDeviceIdWord(0x09BF);  // the last revision of the expected device
+    CPicParallelBoard board(sim);
+    board.Lines().RecordPins(true);
+    LoadImage(qb);
+    WatchProgress(sim);
+    WORD configBefore = qb.GetConfig();
+    ui.ExpectMessage(kQB6620Prompt, MB_OK, IDOK, [&] { board.PressReset(); });
+    ui.ExpectMessage(kQB6620Prompt, MB_OK, IDOK, [&] { board.PressReset(); });
+
+    EXPECT_TRUE(qb.Program("LPT1:", &status));
+    ui.VerifyAndClear();
+    EXPECT_EQ(status, "Programming complete");
+    // The reset word keeps the LVP bit, or the second entry could not happen.
+    EXPECT_EQ(sim.Commands(), ExpectedRun(0x09BF, 0x3DB0, 0x3DF1).commands);
+    ExpectMemories(sim, 0x3DF1);
+    EXPECT_EQ(sim.LowVoltageEntries(), 2);
+    EXPECT_EQ(sim.HighVoltageEntries(), 0);
+    ExpectProgress();
+
+    std::string pgm;
+    for (char change : board.Lines().PinTrace())
+        if (change == 'P' || change == 'p')
+            pgm += change;
+    // Up after each reset prompt, down before the second one and when the port closes.
+    EXPECT_EQ(pgm, "PpPp");
+    EXPECT_TRUE(board.PortClosed());
+    EXPECT_EQ(board.Port().Control(), 0);
+    EXPECT_EQ(qb.GetCapability() & CPIC16Target::capLowVoltage, 0);
+    EXPECT_EQ(qb.GetConfig(), configBefore & ~CPIC16Target::cfgLowVoltage);
+}
+
+TEST_F(Pic16ProgramTest, WithoutVerifyOnlyTheConfigurationIsReadBack)
+{
+    CPic16Simulator sim(CPic16Simulator::F876);
+    sim.SetStuckBit(Space::Program, 1, 3, true);
+    CPicSerialBoard board(sim);
+    LoadImage(qd);
+    qd.SetConfig(0x3139);
+    ui.ExpectMessage(kQD5140Prompt, MB_OK, IDOK, [&] { board.PressReset(); });
+    ui.ExpectMessage(kQD5140Prompt, MB_OK, IDOK, [&] { board.PressReset(); });
+    EXPECT_TRUE(qd.Program("COM1:", &status));
+    EXPECT_EQ(status, "Programming complete");
+    int programReads = 0, dataReads = 0;
+    for (const Command& command : sim.Commands()) {
+        programReads += command.code == 4;
+        dataReads += command.code == 5;
+    }
+    EXPECT_EQ(programReads, 3);  // the id and both configuration writes
+    EXPECT_EQ(dataReads, 0);
+    EXPECT_EQ(sim.ProgramWord(1), kFlash[1] | 0x0008);
+    EXPECT_EQ(sim.ConfigWord(), 0x3D39);
+}
+
+TEST_F(Pic16ProgramTest, LoneLastBytesDropForFlashButAreProgrammedForEeprom)
+{
+    CPic16Simulator sim(CPic16Simulator::F876);
+    CPicSerialBoard board(sim);
+    std::string text = hextext::Image(0, {0x05, 0x28, 0x86, 0x01, 0x77}, false) +
+                       hextext::Image(0x4200, {0x11, 0x00, 0x22});
+    ASSERT_TRUE(qd.LoadModule(0, folder.Write("odd.hex", text).c_str()));
+    ui.ExpectMessage(kQD5140Prompt, MB_OK, IDOK, [&] { board.PressReset(); });
+    ui.ExpectMessage(kQD5140Prompt, MB_OK, IDOK, [&] { board.PressReset(); });
+    EXPECT_TRUE(qd.Program("COM1:", &status));
+    EXPECT_EQ(sim.ProgramWord(1), 0x0186);
+    EXPECT_EQ(sim.ProgramWord(2), 0x3FFF);
+    EXPECT_EQ(sim.EepromByte(0), 0x11);
+    EXPECT_EQ(sim.EepromByte(1), 0x22);
+    EXPECT_EQ(sim.EepromByte(2), 0xFF);
+}
+
+TEST_F(Pic16ProgramTest, AWrongDeviceIsLeftUntouched)
+{
+    for (bool deadLine : {false, true}) {
+        CPic16Simulator sim(CPic16Simulator::F877);
+        sim.SetConfigWord(0x0D8F);
+        sim.SetProgramWord(0x10, 0x1234);
+        sim.SetEepromByte(0, 0x42);
+        CPicSerialBoard board(sim);
+        board.Lines().SetDataLineDead(deadLine);
+        qd.ClearModule(-1);
+        LoadImage(qd);
+        ui.ExpectMessage(kQD5140Prompt, MB_OK, IDOK, [&] { board.PressReset(); });
+        EXPECT_FALSE(qd.Program("COM1:", &status));
+        ui.VerifyAndClear();
+        EXPECT_EQ(status, "Incorrect PIC device detected");
+        // A dead line reads as all ones.
+        EXPECT_EQ(sim.Commands(), Expected().ReadId(0x09A0).commands);
+        EXPECT_EQ(sim.ProgramWord(0x10), 0x1234);
+        EXPECT_EQ(sim.EepromByte(0), 0x42);
+        EXPECT_EQ(sim.ConfigWord(), 0x0D8F);
+        EXPECT_TRUE(board.PortClosed());
+    }
+}
+
+TEST_F(Pic16ProgramTest, DeviceFaultsFailTheirStepAndClosePort)
+{
+    struct Case {
+        const char* what;
+        std::function<void(CPic16Simulator&)> fault;
+        const char* status;
+        int prompts;
+    } cases[] = {
+        {"FLASH bit stuck high", [](CPic16Simulator& s) { s.SetStuckBit(Space::Program, 1, 3, true); },
+         "Unable to program PIC FLASH memory", 2},
+        {"EEPROM bit stuck high", [](CPic16Simulator& s) { s.SetStuckBit(Space::Eeprom, 2, 0, true); },
+         "Unable to program PIC EEPROM memory", 2},
+        {"configuration bit 4 stuck low", [](CPic16Simulator& s) { s.SetStuckBit(Space::Config, 0, 4, false); },
+         "Unable to reset configuration info", 1},
+        {"configuration bit 0 stuck low", [](CPic16Simulator& s) { s.SetStuckBit(Space::Config, 0, 0, false); },
+         "Unable to download configuration info", 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CPic16Simulator sim(CPic16Simulator::F876);
+        c.fault(sim);
+        CPicSerialBoard board(sim);
+        qd.ClearModule(-1);
+        LoadImage(qd);
+        for (int i = 0; i < c.prompts; ++i)
+            ui.ExpectMessage(kQD5140Prompt, MB_OK, IDOK, [&] { board.PressReset(); });
+        EXPECT_FALSE(qd.Program("COM1:", &status));
+        ui.VerifyAndClear();
+        EXPECT_EQ(status, c.status);
+        EXPECT_TRUE(board.PortClosed());
+    }
+}
+
+// The serial lines stop working as the device receives the n-th command of a code.
+TEST_F(Pic16ProgramTest, ALineFailureAtEachStepFailsThatStep)
+{
+    struct Case {
+        BYTE code;
+        int occurrence;
+        const char* status;
+        int prompts;
+    } cases[] = {
+        {0, 1, "Failed to unlock PIC code protection", 1},
+        {1, 1, "Failed to unlock PIC code protection", 1},
+        {2, 1, "Unable to reset configuration info", 1},
+        {9, 1, "Unable to erase PIC device", 2},
+        {11, 1, "Unable to erase PIC device", 2},
+        {2, 3, "Unable to program PIC FLASH memory", 2},
+        {0, 4, "Failed to communicate with device", 2},
+        {3, 2, "Unable to program PIC EEPROM memory", 2},
+        {0, 5, "Unable to download configuration info", 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.code) + " #" + std::to_string(c.occurrence));
+        CPic16Simulator sim(CPic16Simulator::F876);
+        CPicSerialBoard board(sim);
+        int seen = 0;
+        sim.OnCommand([&](BYTE code) {
+            if (code == c.code && ++seen == c.occurrence)
+                board.Port().SetModemLinesWork(false);
+        });
+        qd.ClearModule(-1);
+        LoadImage(qd);
+        for (int i = 0; i < c.prompts; ++i)
+            ui.ExpectMessage(kQD5140Prompt, MB_OK, IDOK, [&] { board.PressReset(); });
+        status = "unchanged";
+        EXPECT_FALSE(qd.Program("COM1:", &status));
+        ui.VerifyAndClear();
+        EXPECT_EQ(status, c.status);
+        EXPECT_EQ(sim.Commands().back().code, c.code);
+        EXPECT_TRUE(board.PortClosed());
+    }
+}
+
+TEST_F(Pic16ProgramTest, RunsThatCannotStartSayWhyAndLeaveNothingOpen)
+{
+    CPic16Simulator sim(CPic16Simulator::F877);
+    CPicParallelBoard parallel(sim);
+    CPicSerialBoard serial(sim, "COM3:");
+    LoadImage(qd);
+
+    serial.Port().SetBusy(true);
+    EXPECT_FALSE(qd.Program("COM3:", &status));
+    EXPECT_EQ(status, "Unable to open specified communications resource");
+
+    struct Case {
+        const char* what;
+        std::function<void()> fault;
+        const char* message;
+    } cases[] = {
+        {"no driver", [&] { parallel.Port().SetPresent(false); }, nullptr},
+        {"port held elsewhere", [&] { parallel.Port().SetHeldElsewhere(true); }, "Card Already In Use"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        parallel.Port().SetPresent(true);
+        parallel.Port().SetHeldElsewhere(false);
+        c.fault();
+        if (c.message)
+            ui.ExpectMessage(c.message, MB_ICONSTOP, IDOK);
+        WORD config = qb.GetConfig() | CPIC16Target::cfgLowVoltage;
+        qb.SetConfig(config);
+        EXPECT_FALSE(qb.Program("LPT1:", &status));
+        ui.VerifyAndClear();
+        EXPECT_EQ(status, "Unable to open specified communications resource");
+        EXPECT_TRUE(parallel.PortClosed());
+        // Cleared, not restored, on the early way out too.
+        EXPECT_EQ(qb.GetCapability() & CPIC16Target::capLowVoltage, 0);
+        EXPECT_EQ(qb.GetConfig(), config & ~CPIC16Target::cfgLowVoltage);
+    }
+    EXPECT_TRUE(sim.Commands().empty());
+}
+
+TEST_F(Pic16ProgramTest, ImagesThatCannotBeProgrammedNeverOpenThePort)
+{
+    CPic16Simulator sim(CPic16Simulator::F876);
+    CPicSerialBoard board(sim);
+    // Nothing loaded at all.
+    ui.ExpectMessage("No data present to program", MB_OK, IDOK);
+    EXPECT_FALSE(qd.Program("COM1:", &status));
+    ui.VerifyAndClear();
+    EXPECT_EQ(status, "Invalid Binary Image");
+
+    // Two files over the same word, and the user declines.
+    LoadImage(qd);
+    ASSERT_TRUE(qd.LoadModule(0, HexFile("again.hex", 2, Bytes({0x1111}))));
+    ui.ExpectMessage("Overlaid data has been detected, continue", MB_YESNO, IDNO);
+    EXPECT_FALSE(qd.Program("COM1:", &status));
+    ui.VerifyAndClear();
+    EXPECT_EQ(status, "Invalid Binary Image");
+    EXPECT_EQ(board.Port().ConnectCount(), 0);
+
+    // EEPROM data alone: the erase runs, then there is no FLASH to program.
+    qd.ClearModule(-1);
+    ASSERT_TRUE(qd.LoadModule(0, HexFile("eeprom.hex", 0x4200, EepromBytes({1, 2}))));
+    ui.ExpectMessage(kQD5140Prompt, MB_OK, IDOK, [&] { board.PressReset(); });
+    ui.ExpectMessage(kQD5140Prompt, MB_OK, IDOK, [&] { board.PressReset(); });
+    EXPECT_FALSE(qd.Program("COM1:", &status));
+    EXPECT_EQ(status, "Unable to create FLASH download");
+    EXPECT_TRUE(board.PortClosed());
+}

@@ -1,0 +1,114 @@
+// Shared pieces of the PIC16 tests: a fixture that puts both PIC16 boards back to a known
+// state with scripted UI services and a fake main dialog, Intel HEX files of device words, and
+// the settings values the boards keep.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/QuilletApp.h"
+#include "image/IntelHex.h"
+#include "platform/settings/Registry.h"
+#include "targets/pic/QB66XXFLASH.h"
+#include "targets/pic/QD5140FLASH.h"
+#include "tests/support/FakeTargetHost.h"
+#include "tests/support/ScriptedUi.h"
+#include "tests/support/TempFolder.h"
+#include "tests/targets/stub/HexText.h"
+
+// A PIC16 target of any capability, for devices that no board carries.
+class CTestPic16 : public CPIC16Target {
+public:
+    explicit CTestPic16(WORD capability, BYTE id = 0xB6)
+        : CPIC16Target(id, "TESTPIC", "Test PIC16 Board", capability)
+    {
+    }
+    CCommsBase& Comms() { return m_Comms; }
+};
+
+namespace pic16test {
+
+// Device words as store bytes, low byte first.
+inline std::vector<BYTE> Bytes(const std::vector<WORD>& words)
+{
+    std::vector<BYTE> bytes;
+    for (WORD word : words) {
+        bytes.push_back((BYTE)(word & 0xFF));
+        bytes.push_back((BYTE)(word >> 8));
+    }
+    return bytes;
+}
+
+// EEPROM bytes as store bytes: one byte in the low byte of each word.
+inline std::vector<BYTE> EepromBytes(const std::vector<BYTE>& values)
+{
+    std::vector<BYTE> bytes;
+    for (BYTE value : values) {
+        bytes.push_back(value);
+        bytes.push_back(0x00);
+    }
+    return bytes;
+}
+
+inline void StoreDword(const std::string& name, DWORD value)
+{
+    HKEY key = theApp.OpenSettingsKey();
+    ASSERT_NE(key, (HKEY)NULL);
+    RegSetValueEx(key, name.c_str(), 0, REG_DWORD, (const BYTE*)&value, sizeof value);
+    RegCloseKey(key);
+}
+
+inline void DeleteValue(const std::string& name)
+{
+    HKEY key = theApp.OpenSettingsKey();
+    RegDeleteValue(key, name.c_str());
+    RegCloseKey(key);
+}
+
+// The stored DWORD, or 0xDEADBEEF when it is absent.
+inline DWORD StoredDword(const std::string& name)
+{
+    HKEY key = theApp.OpenSettingsKey();
+    DWORD value = 0xDEADBEEF;
+    DWORD size = sizeof value;
+    RegQueryValueEx(key, name.c_str(), NULL, NULL, (LPBYTE)&value, &size);
+    RegCloseKey(key);
+    return value;
+}
+
+}  // namespace pic16test
+
+class Pic16Test : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        // The waits spin a loop per unit; one iteration each keeps the suite fast.
+        if (CTargetBase::s_nDelayFactor == 0)
+            CTargetBase::s_nDelayFactor = 1;
+        pic16test::DeleteValue("QD5140_Options");
+        pic16test::DeleteValue("QB6620_Options");
+        qd.LoadOptions();
+        qb.LoadOptions();
+        qd.ClearModule(-1);
+        qb.ClearModule(-1);
+    }
+    void TearDown() override
+    {
+        qd.ClearModule(-1);
+        qb.ClearModule(-1);
+    }
+
+    // `data` at store address `address` as an Intel HEX file; returns its path.
+    CString HexFile(const std::string& name, DWORD address, const std::vector<BYTE>& data)
+    {
+        return folder.Write(name, hextext::Image(address, data)).c_str();
+    }
+
+    CTempFolder folder;
+    CScriptedUi ui;
+    CFakeTargetHost host;
+    CQD5140Flash& qd = theQD5140Flash;
+    CQB66XXFlash& qb = theQB6620Flash;
+};
