@@ -79,7 +79,7 @@ TEST_F(Pic16MainDialogTest, QD5140FromSelectionToAProgrammedDevice)
     const char prompt[] = "Please reset the QD5140 board (by pressing SW1) now.";
 
     ui.ExpectOpenFile(kLoadFilter, kOpenFlags, {file.c_str()});
-    ui.ExpectSaveFile(kSaveFilter, kOpenFlags, saved.c_str());
+    ui.ExpectSaveFile(kSaveFilter, kOpenFlags | OFN_OVERWRITEPROMPT, saved.c_str());
     ui.ExpectMessage(prompt, MB_OK, IDOK, [&] { board.PressReset(); });
     ui.ExpectMessage(prompt, MB_OK, IDOK, [&] { board.PressReset(); });
     ui.ExpectMessage("Programming complete", MB_ICONINFORMATION, IDOK);
