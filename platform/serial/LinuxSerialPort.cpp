@@ -98,8 +98,12 @@ CLinuxSerialPort::CLinuxSerialPort(int fd) : m_fd(fd) {}
 CLinuxSerialPort::~CLinuxSerialPort()
 {
     // Output still queued behind a stopped handshake would hold close() for the driver's
-    // closing wait (30 s by default); the transfers have already given up on it.
-    tcflush(m_fd, TCOFLUSH);
+    // closing wait (30 s by default); the transfers have already given up on it. Only what the
+    // driver itself still holds is dropped: a pseudo-terminal reports nothing queued, and its
+    // flush would throw away bytes already delivered that the far end has not read yet.
+    int queued = 0;
+    if (Ioctl(m_fd, TIOCOUTQ, &queued) == 0 && queued > 0)
+        tcflush(m_fd, TCOFLUSH);
     // Whoever else keeps the tty open (a terminal, a simulator) must be able to reopen it.
     Ioctl(m_fd, TIOCNXCL, NULL);
     close(m_fd);

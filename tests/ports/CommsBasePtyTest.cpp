@@ -71,6 +71,20 @@ TEST_F(CommsBasePty, BytesPassUntranslatedBothWays)
     EXPECT_EQ(m_pty.Read(1, 1000), std::vector<BYTE>{'Q'});
 }
 
+// The far end (a simulator, a bridge to a network adapter) may not have read everything when
+// the host closes: what the write reported as sent must still arrive.
+TEST_F(CommsBasePty, BytesTheFarEndHasNotReadYetSurviveTheClose)
+{
+    std::vector<BYTE> data(8 * 1024);
+    for (size_t i = 0; i < data.size(); ++i)
+        data[i] = (BYTE)(i * 7);
+    ASSERT_TRUE(m_comms.Open(CCommsBase::typeSerial, Slave()));
+    DWORD count = (DWORD)data.size();
+    ASSERT_TRUE(m_comms.Write(data.data(), count));
+    m_comms.Close();
+    EXPECT_EQ(m_pty.Read(data.size(), 500), data);
+}
+
 TEST_F(CommsBasePty, ReadByteOnTheLineTypeReadsNothing)
 {
     m_comms.Open(CCommsBase::typeSerialLines, Slave());
