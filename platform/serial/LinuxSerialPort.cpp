@@ -1,4 +1,5 @@
 #include "platform/serial/LinuxSerialPort.h"
+#include "platform/os/PortOpenFailure.h"
 #include "platform/os/RetryIoctl.h"
 
 #include <cerrno>
@@ -81,16 +82,44 @@ std::unique_ptr<CLinuxSerialPort> CLinuxSerialPort::Open(const CString& path)
 {
     // Non-blocking: an open must not wait for a carrier, and the transfers wait in poll().
     int fd = open(path, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
+    if (fd < 0) {
+        // EBUSY at open: someone else set TIOCEXCL on the tty.
+        CPortOpenFailure::SetLast(CPortOpenFailure::FromError(
+            CPortOpenFailure::portSerial, path, errno, "another program that opened it for exclusive use"));
         return NULL;
-    struct stat info;
-    termios settings;
-    bool usable = fstat(fd, &info) == 0 && S_ISCHR(info.st_mode) && tcgetattr(fd, &settings) == 0;
-    if (!usable || flock(fd, LOCK_EX | LOCK_NB) != 0 || Ioctl(fd, TIOCEXCL, NULL) != 0) {
+    }
+    if (!IsTerminal(fd, path) || !Lock(fd, path)) {
         close(fd);
         return NULL;
     }
     return std::unique_ptr<CLinuxSerialPort>(new CLinuxSerialPort(fd));
+}
+
+BOOL CLinuxSerialPort::IsTerminal(int fd, const CString& path)
+{
+    struct stat info;
+    termios settings;
+    if (fstat(fd, &info) == 0 && S_ISCHR(info.st_mode) && tcgetattr(fd, &settings) == 0)
+        return TRUE;
+    CPortOpenFailure::SetLast(
+        CPortOpenFailure(CPortOpenFailure::portSerial, CPortOpenFailure::kindWrongDevice, path, ENOTTY));
+    return FALSE;
+}
+
+BOOL CLinuxSerialPort::Lock(int fd, const CString& path)
+{
+    // The lock keeps out another copy of the programmer (and programs that lock ports the same
+    // way) also where TIOCEXCL does not, as for root.
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        CPortOpenFailure::SetLast(CPortOpenFailure::FromError(
+            CPortOpenFailure::portSerial, path, errno, "another copy of the programmer or a program that locked it"));
+        return FALSE;
+    }
+    if (Ioctl(fd, TIOCEXCL, NULL) != 0) {
+        CPortOpenFailure::SetLast(CPortOpenFailure::FromError(CPortOpenFailure::portSerial, path, errno));
+        return FALSE;
+    }
+    return TRUE;
 }
 
 CLinuxSerialPort::CLinuxSerialPort(int fd) : m_fd(fd) {}

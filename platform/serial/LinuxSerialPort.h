@@ -13,7 +13,8 @@
 class CLinuxSerialPort : public ISerialPort {
 public:
     // Opens `path` for exclusive use (TIOCEXCL plus an flock, so a second copy of the program
-    // cannot share it). NULL when the path is missing, busy, or not a terminal device.
+    // cannot share it). NULL when the path is missing, busy, or not a terminal device; the
+    // reason is then CPortOpenFailure::GetLast().
     static std::unique_ptr<CLinuxSerialPort> Open(const CString& path);
     ~CLinuxSerialPort() override;
     CLinuxSerialPort(const CLinuxSerialPort&) = delete;
@@ -32,6 +33,8 @@ public:
 
 private:
     explicit CLinuxSerialPort(int fd);
+    static BOOL IsTerminal(int fd, const CString& path);
+    static BOOL Lock(int fd, const CString& path);
     BOOL SetModemBits(int bits, BOOL on);
     void ApplyLineControl(const SerialState& state);
     // Waits for the transmitter to empty, at most until `deadline`; returns the bytes still

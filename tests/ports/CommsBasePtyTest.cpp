@@ -9,10 +9,12 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "platform/os/PortOpenFailure.h"
 #include "platform/serial/SerialPortRegistry.h"
 #include "ports/CommsBase.h"
 #include "tests/support/ScriptedUi.h"
 #include "tests/support/PseudoTerminal.h"
+#include "tests/support/ScopedEnvironment.h"
 
 namespace {
 
@@ -150,21 +152,21 @@ TEST_F(CommsBasePty, HandshakeSwitchingKeepsTheTerminalUsable)
 
 TEST_F(CommsBasePty, AnyComNameReachesItsOverride)
 {
-    setenv("QUILLET_COM7", m_pty.SlavePath().c_str(), 1);
-    bool opened = m_comms.Open(CCommsBase::typeSerial, "COM7:");
-    unsetenv("QUILLET_COM7");
-    ASSERT_TRUE(opened);
+    CScopedEnvironment com7("QUILLET_COM7", m_pty.SlavePath().c_str());
+    ASSERT_TRUE(m_comms.Open(CCommsBase::typeSerial, "COM7:"));
     EXPECT_TRUE(m_comms.WriteByte('7'));
     EXPECT_EQ(m_pty.Read(1, 1000), std::vector<BYTE>{'7'});
 }
 
 TEST_F(CommsBasePty, ComNameMappedInProcessReachesTheTerminal)
 {
-    setenv("QUILLET_COM2", "/nonexistent/ttyQ2", 1);
-    CSerialPortRegistry::MapPath("COM2:", Slave());
-    bool opened = m_comms.Open(CCommsBase::typeSerial, "COM2:");
-    CSerialPortRegistry::MapPath("COM2:", "");
-    unsetenv("QUILLET_COM2");
+    bool opened = false;
+    {
+        CScopedEnvironment com2("QUILLET_COM2", "/nonexistent/ttyQ2");
+        CSerialPortRegistry::MapPath("COM2:", Slave());
+        opened = m_comms.Open(CCommsBase::typeSerial, "COM2:");
+        CSerialPortRegistry::MapPath("COM2:", "");
+    }
     ASSERT_TRUE(opened);
     EXPECT_TRUE(m_comms.WriteByte('2'));
     EXPECT_EQ(m_pty.Read(1, 1000), std::vector<BYTE>{'2'});
@@ -180,6 +182,45 @@ TEST(CommsBaseOpen, MissingOrNonSerialDevicesFailCleanly)
     EXPECT_FALSE(comms.Open(CCommsBase::typeSerial, QUILLET_SOURCE_DIR "/CMakeLists.txt"));
     EXPECT_EQ(comms.GetType(), 0);
     EXPECT_FALSE(comms.HasHandle());
+}
+
+// The port object only says FALSE; the reason waits for whoever shows the caller's failure
+// text, and the next opening forgets it.
+TEST_F(CommsBasePty, FailedOpeningsKeepTheirReasonUntilTheNextOpening)
+{
+    using F = CPortOpenFailure;
+    CScopedEnvironment com3("QUILLET_COM3", "/nonexistent/ttyQ3");
+    struct Case {
+        const char* name;
+        F::Kind kind;
+        const char* device;
+    } cases[] = {
+        {"/nonexistent/ttyQ9", F::kindNoDevice, "/nonexistent/ttyQ9"},
+        {"COM3:", F::kindNoDevice, "/nonexistent/ttyQ3"},
+        {"/dev/null", F::kindWrongDevice, "/dev/null"},
+        {"/", F::kindWrongDevice, "/"},
+        {QUILLET_SOURCE_DIR "/CMakeLists.txt", F::kindWrongDevice, QUILLET_SOURCE_DIR "/CMakeLists.txt"},
+        {"USB", F::kindNoDevice, "USB"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_FALSE(m_comms.Open(CCommsBase::typeSerial, c.name));
+        EXPECT_EQ(F::GetLast().m_nKind, c.kind) << c.name;
+        EXPECT_EQ(F::GetLast().m_strDevice, c.device) << c.name;
+    }
+    EXPECT_NE(F::GetLast().Describe().Find("no such device"), -1);
+    EXPECT_FALSE(m_comms.Open(CCommsBase::typeSerial, "COM3:"));
+    EXPECT_NE(F::GetLast().Describe().Find("set QUILLET_COM3 to the device to use"), -1);
+
+    ASSERT_TRUE(m_comms.Open(CCommsBase::typeSerial, Slave()));
+    EXPECT_FALSE(F::GetLast().IsSet());
+    CCommsBase second;
+    EXPECT_FALSE(second.Open(CCommsBase::typeSerialFast, Slave()));
+    EXPECT_EQ(F::GetLast().m_nKind, F::kindBusy);
+    // Held by this very process, so only the kind of holder is known.
+    EXPECT_EQ(F::GetLast().Describe().Find(Slave() + ": busy, in use by another "), 0)
+        << F::GetLast().Describe().GetString();
+    EXPECT_FALSE(second.Open(CCommsBase::typeUsb, "USB"));
+    EXPECT_FALSE(F::GetLast().IsSet()) << "a type that never opens has no device to blame";
 }
 
 TEST(CommsBaseOpen, ClosedObjectClosesNoOtherDescriptor)
