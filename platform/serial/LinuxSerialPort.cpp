@@ -7,9 +7,11 @@
 #include <climits>
 
 #include <fcntl.h>
+#include <linux/serial.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -17,6 +19,9 @@ namespace {
 
 // The kernel's "no such ioctl" before it is turned into ENOTTY by some drivers.
 const int kNoIoctlCommand = 515;
+
+const unsigned kTtySMajor = 4;
+const unsigned kTtySFirstMinor = 64;
 
 const int kDtrBit = TIOCM_DTR;
 const int kRtsBit = TIOCM_RTS;
@@ -78,6 +83,8 @@ int64_t Deadline(DWORD constant, DWORD multiplier, DWORD count)
 
 }  // namespace
 
+CLinuxSerialPort::UartProbe CLinuxSerialPort::s_uartProbe = &CLinuxSerialPort::ProbeUart;
+
 std::unique_ptr<CLinuxSerialPort> CLinuxSerialPort::Open(const CString& path)
 {
     // Non-blocking: an open must not wait for a carrier, and the transfers wait in poll().
@@ -88,7 +95,7 @@ std::unique_ptr<CLinuxSerialPort> CLinuxSerialPort::Open(const CString& path)
             CPortOpenFailure::portSerial, path, errno, "another program that opened it for exclusive use"));
         return NULL;
     }
-    if (!IsTerminal(fd, path) || !Lock(fd, path)) {
+    if (!IsTerminal(fd, path) || !HasUart(fd, path) || !Lock(fd, path)) {
         close(fd);
         return NULL;
     }
@@ -103,6 +110,40 @@ BOOL CLinuxSerialPort::IsTerminal(int fd, const CString& path)
         return TRUE;
     CPortOpenFailure::SetLast(
         CPortOpenFailure(CPortOpenFailure::portSerial, CPortOpenFailure::kindWrongDevice, path, ENOTTY));
+    return FALSE;
+}
+
+CLinuxSerialPort::UartProbe CLinuxSerialPort::InstallUartProbe(UartProbe probe)
+{
+    UartProbe previous = s_uartProbe;
+    s_uartProbe = probe ? probe : &ProbeUart;
+    return previous;
+}
+
+UartInfo CLinuxSerialPort::ProbeUart(int fd)
+{
+    UartInfo info;
+    serial_struct serial = {};
+    if (Ioctl(fd, TIOCGSERIAL, &serial) == 0) {
+        info.answered = TRUE;
+        info.type = serial.type;
+    }
+    struct stat device;
+    // ttyS0..ttyS191: major 4 from minor 64 on.
+    info.ttyS = fstat(fd, &device) == 0 && major(device.st_rdev) == kTtySMajor &&
+                minor(device.st_rdev) >= kTtySFirstMinor;
+    return info;
+}
+
+BOOL CLinuxSerialPort::HasUart(int fd, const CString& path)
+{
+    UartInfo info = s_uartProbe(fd);
+    // Only a ttyS port's type counts: USB CDC-ACM adapters answer TIOCGSERIAL without filling
+    // the type in, and are real ports all the same.
+    if (!info.answered || info.type != PORT_UNKNOWN || !info.ttyS)
+        return TRUE;
+    CPortOpenFailure::SetLast(
+        CPortOpenFailure(CPortOpenFailure::portSerial, CPortOpenFailure::kindNoUart, path, ENODEV));
     return FALSE;
 }
 

@@ -7,9 +7,11 @@
 #include <numeric>
 
 #include <fcntl.h>
+#include <linux/serial.h>
 #include <unistd.h>
 
 #include "platform/os/PortOpenFailure.h"
+#include "platform/serial/LinuxSerialPort.h"
 #include "platform/serial/SerialPortRegistry.h"
 #include "ports/CommsBase.h"
 #include "tests/support/ScriptedUi.h"
@@ -221,6 +223,35 @@ TEST_F(CommsBasePty, FailedOpeningsKeepTheirReasonUntilTheNextOpening)
         << F::GetLast().Describe().GetString();
     EXPECT_FALSE(second.Open(CCommsBase::typeUsb, "USB"));
     EXPECT_FALSE(F::GetLast().IsSet()) << "a type that never opens has no device to blame";
+}
+
+// A ttyS port without a UART behind it fails at once instead of swallowing the download;
+// whatever does not answer as such a port opens as before.
+TEST_F(CommsBasePty, OnlyATtySPortOfUnknownTypeHasNoUart)
+{
+    using Probe = CLinuxSerialPort::UartProbe;
+    struct Case {
+        const char* what;
+        Probe probe;
+        bool opens;
+    } cases[] = {
+        {"ttyS of unknown type", [](int) { return UartInfo{TRUE, PORT_UNKNOWN, TRUE}; }, false},
+        {"ttyS with a 16550A", [](int) { return UartInfo{TRUE, PORT_16550A, TRUE}; }, true},
+        {"USB CDC-ACM adapter", [](int) { return UartInfo{TRUE, PORT_UNKNOWN, FALSE}; }, true},
+        {"no TIOCGSERIAL", [](int) { return UartInfo{FALSE, PORT_UNKNOWN, TRUE}; }, true},
+        {"the real probe on a pseudo-terminal", NULL, true},
+    };
+    for (const Case& c : cases) {
+        Probe previous = CLinuxSerialPort::InstallUartProbe(c.probe);
+        BOOL opened = m_comms.Open(CCommsBase::typeSerial, Slave());
+        CLinuxSerialPort::InstallUartProbe(previous);
+        EXPECT_EQ((bool)opened, c.opens) << c.what;
+        CPortOpenFailure::Kind expected = c.opens ? CPortOpenFailure::kindNone : CPortOpenFailure::kindNoUart;
+        EXPECT_EQ(CPortOpenFailure::GetLast().m_nKind, expected) << c.what;
+        m_comms.Close();
+    }
+    // Refused before the port was locked: it is free for the next opening.
+    EXPECT_TRUE(m_comms.Open(CCommsBase::typeSerial, Slave()));
 }
 
 TEST(CommsBaseOpen, ClosedObjectClosesNoOtherDescriptor)
