@@ -401,7 +401,9 @@ void CMainDialog::OnSysCommand(UINT id, LPARAM lParam)
         CAboutBox about;
         about.DoModal();
     } else if (id == ID_HELP) {
-        CWnd::OnHelp();
+        // The help index item opens the contents of the whole file; F1 still opens this
+        // dialog's own topic.
+        WinHelp(0, HELP_FINDER);
     } else {
         CHelpDlg::OnSysCommand(id, lParam);
     }
