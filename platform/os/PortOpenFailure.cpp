@@ -204,7 +204,8 @@ CString CPortOpenFailure::FindHolder(const CString& path)
 CString CPortOpenFailure::AccessGroup(const CString& path, const char* fallback)
 {
     struct stat info;
-    if (stat(path.GetString(), &info) == 0 && info.st_gid != 0 && (info.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP)) {
+    const mode_t readWrite = S_IRGRP | S_IWGRP;
+    if (stat(path.GetString(), &info) == 0 && info.st_gid != 0 && (info.st_mode & readWrite) == readWrite) {
         if (const group* entry = getgrgid(info.st_gid))
             return CString(entry->gr_name);
     }

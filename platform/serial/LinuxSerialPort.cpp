@@ -152,8 +152,8 @@ BOOL CLinuxSerialPort::Lock(int fd, const CString& path)
     // The lock keeps out another copy of the programmer (and programs that lock ports the same
     // way) also where TIOCEXCL does not, as for root.
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        CPortOpenFailure::SetLast(CPortOpenFailure::FromError(
-            CPortOpenFailure::portSerial, path, errno, "another copy of the programmer or a program that locked it"));
+        const char* holder = "another copy of the programmer or a program that locked it";
+        CPortOpenFailure::SetLast(CPortOpenFailure::FromError(CPortOpenFailure::portSerial, path, errno, holder));
         return FALSE;
     }
     if (Ioctl(fd, TIOCEXCL, NULL) != 0) {

@@ -137,7 +137,8 @@ TEST(HelpServiceTest, TopicsOpenTheHelpWindowAndQuitClosesIt)
     // The contents page lists every topic, the control's popup under its dialog's topic.
     QString contents = help.Browser()->toPlainText();
     EXPECT_TRUE(contents.contains(QStringLiteral("Main dialog")));
-    EXPECT_GT(contents.indexOf(QStringLiteral("Target list popup.")), contents.indexOf(QStringLiteral("Main dialog")));
+    EXPECT_GT(contents.indexOf(QStringLiteral("Target list popup.")),
+              contents.indexOf(QStringLiteral("Main dialog")));
     EXPECT_FALSE(contents.contains(QStringLiteral("Duplicate")));
     help.Quit();
     EXPECT_FALSE(help.IsOpen());

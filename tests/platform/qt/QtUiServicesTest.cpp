@@ -109,9 +109,10 @@ TEST(QtUiServicesTest, FileDialogsOpenWideEnoughForTheirColumns)
                     QAbstractItemModel* model = details->model();
                     QModelIndex root = details->rootIndex();
                     for (int row = 0; column > 0 && row < model->rowCount(root); ++row)
-                        needed = std::max(needed, details->sizeHintForIndex(model->index(row, column, root)).width());
+                        needed = std::max(needed,
+                                          details->sizeHintForIndex(model->index(row, column, root)).width());
                     if (size < needed)
-                        cut.push_back(header->model()->headerData(column, Qt::Horizontal).toString().toStdString());
+                        cut.push_back(model->headerData(column, Qt::Horizontal).toString().toStdString());
                 }
                 if (total > details->viewport()->width())
                     cut.push_back("past the view");
