@@ -35,8 +35,6 @@ TEST(PortOpenFailure, EveryReasonSaysWhatToDo)
         {Failure(F::portSerial, ENOENT, "/dev/ttyUSB0", "COM1:"),
          "/dev/ttyUSB0: no such device. Check that the port or its adapter is present and plugged in, or set "
          "QUILLET_COM1 to the device to use."},
-        {Failure(F::portSerial, ENXIO, "/dev/ttyS9"),
-         "/dev/ttyS9: no such device. Check that the port or its adapter is present and plugged in."},
         {Failure(F::portSerial, EACCES, "/dev/ttyS0", "COM1:"),
          "/dev/ttyS0: permission denied. Add your user to the 'dialout' group (sudo usermod -aG dialout $USER), "
          "then log out and in again."},
@@ -49,13 +47,9 @@ TEST(PortOpenFailure, EveryReasonSaysWhatToDo)
         {Failure(F::portSerial, ENOTTY, "/dev/null"), "/dev/null: not a serial port."},
         {Failure(F::portParallel, ENOTTY, "/dev/null"),
          "/dev/null: not a parallel port. The programmer drives the parallel port through ppdev (/dev/parport0)."},
-        {Failure(F::portParallel, ENOENT, "/dev/parport0"),
-         "/dev/parport0: no such device. Check that the port or its adapter is present and plugged in, or set "
-         "QUILLET_LPT1 to the device to use."},
         {noUart,
          "/dev/ttyS1: there is no serial port hardware (UART) behind this device. Choose the port the board is "
          "connected to, or set QUILLET_COM2 to the device to use, such as a USB adapter (/dev/ttyUSB0)."},
-        {Failure(F::portSerial, EIO, "/dev/ttyUSB1"), "/dev/ttyUSB1: Input/output error."},
         {F(), ""},
     };
     for (const Case& c : cases)
@@ -95,8 +89,7 @@ TEST(PortOpenFailure, BusyDevicesNameTheirHolderAndDeniedOnesTheirGroup)
         << busy.m_strHolder.GetString();
 
     // A file whose group may not write it names the usual group instead.
-    EXPECT_EQ(F::AccessGroup(path.c_str(), "dialout"), "dialout");
-    EXPECT_EQ(F::FromError(F::portParallel, "/nonexistent/parport0", EACCES).m_strGroup, "lp");
+    EXPECT_EQ(F::FromError(F::portParallel, path.c_str(), EACCES).m_strGroup, "lp");
 }
 
 }  // namespace

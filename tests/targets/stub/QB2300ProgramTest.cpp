@@ -1,5 +1,7 @@
 // Whole programming runs against the simulated board on the far side of a pseudo-terminal,
 // through the real serial code; the host's protocol waits run on a virtual clock.
+#include <tuple>
+
 #include <unistd.h>
 
 #include "platform/testing/VirtualClock.h"
@@ -228,16 +230,11 @@ TEST_F(StubProgramTest, EachStageShowsItsTextAndItsRange)
 {
     LoadStubAndBank0(board);
     CFakeTargetHost host;
-    struct Seen {
-        size_t bytes;
-        std::string text;
-        int upper;
-        int pos;
-    };
+    using Seen = std::tuple<size_t, std::string, int, int>;   // bytes, text, upper, position
     std::vector<Seen> seen;
     CFakeSerialDevice device("COM4:");
     device.OnReceived([&](const BYTE*, size_t length) {
-        seen.push_back({length, host.ProgressText(), host.Upper(), host.Pos()});
+        seen.emplace_back(length, host.ProgressText(), host.Upper(), host.Pos());
     });
     device.Send("FAT STUB\r\nFLASH OK\r\n");
     EXPECT_TRUE(board.Program("COM4:", &status));
@@ -245,17 +242,8 @@ TEST_F(StubProgramTest, EachStageShowsItsTextAndItsRange)
     const std::string one = "Program Stage 1: Download 'fat' stub and erase FLASH";
     const std::string two = "Program Stage 2: Download program data to FLASH";
     const int stage1 = 0x1002 / 2048 + 2 + 20;
-    std::vector<Seen> expected = {
-        {2048, one, stage1, 1}, {2048, one, stage1, 2}, {2, one, stage1, 3},
-        {4, two, 4, 1}, {2048, two, 4, 1}, {2048, two, 4, 2},
-    };
-    ASSERT_EQ(seen.size(), expected.size());
-    for (size_t i = 0; i < seen.size(); ++i) {
-        EXPECT_EQ(seen[i].bytes, expected[i].bytes) << "write " << i;
-        EXPECT_EQ(seen[i].text, expected[i].text) << "write " << i;
-        EXPECT_EQ(seen[i].upper, expected[i].upper) << "write " << i;
-        EXPECT_EQ(seen[i].pos, expected[i].pos) << "write " << i;
-    }
+    EXPECT_EQ(seen, (std::vector<Seen>{{2048, one, stage1, 1}, {2048, one, stage1, 2}, {2, one, stage1, 3},
+                                       {4, two, 4, 1}, {2048, two, 4, 1}, {2048, two, 4, 2}}));
     std::vector<BYTE> wire = device.Received();
     ASSERT_EQ(wire.size(), 0x1002u + 4 + 4096);
     EXPECT_EQ(std::vector<BYTE>(wire.begin() + 0x1002, wire.begin() + 0x1006),
