@@ -8,6 +8,7 @@
 #include "platform/wnd/DataExchange.h"
 #include "platform/ui/FileDialog.h"
 #include "platform/files/FileFind.h"
+#include "platform/os/PortOpenFailure.h"
 #include "platform/wnd/Menu.h"
 #include "platform/wnd/PaintDC.h"
 #include "platform/base/StringTable.h"
@@ -385,7 +386,13 @@ void CMainDialog::OnProgram()
     if (selection != CB_ERR)
         m_cbResources.GetLBText(selection, resource);
     CString message;
+    CPortOpenFailure::ClearLast();
     BOOL ok = m_pTarget->Program(resource, &message);
+    // The target's text stays as it is; a port that would not open adds which device it was
+    // and why, which the target cannot know.
+    const CPortOpenFailure& reason = CPortOpenFailure::GetLast();
+    if (!ok && reason.IsSet())
+        message += "\n" + reason.Describe();
     AfxMessageBox(message, ok ? MB_ICONINFORMATION : MB_ICONEXCLAMATION);
     SetControlState(3);
 }
@@ -396,7 +403,9 @@ void CMainDialog::OnSysCommand(UINT id, LPARAM lParam)
         CAboutBox about;
         about.DoModal();
     } else if (id == ID_HELP) {
-        CWnd::OnHelp();
+        // The help index item opens the contents of the whole file; F1 still opens this
+        // dialog's own topic.
+        WinHelp(0, HELP_FINDER);
     } else {
         CHelpDlg::OnSysCommand(id, lParam);
     }

@@ -123,6 +123,9 @@ void CViewBuffer::OnSelchangeArea()
     }
     m_lbDump.EnableWindow(TRUE);
     ShowImage(image, length);
+    // Emptying the list does not move the view back up, and the new area would open at the
+    // line the previous one was scrolled to.
+    m_lbDump.SetTopIndex(0);
 }
 
 // The dump line at `offset` (below `length`) of an image of `length` bytes.

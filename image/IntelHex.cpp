@@ -105,8 +105,19 @@ CIntelHex::~CIntelHex()
     }
 }
 
+CIntelHex::AllocationGate CIntelHex::s_pfnAllocationGate = NULL;
+
+CIntelHex::AllocationGate CIntelHex::InstallAllocationGate(AllocationGate gate)
+{
+    AllocationGate previous = s_pfnAllocationGate;
+    s_pfnAllocationGate = gate;
+    return previous;
+}
+
 void* CIntelHex::AllocateRecordBlock(size_t bytes)
 {
+    if (s_pfnAllocationGate && !s_pfnAllocationGate(bytes))
+        return NULL;
     return malloc(bytes);
 }
 

@@ -118,6 +118,12 @@ public:
     BYTE m_nChecksum;
     HexRecord* m_pNewest;
 
+    // Asked before every record allocation of every store; FALSE makes that allocation fail.
+    // NULL (the default) allows all. Tests install one to fail the global store's allocations;
+    // the gate that was installed before is returned.
+    using AllocationGate = BOOL (*)(size_t bytes);
+    static AllocationGate InstallAllocationGate(AllocationGate gate);
+
 protected:
     // Memory for one record together with its data bytes; tests replace these to make an
     // allocation fail.
@@ -133,6 +139,8 @@ private:
     BOOL ReadRecordBody(CFile& file, HexRecord** list, DWORD base, BYTE count, WORD address,
                         BYTE type, DWORD& extended, BOOL& endSeen);
     static void ReportWriteFailure(const CFileException& error);
+
+    static AllocationGate s_pfnAllocationGate;
 };
 
 extern CIntelHex theIntelHex;

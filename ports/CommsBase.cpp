@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "platform/os/PortOpenFailure.h"
 #include "platform/serial/ISerialPort.h"
 #include "platform/serial/SerialPortRegistry.h"
 #include "platform/ui/UiServices.h"
@@ -71,6 +72,8 @@ BOOL CCommsBase::GetResourceName(BYTE type, int index, CString& name)
 BOOL CCommsBase::Open(BYTE type, CString name)
 {
     Close();
+    // As Win32 sets its last error: whoever shows the caller's failure text asks for the reason.
+    CPortOpenFailure::ClearLast();
     switch (type) {
     case typeSerial:
     case typeSerialFast:
@@ -155,7 +158,7 @@ BOOL CCommsBase::OpenSerial(CString name, DWORD baud, BYTE parity, BYTE byteSize
 
     SerialState state;
     if (!port->GetState(state))
-        return FALSE;
+        return RefuseSettings(name);
     state.baudRate = baud;
     state.byteSize = byteSize;
     state.parity = parity;
@@ -165,7 +168,7 @@ BOOL CCommsBase::OpenSerial(CString name, DWORD baud, BYTE parity, BYTE byteSize
     state.abortOnError = TRUE;
     ApplyHandshake(state, handshake);
     if (!port->SetState(state))
-        return FALSE;
+        return RefuseSettings(name);
 
     SerialTimeouts timeouts;
     timeouts.readInterval = readInterval;
@@ -174,12 +177,20 @@ BOOL CCommsBase::OpenSerial(CString name, DWORD baud, BYTE parity, BYTE byteSize
     timeouts.writeTotalMultiplier = writeTotalMultiplier;
     timeouts.writeTotalConstant = writeTotalConstant;
     if (!port->SetTimeouts(timeouts))
-        return FALSE;
+        return RefuseSettings(name);
 
     port->ClearError();
     port->SetBreak(FALSE);
     m_hPort = port.release();
     return TRUE;
+}
+
+BOOL CCommsBase::RefuseSettings(const CString& name)
+{
+    CString path = CSerialPortRegistry::DevicePath(name);
+    CPortOpenFailure::SetLast(CPortOpenFailure(CPortOpenFailure::portSerial, CPortOpenFailure::kindSettingsRefused,
+                                               path.IsEmpty() ? name : path));
+    return FALSE;
 }
 
 BOOL CCommsBase::IsSerialType() const

@@ -34,6 +34,8 @@ public:
 
     // Closes whatever is open, then opens `name` as `type`. A failed opening leaves the object
     // closed, except type 2 when the first line settings fail: it stays open until Close.
+    // CPortOpenFailure::GetLast() holds the reason of a failed opening, when the platform
+    // knows one, until the next opening.
     BOOL Open(BYTE type, CString name);
     // Releases what the open type holds; afterwards type 0 and no handle. Safe to repeat.
     void Close();
@@ -73,6 +75,8 @@ private:
     BOOL IsSerialType() const;
     BOOL IsStreamType() const;
     BOOL OpenParallel();
+    // Records that the device opened but refused the serial settings; FALSE.
+    static BOOL RefuseSettings(const CString& name);
     void CloseSerialHandle();
 
     BYTE m_nType;

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/os/PortOpenFailure.h"
 #include "platform/parallel/ParallelDriverFactory.h"
 #include "platform/ui/UiServices.h"
 #include "ports/CommsBase.h"
@@ -43,11 +44,17 @@ void CParallel::InitCardRecord()
 
 BOOL CParallel::RegisterCard()
 {
+    CPortOpenFailure::ClearLast();
     DriverIoctl(kRequestRegisterCard, m_hDriver, &m_CardReg, sizeof(m_CardReg), FALSE);
     // Only the card handle tells: the request itself succeeds when the range is taken.
     if (m_CardReg.cardHandle != 0)
         return TRUE;
-    AfxMessageBox("Card Already In Use", MB_OK | MB_ICONSTOP);
+    // The driver may know who holds the port; the user can then free it.
+    CString text = "Card Already In Use";
+    const CPortOpenFailure& reason = CPortOpenFailure::GetLast();
+    if (reason.IsSet())
+        text += "\n" + reason.Describe();
+    AfxMessageBox(text, MB_OK | MB_ICONSTOP);
     return FALSE;
 }
 

@@ -1,7 +1,13 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds and starts the programmer.
+# Installs what is needed, builds the programmer alone (not the tests and benchmarks) and starts
+# it in the folder this script was called from: the program looks for some files, such as the
+# QB2300's BOOT2300.HEX, in its current folder.
 set -euo pipefail
-cd "$(dirname "$0")/.."
+caller="$(pwd)"
+root="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$root"
 scripts/install-deps.sh
-scripts/build.sh build
-exec build/quillet "$@"
+cmake -S . -B build -G Ninja >/dev/null
+ninja -C build quillet
+cd "$caller"
+exec "$root/build/quillet" "$@"

@@ -14,6 +14,9 @@ void CConsoleHelpService::PresentPopup(const CString& text, POINT)
 
 void CConsoleHelpService::PresentIndex(const CHelpFile& file)
 {
-    for (const CHelpFile::Topic& topic : file.Topics())
-        fprintf(stderr, "%s\n", topic.title.GetString());
+    for (const CHelpFile::ContentsEntry& entry : file.Contents()) {
+        fprintf(stderr, "%s\n", CHelpFile::ContentsTitle(*entry.topic).GetString());
+        for (const CHelpFile::Topic* control : entry.controls)
+            fprintf(stderr, "    %s\n", CHelpFile::ContentsTitle(*control).GetString());
+    }
 }

@@ -51,6 +51,23 @@ bool StartsListItem(const std::string& line)
     return line.compare(0, 2, "- ") == 0;
 }
 
+const DWORD kDialogTopicBase = 0x20000;
+const DWORD kControlBit = 0x80000000u;
+const size_t kUntitledLength = 40;
+
+// The dialog topic a control popup belongs to; 0 for a topic that is no control popup.
+DWORD DialogTopicOf(DWORD contextId)
+{
+    if (!(contextId & kControlBit))
+        return 0;
+    return kDialogTopicBase + ((contextId >> 16) & 0x7FFF);
+}
+
+bool IsDialogTopic(DWORD contextId)
+{
+    return !(contextId & kControlBit) && contextId > kDialogTopicBase && contextId <= kDialogTopicBase + 0x7FFF;
+}
+
 } // namespace
 
 BOOL CHelpFile::Load(const CString& path)
@@ -106,6 +123,43 @@ const CHelpFile::Topic* CHelpFile::Find(DWORD contextId) const
         if (topic.contextId == contextId)
             return &topic;
     return NULL;
+}
+
+std::vector<CHelpFile::ContentsEntry> CHelpFile::Contents() const
+{
+    std::vector<ContentsEntry> dialogs;
+    std::vector<ContentsEntry> others;
+    auto reachable = [this](const Topic& topic) { return Find(topic.contextId) == &topic; };
+    for (const Topic& topic : m_topics)
+        if (reachable(topic) && IsDialogTopic(topic.contextId))
+            dialogs.push_back(ContentsEntry{&topic, {}});
+    for (const Topic& topic : m_topics) {
+        if (!reachable(topic) || IsDialogTopic(topic.contextId))
+            continue;
+        DWORD dialog = DialogTopicOf(topic.contextId);
+        bool placed = false;
+        for (ContentsEntry& entry : dialogs)
+            if (dialog != 0 && entry.topic->contextId == dialog) {
+                entry.controls.push_back(&topic);
+                placed = true;
+                break;
+            }
+        if (!placed)
+            others.push_back(ContentsEntry{&topic, {}});
+    }
+    dialogs.insert(dialogs.end(), others.begin(), others.end());
+    return dialogs;
+}
+
+CString CHelpFile::ContentsTitle(const Topic& topic)
+{
+    if (!topic.title.IsEmpty())
+        return topic.title;
+    std::string text = Reflow(topic.text).str();
+    text = text.substr(0, text.find('\n'));
+    if (text.size() > kUntitledLength)
+        text = text.substr(0, kUntitledLength) + "...";
+    return CString(text);
 }
 
 CString CHelpFile::Reflow(const CString& text)

@@ -23,6 +23,20 @@ public:
     // The topic with this id, or NULL. If an id appears twice, the first block wins.
     const Topic* Find(DWORD contextId) const;
 
+    // One line of the contents page: a dialog's topic with the popups of its controls, or a
+    // topic that belongs to no dialog of the file (then without controls).
+    struct ContentsEntry {
+        const Topic* topic = nullptr;
+        std::vector<const Topic*> controls;
+    };
+    // Every topic that Find can reach, once: the dialog topics (0x20000 + template id) in file
+    // order, each with the control popups of that dialog (bit 31, template id in bits 16-30),
+    // then the topics that belong to no dialog topic of the file.
+    std::vector<ContentsEntry> Contents() const;
+    // What the contents page calls a topic: its title, or for an untitled popup the start of
+    // its text.
+    static CString ContentsTitle(const Topic& topic);
+
     // A topic's text for a window that wraps lines itself: the lines the file wraps at its
     // own width are joined into one line per paragraph or list item ("1. ", "- "), with the
     // continuation's indent dropped. Blank lines stay as paragraph breaks.

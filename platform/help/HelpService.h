@@ -13,7 +13,8 @@ public:
     virtual void ShowTopic(const CString& helpFile, DWORD contextId) = 0;
     // Shows the topic's text in a small popup at `position` (screen pixels).
     virtual void ShowPopup(const CString& helpFile, DWORD contextId, POINT position) = 0;
-    // The help window on the list of all topics.
+    // The help window on the contents page: every topic of the file, each control's popup
+    // under its dialog.
     virtual void ShowIndex(const CString& helpFile) = 0;
     // Closes the help window and any popup; nothing happens if none is open.
     virtual void Quit() = 0;

@@ -1,8 +1,11 @@
 #include "platform/parallel/PpdevDriver.h"
+#include "platform/os/PortOpenFailure.h"
 #include "platform/os/RetryIoctl.h"
 
 #include <cerrno>
 #include <cstdlib>
+#include <fstream>
+#include <string>
 
 #include <fcntl.h>
 #include <linux/parport.h>
@@ -33,12 +36,14 @@ CString CPpdevDriver::DevicePath()
 std::unique_ptr<CPpdevDriver> CPpdevDriver::Open(const CString& path)
 {
     int fd = open(path, O_RDWR | O_CLOEXEC);
-    if (fd < 0)
+    if (fd < 0) {
+        CPortOpenFailure::SetLast(CPortOpenFailure::FromError(CPortOpenFailure::portParallel, path, errno));
         return NULL;
-    return std::unique_ptr<CPpdevDriver>(new CPpdevDriver(fd));
+    }
+    return std::unique_ptr<CPpdevDriver>(new CPpdevDriver(fd, path));
 }
 
-CPpdevDriver::CPpdevDriver(int fd) : m_fd(fd) {}
+CPpdevDriver::CPpdevDriver(int fd, const CString& path) : m_fd(fd), m_strPath(path) {}
 
 CPpdevDriver::~CPpdevDriver()
 {
@@ -50,7 +55,11 @@ CPpdevDriver::~CPpdevDriver()
 DWORD CPpdevDriver::QueryVersion()
 {
     unsigned int modes = 0;
-    return Ioctl(m_fd, PPGETMODES, &modes) == 0 ? kInterfaceVersion : 0;
+    if (Ioctl(m_fd, PPGETMODES, &modes) == 0)
+        return kInterfaceVersion;
+    CPortOpenFailure::SetLast(CPortOpenFailure(CPortOpenFailure::portParallel, CPortOpenFailure::kindWrongDevice,
+                                               m_strPath, errno));
+    return 0;
 }
 
 DWORD CPpdevDriver::ClaimRange(DWORD firstPort, DWORD count, BOOL exclusive)
@@ -61,13 +70,36 @@ DWORD CPpdevDriver::ClaimRange(DWORD firstPort, DWORD count, BOOL exclusive)
     // instead of making this claim wait for them.
     if (exclusive && !m_exclusive) {
         if (Ioctl(m_fd, PPEXCL, NULL) != 0)
-            return 0;
+            return RefuseClaim(errno);
         m_exclusive = true;
     }
     if (Ioctl(m_fd, PPCLAIM, NULL) != 0)
-        return 0;
+        return RefuseClaim(errno);
     m_claimed = true;
     return kClaimHandle;
+}
+
+DWORD CPpdevDriver::RefuseClaim(int error)
+{
+    // An exclusive claim fails (ENXIO from the registration, EBUSY) while any other driver or
+    // program has the port registered; the printer driver is the usual one.
+    const char* holder = IsPrinterDriverLoaded() ? "the printer driver lp ('sudo modprobe -r lp' frees the port)"
+                                                 : "another driver or program";
+    CPortOpenFailure failure =
+        CPortOpenFailure::FromError(CPortOpenFailure::portParallel, m_strPath, EBUSY, holder);
+    failure.m_nError = error;
+    CPortOpenFailure::SetLast(failure);
+    return 0;
+}
+
+bool CPpdevDriver::IsPrinterDriverLoaded()
+{
+    std::ifstream modules("/proc/modules");
+    std::string line;
+    while (std::getline(modules, line))
+        if (line.compare(0, 3, "lp ") == 0)
+            return true;
+    return false;
 }
 
 BOOL CPpdevDriver::ReleaseRange(DWORD handle)

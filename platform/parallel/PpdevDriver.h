@@ -22,6 +22,8 @@ public:
 
     // $QUILLET_LPT1 when set, else /dev/parport0.
     static CString DevicePath();
+    // NULL when `path` cannot be opened. The failures of opening, of the version query (not a
+    // ppdev device) and of the claim (busy) leave their reason in CPortOpenFailure::GetLast().
     static std::unique_ptr<CPpdevDriver> Open(const CString& path);
     ~CPpdevDriver() override;
     CPpdevDriver(const CPpdevDriver&) = delete;
@@ -34,7 +36,9 @@ public:
     BOOL ReadPort(DWORD port, BYTE& value) override;
 
 private:
-    explicit CPpdevDriver(int fd);
+    CPpdevDriver(int fd, const CString& path);
+    DWORD RefuseClaim(int error);
+    static bool IsPrinterDriverLoaded();
     BOOL WriteControl(BYTE value);
     BOOL WriteRegister(DWORD port, BYTE value);
     BOOL ReadRegister(DWORD port, BYTE& value);
@@ -42,6 +46,7 @@ private:
     void EndTransfer();
 
     int m_fd;
+    CString m_strPath;
     bool m_claimed = false;
     bool m_exclusive = false;      // PPEXCL given: claims never wait for another user
     bool m_transferClaim = false;  // claimed for one transfer only

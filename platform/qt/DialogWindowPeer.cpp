@@ -13,6 +13,8 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QWhatsThis>
 
 #include "platform/wnd/Button.h"
@@ -187,6 +189,10 @@ void CDialogWindowPeer::Build()
             rect.setHeight(combo->sizeHint().height());
             int rows = (DialogUnitsToPixels(0, 0, 0, tpl.cy).height() - rect.height()) / std::max(1, m_baseY);
             combo->setMaxVisibleItems(std::max(1, rows));
+            QAbstractItemModel* items = combo->model();
+            auto fit = [this, combo, &tpl] { FitComboToItems(combo, tpl); };
+            connect(items, &QAbstractItemModel::rowsInserted, combo, fit);
+            connect(items, &QAbstractItemModel::dataChanged, combo, fit);
         }
         if (tpl.kind == ControlKind::Static) {
             // The templates were laid out for a narrower font than a Linux desktop has; a
@@ -216,6 +222,28 @@ void CDialogWindowPeer::Build()
         Connect(*control);
     }
     SetMnemonicBuddies();
+}
+
+// The templates were laid out for a narrower font than a Linux desktop has. A drop-down list
+// grows to show its longest entry whole, and the dialog grows with it where the list would
+// pass its right edge, keeping the template's margin there. Neither ever shrinks.
+void CDialogWindowPeer::FitComboToItems(QComboBox* combo, const ControlTemplate& tpl)
+{
+    QFontMetrics metrics(combo->font());
+    int widest = 0;
+    for (int index = 0; index < combo->count(); ++index)
+        widest = std::max(widest, metrics.horizontalAdvance(combo->itemText(index)));
+    QStyleOptionComboBox option;
+    option.initFrom(combo);
+    QSize text(widest, metrics.height());
+    int needed = combo->style()->sizeFromContents(QStyle::CT_ComboBox, &option, text, combo).width();
+    if (needed <= combo->width())
+        return;
+    combo->resize(needed, combo->height());
+    int margin = std::max(0, DialogUnitsToPixels(0, 0, m_template.cx - tpl.x - tpl.cx, 0).width());
+    int right = combo->x() + needed + margin;
+    if (right > width())
+        setFixedSize(right, height());
 }
 
 void CDialogWindowPeer::SetMnemonicBuddies()

@@ -15,6 +15,7 @@
 
 class CDialog;
 class CWnd;
+class QComboBox;
 class QMenu;
 
 class CDialogWindowPeer : public QDialog {
@@ -97,6 +98,7 @@ private:
     void OnButtonClicked(Control& control);
     void ResetSystemMenu();
     void SetMnemonicBuddies();
+    void FitComboToItems(QComboBox* combo, const ControlTemplate& tpl);
 
     CDialog* m_pOwner;
     const DialogTemplate& m_template;

@@ -70,11 +70,19 @@ void CQtHelpService::EnsureWindow()
     });
 }
 
+QString CQtHelpService::WindowTitle(const QString& topicTitle)
+{
+    // The main window's topic is called after the program itself.
+    QString program = QString::fromUtf8(AfxGetAppName());
+    if (topicTitle.isEmpty() || topicTitle.contains(program))
+        return topicTitle.isEmpty() ? program : topicTitle;
+    return program + QStringLiteral(" - ") + topicTitle;
+}
+
 void CQtHelpService::ShowHtml(const QString& title, const QString& html)
 {
     EnsureWindow();
-    QString caption = QString::fromUtf8(AfxGetAppName());
-    m_window->setWindowTitle(title.isEmpty() ? caption : caption + QStringLiteral(" - ") + title);
+    m_window->setWindowTitle(WindowTitle(title));
     m_browser->setHtml(html);
     m_window->show();
     m_window->raise();
@@ -90,15 +98,23 @@ void CQtHelpService::PresentTopic(const CHelpFile& file, const CHelpFile::Topic&
 void CQtHelpService::PresentIndex(const CHelpFile& file)
 {
     m_shown = file;
-    QString html = QStringLiteral("<h3>Index</h3><ul>");
-    for (const CHelpFile::Topic& topic : file.Topics()) {
-        if (topic.title.IsEmpty() || (topic.contextId & 0x80000000u))
-            continue;   // control popups have no place in the index
-        html += QStringLiteral("<li><a href=\"topic:0x%1\">").arg(topic.contextId, 0, 16) +
-                FromC(topic.title).toHtmlEscaped() + QStringLiteral("</a></li>");
+    auto link = [](const CHelpFile::Topic& topic) {
+        return QStringLiteral("<a href=\"topic:0x%1\">").arg(topic.contextId, 0, 16) +
+               FromC(CHelpFile::ContentsTitle(topic)).toHtmlEscaped() + QStringLiteral("</a>");
+    };
+    QString html = QStringLiteral("<h3>Contents</h3><ul>");
+    for (const CHelpFile::ContentsEntry& entry : file.Contents()) {
+        html += QStringLiteral("<li>") + link(*entry.topic);
+        if (!entry.controls.empty()) {
+            html += QStringLiteral("<ul>");
+            for (const CHelpFile::Topic* control : entry.controls)
+                html += QStringLiteral("<li>") + link(*control) + QStringLiteral("</li>");
+            html += QStringLiteral("</ul>");
+        }
+        html += QStringLiteral("</li>");
     }
     html += QStringLiteral("</ul>");
-    ShowHtml(QStringLiteral("Index"), html);
+    ShowHtml(QStringLiteral("Contents"), html);
 }
 
 void CQtHelpService::PresentPopup(const CString& text, POINT position)

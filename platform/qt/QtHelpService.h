@@ -1,4 +1,4 @@
-// Help in the GUI: one non-modal help window (a text browser) for topics and the index, and a
+// Help in the GUI: one non-modal help window (a text browser) for topics and the contents, and a
 // small popup label for control help that closes at the next click or key.
 #pragma once
 
@@ -20,6 +20,9 @@ public:
     // For inspection: the help window's browser and the popup, while they exist.
     QTextBrowser* Browser() const { return m_browser; }
     QLabel* Popup() const { return m_popup; }
+    // The help window's title for a topic: the program's name, then the topic's title unless
+    // that already names the program.
+    static QString WindowTitle(const QString& topicTitle);
 
 protected:
     void PresentTopic(const CHelpFile& file, const CHelpFile::Topic& topic) override;

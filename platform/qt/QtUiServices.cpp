@@ -4,8 +4,11 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+#include <QTreeView>
 
 #include "platform/wnd/Dialog.h"
 #include "platform/files/FileFilter.h"
@@ -60,6 +63,25 @@ QString FromC(const CString& text)
 CString ToC(const QString& text)
 {
     return CString(text.toUtf8().toStdString());
+}
+
+// Qt's own file dialog (used where the desktop offers none) opens too small for its detail
+// columns: the date column is cut off. It is sized from its font so that every column shows
+// whole, within the screen; a larger size the user left it at is kept.
+void FitToColumns(QFileDialog& dialog)
+{
+    QFontMetrics metrics(dialog.font());
+    QSize wanted(metrics.averageCharWidth() * 110, metrics.height() * 30);
+    if (QScreen* screen = dialog.screen())
+        wanted = wanted.boundedTo(screen->availableGeometry().size() * 9 / 10);
+    dialog.resize(wanted.expandedTo(dialog.size()));
+    if (auto* details = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        QHeaderView* header = details->header();
+        header->setStretchLastSection(false);
+        header->setSectionResizeMode(0, QHeaderView::Stretch);
+        for (int column = 1; column < header->count(); ++column)
+            header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    }
 }
 
 } // namespace
@@ -133,6 +155,7 @@ BOOL CQtUiServices::FileDialog(const FileDialogRequest& request, std::vector<CSt
     dialog.setDirectory(QDir::currentPath());
     if (!request.initialName.IsEmpty())
         dialog.selectFile(FromC(request.initialName));
+    FitToColumns(dialog);
     if (dialog.exec() != QDialog::Accepted)
         return FALSE;
     const QStringList chosen = dialog.selectedFiles();

@@ -1,4 +1,5 @@
 #include "platform/serial/LinuxSerialPort.h"
+#include "platform/os/PortOpenFailure.h"
 #include "platform/os/RetryIoctl.h"
 
 #include <cerrno>
@@ -6,9 +7,11 @@
 #include <climits>
 
 #include <fcntl.h>
+#include <linux/serial.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -16,6 +19,9 @@ namespace {
 
 // The kernel's "no such ioctl" before it is turned into ENOTTY by some drivers.
 const int kNoIoctlCommand = 515;
+
+const unsigned kTtySMajor = 4;
+const unsigned kTtySFirstMinor = 64;
 
 const int kDtrBit = TIOCM_DTR;
 const int kRtsBit = TIOCM_RTS;
@@ -77,20 +83,84 @@ int64_t Deadline(DWORD constant, DWORD multiplier, DWORD count)
 
 }  // namespace
 
+CLinuxSerialPort::UartProbe CLinuxSerialPort::s_uartProbe = &CLinuxSerialPort::ProbeUart;
+
 std::unique_ptr<CLinuxSerialPort> CLinuxSerialPort::Open(const CString& path)
 {
     // Non-blocking: an open must not wait for a carrier, and the transfers wait in poll().
     int fd = open(path, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
+    if (fd < 0) {
+        // EBUSY at open: someone else set TIOCEXCL on the tty.
+        CPortOpenFailure::SetLast(CPortOpenFailure::FromError(
+            CPortOpenFailure::portSerial, path, errno, "another program that opened it for exclusive use"));
         return NULL;
-    struct stat info;
-    termios settings;
-    bool usable = fstat(fd, &info) == 0 && S_ISCHR(info.st_mode) && tcgetattr(fd, &settings) == 0;
-    if (!usable || flock(fd, LOCK_EX | LOCK_NB) != 0 || Ioctl(fd, TIOCEXCL, NULL) != 0) {
+    }
+    if (!IsTerminal(fd, path) || !HasUart(fd, path) || !Lock(fd, path)) {
         close(fd);
         return NULL;
     }
     return std::unique_ptr<CLinuxSerialPort>(new CLinuxSerialPort(fd));
+}
+
+BOOL CLinuxSerialPort::IsTerminal(int fd, const CString& path)
+{
+    struct stat info;
+    termios settings;
+    if (fstat(fd, &info) == 0 && S_ISCHR(info.st_mode) && tcgetattr(fd, &settings) == 0)
+        return TRUE;
+    CPortOpenFailure::SetLast(
+        CPortOpenFailure(CPortOpenFailure::portSerial, CPortOpenFailure::kindWrongDevice, path, ENOTTY));
+    return FALSE;
+}
+
+CLinuxSerialPort::UartProbe CLinuxSerialPort::InstallUartProbe(UartProbe probe)
+{
+    UartProbe previous = s_uartProbe;
+    s_uartProbe = probe ? probe : &ProbeUart;
+    return previous;
+}
+
+UartInfo CLinuxSerialPort::ProbeUart(int fd)
+{
+    UartInfo info;
+    serial_struct serial = {};
+    if (Ioctl(fd, TIOCGSERIAL, &serial) == 0) {
+        info.answered = TRUE;
+        info.type = serial.type;
+    }
+    struct stat device;
+    // ttyS0..ttyS191: major 4 from minor 64 on.
+    info.ttyS = fstat(fd, &device) == 0 && major(device.st_rdev) == kTtySMajor &&
+                minor(device.st_rdev) >= kTtySFirstMinor;
+    return info;
+}
+
+BOOL CLinuxSerialPort::HasUart(int fd, const CString& path)
+{
+    UartInfo info = s_uartProbe(fd);
+    // Only a ttyS port's type counts: USB CDC-ACM adapters answer TIOCGSERIAL without filling
+    // the type in, and are real ports all the same.
+    if (!info.answered || info.type != PORT_UNKNOWN || !info.ttyS)
+        return TRUE;
+    CPortOpenFailure::SetLast(
+        CPortOpenFailure(CPortOpenFailure::portSerial, CPortOpenFailure::kindNoUart, path, ENODEV));
+    return FALSE;
+}
+
+BOOL CLinuxSerialPort::Lock(int fd, const CString& path)
+{
+    // The lock keeps out another copy of the programmer (and programs that lock ports the same
+    // way) also where TIOCEXCL does not, as for root.
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const char* holder = "another copy of the programmer or a program that locked it";
+        CPortOpenFailure::SetLast(CPortOpenFailure::FromError(CPortOpenFailure::portSerial, path, errno, holder));
+        return FALSE;
+    }
+    if (Ioctl(fd, TIOCEXCL, NULL) != 0) {
+        CPortOpenFailure::SetLast(CPortOpenFailure::FromError(CPortOpenFailure::portSerial, path, errno));
+        return FALSE;
+    }
+    return TRUE;
 }
 
 CLinuxSerialPort::CLinuxSerialPort(int fd) : m_fd(fd) {}
@@ -98,8 +168,12 @@ CLinuxSerialPort::CLinuxSerialPort(int fd) : m_fd(fd) {}
 CLinuxSerialPort::~CLinuxSerialPort()
 {
     // Output still queued behind a stopped handshake would hold close() for the driver's
-    // closing wait (30 s by default); the transfers have already given up on it.
-    tcflush(m_fd, TCOFLUSH);
+    // closing wait (30 s by default); the transfers have already given up on it. Only what the
+    // driver itself still holds is dropped: a pseudo-terminal reports nothing queued, and its
+    // flush would throw away bytes already delivered that the far end has not read yet.
+    int queued = 0;
+    if (Ioctl(m_fd, TIOCOUTQ, &queued) == 0 && queued > 0)
+        tcflush(m_fd, TCOFLUSH);
     // Whoever else keeps the tty open (a terminal, a simulator) must be able to reopen it.
     Ioctl(m_fd, TIOCNXCL, NULL);
     close(m_fd);

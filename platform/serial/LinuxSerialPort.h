@@ -10,11 +10,26 @@
 #include "platform/base/CString.h"
 #include "platform/serial/ISerialPort.h"
 
+// What TIOCGSERIAL says about the UART behind a tty.
+struct UartInfo {
+    BOOL answered = FALSE;  // the driver answers TIOCGSERIAL (pseudo-terminals do not)
+    int type = 0;           // PORT_* of <linux/serial.h>; PORT_UNKNOWN (0) when no UART was found
+    BOOL ttyS = FALSE;      // the device is a ttyS port of the PC serial driver
+};
+
 class CLinuxSerialPort : public ISerialPort {
 public:
+    using UartProbe = UartInfo (*)(int fd);
     // Opens `path` for exclusive use (TIOCEXCL plus an flock, so a second copy of the program
-    // cannot share it). NULL when the path is missing, busy, or not a terminal device.
+    // cannot share it). NULL when the path is missing, busy, or not a terminal device; the
+    // reason is then CPortOpenFailure::GetLast().
+    // A ttyS port whose UART was not found (most PCs have ttyS0..ttyS3 whether or not a UART
+    // is there) fails too: it would open and swallow every byte.
     static std::unique_ptr<CLinuxSerialPort> Open(const CString& path);
+    // The UART query Open makes; tests install a double (NULL restores the real one) and get
+    // the one it replaces.
+    static UartProbe InstallUartProbe(UartProbe probe);
+    static UartInfo ProbeUart(int fd);
     ~CLinuxSerialPort() override;
     CLinuxSerialPort(const CLinuxSerialPort&) = delete;
     CLinuxSerialPort& operator=(const CLinuxSerialPort&) = delete;
@@ -32,12 +47,17 @@ public:
 
 private:
     explicit CLinuxSerialPort(int fd);
+    static BOOL IsTerminal(int fd, const CString& path);
+    static BOOL Lock(int fd, const CString& path);
+    static BOOL HasUart(int fd, const CString& path);
     BOOL SetModemBits(int bits, BOOL on);
     void ApplyLineControl(const SerialState& state);
     // Waits for the transmitter to empty, at most until `deadline`; returns the bytes still
     // queued (0 when all went out or the driver cannot tell).
     DWORD DrainOutput(int64_t deadline);
     BOOL PollModemChange(int bits);
+
+    static UartProbe s_uartProbe;
 
     int m_fd;
     SerialTimeouts m_timeouts;

@@ -1,11 +1,13 @@
 #include "platform/serial/SerialPortRegistry.h"
 
 #include <cctype>
+#include <cerrno>
 #include <cstdlib>
 #include <map>
 #include <mutex>
 #include <string>
 
+#include "platform/os/PortOpenFailure.h"
 #include "platform/serial/LinuxSerialPort.h"
 
 namespace {
@@ -46,6 +48,14 @@ unsigned ComPortNumber(const std::string& name)
         number = number * 10 + (unsigned)(name[i] - '0');
     }
     return number;
+}
+
+void SetFailure(CPortOpenFailure::Kind kind, const CString& name, int error)
+{
+    CPortOpenFailure failure(CPortOpenFailure::portSerial, kind, name, error);
+    if (kind == CPortOpenFailure::kindBusy)
+        failure.m_strHolder = "another program";
+    CPortOpenFailure::SetLast(failure);
 }
 
 }  // namespace
@@ -114,10 +124,19 @@ ISerialDevice* CSerialPortRegistry::Find(const CString& name)
 
 std::unique_ptr<ISerialPort> CSerialPortRegistry::Open(const CString& name)
 {
-    if (ISerialDevice* device = Find(name))
-        return device->Connect();
-    CString path = DevicePath(name);
-    if (path.IsEmpty())
-        return NULL;
-    return CLinuxSerialPort::Open(path);
+    std::unique_ptr<ISerialPort> port;
+    if (ISerialDevice* device = Find(name)) {
+        port = device->Connect();
+        if (!port)
+            SetFailure(CPortOpenFailure::kindBusy, name, EBUSY);
+    } else {
+        CString path = DevicePath(name);
+        if (path.IsEmpty())
+            SetFailure(CPortOpenFailure::kindNoDevice, name, ENOENT);
+        else
+            port = CLinuxSerialPort::Open(path);
+    }
+    if (!port && ComPortNumber(name.str()) != 0)
+        CPortOpenFailure::SetLastPortName(Key(name));
+    return port;
 }

@@ -14,7 +14,9 @@
 class CSerialPortRegistry {
 public:
     // Opens `name` for exclusive use. NULL when the name maps to nothing, or the device is
-    // missing, busy or not a serial port. Destroying the result closes the port.
+    // missing, busy or not a serial port; CPortOpenFailure::GetLast() then tells which (an
+    // in-process device that refuses the connection counts as busy). Destroying the result
+    // closes the port.
     static std::unique_ptr<ISerialPort> Open(const CString& name);
 
     // The device path `name` maps to; empty when it maps to none.

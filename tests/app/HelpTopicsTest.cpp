@@ -1,3 +1,4 @@
+#include <set>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -44,6 +45,31 @@ TEST_F(HelpTopicsTest, EveryControlHelpIdOfTheShellDialogsHasAPopupText)
             EXPECT_FALSE(topic->text.IsEmpty()) << "dialog " << id << " control " << control.id;
         }
     }
+}
+
+// The contents page is the way into every topic: each one is listed once, with a title, and a
+// control's popup sits under its own dialog.
+TEST_F(HelpTopicsTest, ContentsListEveryTopicOnceWithControlsUnderTheirDialog)
+{
+    std::multiset<DWORD> listed, all;
+    for (const CHelpFile::ContentsEntry& entry : m_help.Contents()) {
+        listed.insert(entry.topic->contextId);
+        EXPECT_FALSE(entry.topic->title.IsEmpty()) << entry.topic->contextId;
+        // A popup stands alone only when its id names a dialog without a topic (a control that
+        // carries another template's help id).
+        if (entry.topic->contextId & 0x80000000u)
+            EXPECT_EQ(nullptr, m_help.Find(HID_BASE_RESOURCE + ((entry.topic->contextId >> 16) & 0x7FFF)))
+                << "a popup outside its dialog";
+        for (const CHelpFile::Topic* control : entry.controls) {
+            listed.insert(control->contextId);
+            EXPECT_FALSE(control->title.IsEmpty()) << control->contextId;
+            EXPECT_EQ(HID_BASE_RESOURCE + ((control->contextId >> 16) & 0x7FFF), entry.topic->contextId);
+        }
+    }
+    for (const CHelpFile::Topic& topic : m_help.Topics())
+        all.insert(topic.contextId);
+    EXPECT_EQ(listed, all);
+    EXPECT_EQ(m_help.Contents().at(0).topic->contextId, HID_BASE_RESOURCE + IDD_MAIN_DIALOG);
 }
 
 // Labels carry no help id; every other control's id follows the dialog/control rule except

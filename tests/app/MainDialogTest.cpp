@@ -158,7 +158,8 @@ TEST_F(MainDialogTest, WindowMenuOffersAboutAndHelpIndexAndHelpFollowsTheDialog)
         EXPECT_TRUE(driver.PressKey(VK_F1, TRUE));
         EXPECT_TRUE(driver.ContextHelpClick(IDC_PROGRAM));
         ASSERT_EQ(3u, m_help.Calls().size());
-        EXPECT_EQ(0x20066u, m_help.Calls()[0].contextId);
+        EXPECT_EQ(CRecordingHelpService::Index, m_help.Calls()[0].kind) << "the help index opens the contents";
+        EXPECT_EQ(CRecordingHelpService::Topic, m_help.Calls()[1].kind);
         EXPECT_EQ(0x20066u, m_help.Calls()[1].contextId);
         EXPECT_EQ(CRecordingHelpService::Popup, m_help.Calls()[2].kind);
         EXPECT_EQ(0x80660411u, m_help.Calls()[2].contextId) << "Program carries control 1041's id";

@@ -3,6 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QListView>
+#include <QScrollBar>
+#include "platform/qt/WidgetHandle.h"
+
 #include "app/ViewBuffer.h"
 #include "platform/wnd/ComboBox.h"
 #include "platform/testing/DialogDriver.h"
@@ -180,6 +185,25 @@ TEST_F(ViewBufferTest, AreaWithoutDataShowsNoDataUntilAnAreaWithDataIsChosen)
     EXPECT_EQ(2u, afterSwitch.lines.size());
     EXPECT_TRUE(afterSwitch.listEnabled);
     EXPECT_EQ(2, afterSwitch.comboSelection);
+}
+
+TEST_F(ViewBufferTest, ANewlyChosenAreaStartsAtItsFirstLine)
+{
+    m_target.m_images[0] = Bytes(0x10000, 1);
+    m_target.m_images[1] = Bytes(0x10000, 2);
+    int scrolled = -1, afterSwitch = -1;
+    Open(1, [&](CDialog& dialog) {
+        CListBox* list = (CListBox*)dialog.GetDlgItem(IDC_VIEW_LIST);
+        // The list scrolls by whole lines: the scroll bar's value is the top line.
+        QScrollBar* bar = qobject_cast<QListView*>(WidgetOf(list->m_hWnd))->verticalScrollBar();
+        list->SetTopIndex(2000);
+        scrolled = bar->value();
+        ASSERT_TRUE(CDialogDriver(dialog).Select(IDC_VIEW_AREA, 1));
+        QApplication::processEvents();
+        afterSwitch = bar->value();
+    }, false);
+    EXPECT_EQ(2000, scrolled);
+    EXPECT_EQ(0, afterSwitch);
 }
 
 TEST_F(ViewBufferTest, TargetWithoutModulesDisablesTheAreaList)

@@ -62,15 +62,18 @@ TEST_F(RecordStoreTest, DeletingRecordsKeepsEveryHeadValid)
 
 TEST(RecordStoreLifetime, DestructionFreesRecordsWithoutTouchingTheHeadsOfTargets)
 {
-    // The heads live in an object destroyed first, as the targets are at exit; a write through
-    // the owner links would land in freed memory (caught under AddressSanitizer).
+    // At exit the targets that hold the heads are destroyed first, so a write through the
+    // owner links would land in freed memory. Here the heads stay alive and must read as the
+    // store left them: any write through the links shows.
     auto store = std::make_unique<CIntelHex>();
-    auto heads = std::make_unique<HexRecord*[]>(2);
-    heads[0] = heads[1] = NULL;
+    HexRecord* heads[2] = {NULL, NULL};
     for (int i = 0; i < 100; ++i)
         store->NewRecord(&heads[i % 2], 16, (WORD)(i * 16), 0);
-    heads.reset();
+    HexRecord* before[2] = {heads[0], heads[1]};
+    ASSERT_NE(before[0], nullptr);
     store.reset();
+    EXPECT_EQ(heads[0], before[0]);
+    EXPECT_EQ(heads[1], before[1]);
 }
 
 TEST(RecordStoreAllocation, FailedAllocationReturnsNullAndChangesNothing)

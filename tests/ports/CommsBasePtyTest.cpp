@@ -7,12 +7,16 @@
 #include <numeric>
 
 #include <fcntl.h>
+#include <linux/serial.h>
 #include <unistd.h>
 
+#include "platform/os/PortOpenFailure.h"
+#include "platform/serial/LinuxSerialPort.h"
 #include "platform/serial/SerialPortRegistry.h"
 #include "ports/CommsBase.h"
 #include "tests/support/ScriptedUi.h"
 #include "tests/support/PseudoTerminal.h"
+#include "tests/support/ScopedEnvironment.h"
 
 namespace {
 
@@ -69,6 +73,20 @@ TEST_F(CommsBasePty, BytesPassUntranslatedBothWays)
 
     EXPECT_TRUE(m_comms.WriteByte('Q'));
     EXPECT_EQ(m_pty.Read(1, 1000), std::vector<BYTE>{'Q'});
+}
+
+// The far end (a simulator, a bridge to a network adapter) may not have read everything when
+// the host closes: what the write reported as sent must still arrive.
+TEST_F(CommsBasePty, BytesTheFarEndHasNotReadYetSurviveTheClose)
+{
+    std::vector<BYTE> data(8 * 1024);
+    for (size_t i = 0; i < data.size(); ++i)
+        data[i] = (BYTE)(i * 7);
+    ASSERT_TRUE(m_comms.Open(CCommsBase::typeSerial, Slave()));
+    DWORD count = (DWORD)data.size();
+    ASSERT_TRUE(m_comms.Write(data.data(), count));
+    m_comms.Close();
+    EXPECT_EQ(m_pty.Read(data.size(), 500), data);
 }
 
 TEST_F(CommsBasePty, ReadByteOnTheLineTypeReadsNothing)
@@ -136,21 +154,21 @@ TEST_F(CommsBasePty, HandshakeSwitchingKeepsTheTerminalUsable)
 
 TEST_F(CommsBasePty, AnyComNameReachesItsOverride)
 {
-    setenv("QUILLET_COM7", m_pty.SlavePath().c_str(), 1);
-    bool opened = m_comms.Open(CCommsBase::typeSerial, "COM7:");
-    unsetenv("QUILLET_COM7");
-    ASSERT_TRUE(opened);
+    CScopedEnvironment com7("QUILLET_COM7", m_pty.SlavePath().c_str());
+    ASSERT_TRUE(m_comms.Open(CCommsBase::typeSerial, "COM7:"));
     EXPECT_TRUE(m_comms.WriteByte('7'));
     EXPECT_EQ(m_pty.Read(1, 1000), std::vector<BYTE>{'7'});
 }
 
 TEST_F(CommsBasePty, ComNameMappedInProcessReachesTheTerminal)
 {
-    setenv("QUILLET_COM2", "/nonexistent/ttyQ2", 1);
-    CSerialPortRegistry::MapPath("COM2:", Slave());
-    bool opened = m_comms.Open(CCommsBase::typeSerial, "COM2:");
-    CSerialPortRegistry::MapPath("COM2:", "");
-    unsetenv("QUILLET_COM2");
+    bool opened = false;
+    {
+        CScopedEnvironment com2("QUILLET_COM2", "/nonexistent/ttyQ2");
+        CSerialPortRegistry::MapPath("COM2:", Slave());
+        opened = m_comms.Open(CCommsBase::typeSerial, "COM2:");
+        CSerialPortRegistry::MapPath("COM2:", "");
+    }
     ASSERT_TRUE(opened);
     EXPECT_TRUE(m_comms.WriteByte('2'));
     EXPECT_EQ(m_pty.Read(1, 1000), std::vector<BYTE>{'2'});
@@ -166,6 +184,71 @@ TEST(CommsBaseOpen, MissingOrNonSerialDevicesFailCleanly)
     EXPECT_FALSE(comms.Open(CCommsBase::typeSerial, QUILLET_SOURCE_DIR "/CMakeLists.txt"));
     EXPECT_EQ(comms.GetType(), 0);
     EXPECT_FALSE(comms.HasHandle());
+}
+
+// The port object only says FALSE; the reason waits for whoever shows the caller's failure
+// text, and the next opening forgets it.
+TEST_F(CommsBasePty, FailedOpeningsKeepTheirReasonUntilTheNextOpening)
+{
+    using F = CPortOpenFailure;
+    CScopedEnvironment com3("QUILLET_COM3", "/nonexistent/ttyQ3");
+    struct Case {
+        const char* name;
+        F::Kind kind;
+        const char* device;
+    } cases[] = {
+        {"/nonexistent/ttyQ9", F::kindNoDevice, "/nonexistent/ttyQ9"},
+        {"COM3:", F::kindNoDevice, "/nonexistent/ttyQ3"},
+        {"/dev/null", F::kindWrongDevice, "/dev/null"},
+        {"USB", F::kindNoDevice, "USB"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_FALSE(m_comms.Open(CCommsBase::typeSerial, c.name));
+        EXPECT_EQ(F::GetLast().m_nKind, c.kind) << c.name;
+        EXPECT_EQ(F::GetLast().m_strDevice, c.device) << c.name;
+    }
+    EXPECT_FALSE(m_comms.Open(CCommsBase::typeSerial, "COM3:"));
+    EXPECT_NE(F::GetLast().Describe().Find("set QUILLET_COM3 to the device to use"), -1);
+
+    ASSERT_TRUE(m_comms.Open(CCommsBase::typeSerial, Slave()));
+    EXPECT_FALSE(F::GetLast().IsSet());
+    CCommsBase second;
+    EXPECT_FALSE(second.Open(CCommsBase::typeSerialFast, Slave()));
+    EXPECT_EQ(F::GetLast().m_nKind, F::kindBusy);
+    // Held by this very process, so only the kind of holder is known.
+    EXPECT_EQ(F::GetLast().Describe().Find(Slave() + ": busy, in use by another "), 0)
+        << F::GetLast().Describe().GetString();
+    EXPECT_FALSE(second.Open(CCommsBase::typeUsb, "USB"));
+    EXPECT_FALSE(F::GetLast().IsSet()) << "a type that never opens has no device to blame";
+}
+
+// A ttyS port without a UART behind it fails at once instead of swallowing the download;
+// whatever does not answer as such a port opens as before.
+TEST_F(CommsBasePty, OnlyATtySPortOfUnknownTypeHasNoUart)
+{
+    using Probe = CLinuxSerialPort::UartProbe;
+    struct Case {
+        const char* what;
+        Probe probe;
+        bool opens;
+    } cases[] = {
+        {"ttyS of unknown type", [](int) { return UartInfo{TRUE, PORT_UNKNOWN, TRUE}; }, false},
+        {"ttyS with a 16550A", [](int) { return UartInfo{TRUE, PORT_16550A, TRUE}; }, true},
+        {"USB CDC-ACM adapter", [](int) { return UartInfo{TRUE, PORT_UNKNOWN, FALSE}; }, true},
+        {"no TIOCGSERIAL", [](int) { return UartInfo{FALSE, PORT_UNKNOWN, TRUE}; }, true},
+        {"the real probe on a pseudo-terminal", NULL, true},
+    };
+    for (const Case& c : cases) {
+        Probe previous = CLinuxSerialPort::InstallUartProbe(c.probe);
+        BOOL opened = m_comms.Open(CCommsBase::typeSerial, Slave());
+        CLinuxSerialPort::InstallUartProbe(previous);
+        EXPECT_EQ((bool)opened, c.opens) << c.what;
+        CPortOpenFailure::Kind expected = c.opens ? CPortOpenFailure::kindNone : CPortOpenFailure::kindNoUart;
+        EXPECT_EQ(CPortOpenFailure::GetLast().m_nKind, expected) << c.what;
+        m_comms.Close();
+    }
+    // Refused before the port was locked: it is free for the next opening.
+    EXPECT_TRUE(m_comms.Open(CCommsBase::typeSerial, Slave()));
 }
 
 TEST(CommsBaseOpen, ClosedObjectClosesNoOtherDescriptor)

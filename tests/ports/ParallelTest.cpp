@@ -103,7 +103,9 @@ TEST_F(ParallelPort, MissingDriverFailsWithoutAMessage)
 TEST_F(ParallelPort, PortHeldElsewhereIsCardAlreadyInUse)
 {
     CScriptedUi ui;
-    ui.ExpectMessage("Card Already In Use", MB_OK | MB_ICONSTOP, IDOK);
+    // The driver's reason goes under the text, so the user can free the port.
+    ui.ExpectMessage("Card Already In Use\n/dev/parport0: busy, in use by another program.", MB_OK | MB_ICONSTOP,
+                     IDOK);
     m_port.SetHeldElsewhere(true);
     EXPECT_FALSE(m_comms.Open(CCommsBase::typeLpt, "LPT1:"));
     ui.VerifyAndClear();

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "platform/os/PortOpenFailure.h"
 #include "platform/parallel/PpdevDriver.h"
 #include "ports/CommsBase.h"
 #include "ports/Parallel.h"
@@ -59,12 +60,24 @@ TEST(PpdevDriver, ANonPortDeviceAnswersNothing)
 
 TEST(PpdevDriver, PortObjectFailsQuietlyAndLetsTheDeviceGo)
 {
-    for (const char* path : {"/dev/null", "/nonexistent/parport0"}) {
-        ScopedLptPath lpt(path);
+    struct Case {
+        const char* path;
+        CPortOpenFailure::Kind reason;
+    } cases[] = {
+        {"/dev/null", CPortOpenFailure::kindWrongDevice},
+        {"/nonexistent/parport0", CPortOpenFailure::kindNoDevice},
+    };
+    for (const Case& c : cases) {
+        ScopedLptPath lpt(c.path);
         CCommsBase comms;
-        EXPECT_FALSE(comms.Open(CCommsBase::typeLpt, "LPT1:")) << path;
+        EXPECT_FALSE(comms.Open(CCommsBase::typeLpt, "LPT1:")) << c.path;
         EXPECT_EQ(comms.GetType(), 0);
         EXPECT_FALSE(theParallel.IsDriverOpen());
+        // No message of its own, but the reason is there for the caller's.
+        const CPortOpenFailure& failure = CPortOpenFailure::GetLast();
+        EXPECT_EQ(failure.m_nKind, c.reason) << c.path;
+        EXPECT_EQ(failure.m_nPort, CPortOpenFailure::portParallel);
+        EXPECT_EQ(failure.Describe().Find(CString(c.path) + ": "), 0) << failure.Describe().GetString();
     }
 }
 

@@ -1,5 +1,8 @@
 #include "tests/support/FakeParallelPort.h"
 
+#include <cerrno>
+
+#include "platform/os/PortOpenFailure.h"
 #include "ports/Parallel.h"
 
 struct CFakeParallelPort::Shared {
@@ -65,6 +68,13 @@ public:
         bool granted = !m_shared->heldElsewhere && !m_shared->claimed && firstPort == CParallel::kPortBase &&
                        count >= 1 && count <= 5;
         m_shared->Record(Request::Claim, firstPort, 0, granted);
+        if (!granted && m_shared->heldElsewhere) {
+            // As ppdev tells why: the claim was refused because someone else has the port.
+            CPortOpenFailure busy(CPortOpenFailure::portParallel, CPortOpenFailure::kindBusy, "/dev/parport0",
+                                  EBUSY);
+            busy.m_strHolder = "another program";
+            CPortOpenFailure::SetLast(busy);
+        }
         if (!granted)
             return 0;
         m_shared->claimed = m_claimed = true;

@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <cstdio>
+#include <functional>
 #include <fstream>
 #include <unistd.h>
 
@@ -133,11 +134,35 @@ TEST(HelpServiceTest, TopicsOpenTheHelpWindowAndQuitClosesIt)
     QApplication::sendEvent(help.Popup(), &click);
     EXPECT_FALSE(help.Popup()->isVisible());
     help.ShowIndex(writer.Path());
-    EXPECT_TRUE(help.Browser()->toPlainText().contains(QStringLiteral("Main dialog")));
-    EXPECT_FALSE(help.Browser()->toPlainText().contains(QStringLiteral("Target list")));
+    // The contents page lists every topic, the control's popup under its dialog's topic.
+    QString contents = help.Browser()->toPlainText();
+    EXPECT_TRUE(contents.contains(QStringLiteral("Main dialog")));
+    EXPECT_GT(contents.indexOf(QStringLiteral("Target list popup.")),
+              contents.indexOf(QStringLiteral("Main dialog")));
+    EXPECT_FALSE(contents.contains(QStringLiteral("Duplicate")));
     help.Quit();
     EXPECT_FALSE(help.IsOpen());
     help.Quit();   // nothing open: harmless
+}
+
+TEST(HelpServiceTest, TheWindowTitleNamesTheProgramOnce)
+{
+    CHelpFileWriter writer("[0x20066] Brenlow FLASH Programmer\nMain.\n[0x20064] About Box\nAbout.\n");
+    CQtHelpService help;
+    struct Case {
+        std::function<void()> show;
+        const char* title;
+    } cases[] = {
+        {[&] { help.ShowTopic(writer.Path(), 0x20066); }, "Brenlow FLASH Programmer"},
+        {[&] { help.ShowTopic(writer.Path(), 0x20064); }, "Brenlow FLASH Programmer - About Box"},
+        {[&] { help.ShowIndex(writer.Path()); }, "Brenlow FLASH Programmer - Contents"},
+    };
+    for (const Case& c : cases) {
+        c.show();
+        ASSERT_NE(help.Browser(), nullptr);
+        EXPECT_EQ(help.Browser()->window()->windowTitle(), QString::fromUtf8(c.title));
+    }
+    help.Quit();
 }
 
 TEST(WinHelpTest, CommandsReachTheHelpServiceWithTheApplicationsHelpFile)

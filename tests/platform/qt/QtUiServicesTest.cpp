@@ -1,13 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
+#include <QTreeView>
 #include <functional>
 
 #include "platform/qt/QtUiServices.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -99,6 +103,48 @@ TEST(QtUiServicesTest, SaveDialogAsksBeforeReplacingOnlyWhenTold)
         EXPECT_TRUE(seen);
         EXPECT_EQ(asks, flags != 0);
     }
+}
+
+// The file dialog shows every detail column whole: its title and its contents fit, and no
+// column runs past the view.
+TEST(QtUiServicesTest, FileDialogsOpenWideEnoughForTheirColumns)
+{
+    CTempFolder folder;
+    folder.Write("a-long-enough-file-name-for-an-image.hex", ":00000001FF\n");
+    std::vector<std::string> cut;
+    int shown = 0;
+    QTimer::singleShot(50, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        auto* details = dialog ? dialog->findChild<QTreeView*>(QStringLiteral("treeView")) : nullptr;
+        if (!details)
+            return;
+        QApplication::processEvents();
+        QHeaderView* header = details->header();
+        QAbstractItemModel* model = details->model();
+        QModelIndex root = details->rootIndex();
+        int total = 0;
+        for (int column = 0; column < header->count(); ++column, ++shown) {
+            int needed = header->sectionSizeHint(column);
+            for (int row = 0; column > 0 && row < model->rowCount(root); ++row)
+                needed = std::max(needed, details->sizeHintForIndex(model->index(row, column, root)).width());
+            total += header->sectionSize(column);
+            if (header->sectionSize(column) < needed)
+                cut.push_back(model->headerData(column, Qt::Horizontal).toString().toStdString());
+        }
+        if (total > details->viewport()->width())
+            cut.push_back("past the view");
+        dialog->reject();
+    });
+    QString here = QDir::currentPath();
+    QDir::setCurrent(QString::fromStdString(folder.Path()));
+    CQtUiServices ui;
+    FileDialogRequest request;
+    request.filter = "Intel Hex Files (*.hex)|*.hex||";
+    std::vector<CString> paths;
+    EXPECT_FALSE(ui.FileDialog(request, paths));
+    QDir::setCurrent(here);
+    EXPECT_EQ(shown, 4);
+    EXPECT_EQ(cut, std::vector<std::string>());
 }
 
 TEST(QtUiServicesTest, WaitCursorNestsAndUnbalancedEndsAreIgnored)

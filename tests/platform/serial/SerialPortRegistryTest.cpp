@@ -6,21 +6,22 @@
 
 #include "platform/serial/SerialPortRegistry.h"
 #include "tests/support/FakeSerialDevice.h"
+#include "tests/support/ScopedEnvironment.h"
 
 namespace {
 
 TEST(SerialPortRegistry, ComNamesMapToTtysUnlessOverridden)
 {
-    unsetenv("QUILLET_COM1");
-    unsetenv("QUILLET_COM12");
+    CScopedEnvironment com1("QUILLET_COM1", NULL);
+    CScopedEnvironment com4("QUILLET_COM4", NULL);
+    CScopedEnvironment com12("QUILLET_COM12", NULL);
     EXPECT_EQ(CSerialPortRegistry::DevicePath("COM1:"), "/dev/ttyS0");
     EXPECT_EQ(CSerialPortRegistry::DevicePath("com4:"), "/dev/ttyS3");
     EXPECT_EQ(CSerialPortRegistry::DevicePath("COM12"), "/dev/ttyS11");
-    setenv("QUILLET_COM12", "/dev/ttyUSB0", 1);
+    com12.Set("/dev/ttyUSB0");
     EXPECT_EQ(CSerialPortRegistry::DevicePath("COM12:"), "/dev/ttyUSB0");
-    setenv("QUILLET_COM12", "", 1);
+    com12.Set("");
     EXPECT_EQ(CSerialPortRegistry::DevicePath("COM12:"), "/dev/ttyS11");
-    unsetenv("QUILLET_COM12");
     EXPECT_EQ(CSerialPortRegistry::DevicePath("/dev/pts/3"), "/dev/pts/3");
 }
 

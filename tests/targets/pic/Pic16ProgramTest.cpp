@@ -361,7 +361,8 @@ TEST_F(Pic16ProgramTest, RunsThatCannotStartSayWhyAndLeaveNothingOpen)
         const char* message;
     } cases[] = {
         {"no driver", [&] { parallel.Port().SetPresent(false); }, nullptr},
-        {"port held elsewhere", [&] { parallel.Port().SetHeldElsewhere(true); }, "Card Already In Use"},
+        {"port held elsewhere", [&] { parallel.Port().SetHeldElsewhere(true); },
+         "Card Already In Use\n/dev/parport0: busy, in use by another program."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

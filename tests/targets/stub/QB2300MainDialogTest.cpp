@@ -13,6 +13,8 @@
 #include "res/resource.h"
 #include "tests/sim/QB2300Simulator.h"
 #include "tests/support/FileSizeLimit.h"
+#include "tests/support/FakeSerialDevice.h"
+#include "tests/support/ScopedEnvironment.h"
 #include "tests/targets/stub/StubTestSupport.h"
 
 using hextext::Pattern;
@@ -32,7 +34,7 @@ TEST_F(StubBoardTest, UserProgramsTheBoardThroughTheMainDialog)
     CQB2300Simulator::Behaviour behaviour;
     behaviour.stage2Rescues = 1;
     sim.SetBehaviour(behaviour);
-    setenv("QUILLET_COM1", sim.PortPath().c_str(), 1);
+    CScopedEnvironment com1("QUILLET_COM1", sim.PortPath().c_str());
     // Selecting a target calibrates the busy-wait delay against the tick counter, which a
     // virtual clock never moves; these boards do not use the delay, so any factor will do.
     if (CTargetBase::s_nDelayFactor == 0)
@@ -86,7 +88,6 @@ TEST_F(StubBoardTest, UserProgramsTheBoardThroughTheMainDialog)
     theApp.m_pMainDialog = &main;
     main.DoModal();
     theApp.m_pMainDialog = NULL;
-    unsetenv("QUILLET_COM1");
 
     ASSERT_GE(rows.size(), 5u);
     EXPECT_EQ(rows[1], "'Fat' stub download\tYes");
@@ -186,4 +187,54 @@ TEST_F(StubBoardTest, SaveBufferAsksFirstAndReplacesTheOldFileOnlyWhenTheNewOneI
         CFileFind leftovers;
         EXPECT_FALSE(leftovers.FindFile((folder / "image.hex.?*").c_str())) << "nothing is left beside it";
     }
+}
+
+// The board's outcome text stays as it is; the box adds which device would not open and why.
+TEST_F(StubBoardTest, APortThatWillNotOpenSaysWhichDeviceAndWhy)
+{
+    if (CTargetBase::s_nDelayFactor == 0)
+        CTargetBase::s_nDelayFactor = 1;
+    StoreStubSettings("QB2300", "", 2);
+    theApp.m_dwOptions = 0;
+    std::string missing = folder / "ttyGone";
+    CScopedEnvironment com1("QUILLET_COM1", missing.c_str());
+    std::string fat = HexFile("fat.hex", 0, Pattern(0x800, 1));
+    HexFile("PROG.H00", 0, Pattern(0x100, 2));
+    ui.ExpectOpenFile(kLoadFilter, kLoadFlags, {fat.c_str(), (folder / "prog.h00").c_str()});
+    const char* thin = "Automaticaly include 'thin' stub code in bank 1";
+    const CString outcome = "Unable to open specified communications port\n";
+    ui.ExpectMessage(thin, MB_YESNO, IDNO)
+        .ExpectMessage(outcome + missing.c_str() +
+                           ": no such device. Check that the port or its adapter is present and plugged in, or set "
+                           "QUILLET_COM1 to the device to use.",
+                       MB_ICONEXCLAMATION, IDOK)
+        .ExpectMessage(thin, MB_YESNO, IDNO)
+        .ExpectMessage(outcome + "COM1: busy, in use by another program.", MB_ICONEXCLAMATION, IDOK)
+        .ExpectMessage("Overlaid data has been detected, continue", MB_YESNO, IDNO)
+        .ExpectMessage("Invalid Binary Image", MB_ICONEXCLAMATION, IDOK);
+    CModalScript script;
+    script.Expect(IDD_MODULE_SELECT, [](CDialog& dialog) {
+        CDialogDriver(dialog).Select(IDC_MODULE_TYPE, 0);
+        CDialogDriver(dialog).Click(IDOK);
+    });
+    script.Expect(IDD_MAIN_DIALOG, [&](CDialog& dialog) {
+        CDialogDriver driver(dialog);
+        EXPECT_TRUE(driver.SelectText(IDC_TARGET_TYPE, "QB2300 Evaluation Board"));
+        EXPECT_TRUE(driver.Click(IDC_LOAD_FILE));
+        EXPECT_TRUE(driver.Click(IDC_PROGRAM));
+        {
+            CFakeSerialDevice other("COM1:");   // another program has the port
+            other.SetBusy(true);
+            EXPECT_TRUE(driver.Click(IDC_PROGRAM));
+        }
+        // A failure that opened no port blames no device, not even the last one.
+        theQB2300Flash.LoadModule(2, HexFile("again.hex", 0x10, Pattern(4, 9)).c_str());
+        EXPECT_TRUE(driver.Click(IDC_PROGRAM));
+        driver.Close();
+    });
+    CMainDialog main;
+    theApp.m_pMainDialog = &main;
+    main.DoModal();
+    theApp.m_pMainDialog = NULL;
+    ui.VerifyAndClear();
 }

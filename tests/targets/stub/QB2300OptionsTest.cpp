@@ -1,4 +1,9 @@
 // The options dialog of the stub-download boards, driven through its widgets.
+#include <QComboBox>
+#include <QStyle>
+#include <QStyleOptionComboBox>
+
+#include "platform/qt/WidgetHandle.h"
 #include "platform/wnd/ComboBox.h"
 #include "platform/wnd/Dialog.h"
 #include "platform/testing/DialogDriver.h"
@@ -116,4 +121,30 @@ TEST_F(StubOptionsTest, EmptyPathStoredAsEmptyLoadsNoThinStub)
     EXPECT_EQ(ReadStoredString("QB2300_ThinDefault"), "");
     board.ClearModule(-1);
     EXPECT_FALSE(board.IsModuleLoaded(1));
+}
+
+// The templates' sizes suit a narrower font than a Linux desktop's; each mode must still read
+// whole in the closed list, and the list must stay inside the dialog.
+TEST_F(StubOptionsTest, EveryModeReadsWholeInTheClosedList)
+{
+    std::vector<std::string> cut;
+    script.Expect(IDD_QB2300_OPTIONS, [&](CDialog& dialog) {
+        CComboBox* mode = (CComboBox*)dialog.GetDlgItem(IDC_QB2300_MODE);
+        auto* combo = qobject_cast<QComboBox*>(WidgetOf(mode->m_hWnd));
+        ASSERT_NE(combo, nullptr);
+        for (int index = 0; index < mode->GetCount(); ++index) {
+            CDialogDriver(dialog).Select(IDC_QB2300_MODE, index);
+            QStyleOptionComboBox option;
+            option.initFrom(combo);
+            option.currentText = combo->currentText();
+            QRect field =
+                combo->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, combo);
+            if (field.width() < combo->fontMetrics().horizontalAdvance(combo->currentText()))
+                cut.push_back(combo->currentText().toStdString());
+        }
+        EXPECT_LE(combo->geometry().right(), combo->window()->width());
+        CDialogDriver(dialog).Click(IDCANCEL);
+    });
+    board.ShowOptions();
+    EXPECT_EQ(cut, std::vector<std::string>());
 }

@@ -1,11 +1,14 @@
 // Whole programming runs against the simulated board on the far side of a pseudo-terminal,
 // through the real serial code; the host's protocol waits run on a virtual clock.
+#include <tuple>
+
 #include <unistd.h>
 
 #include "platform/testing/VirtualClock.h"
 #include "ports/CommsBase.h"
 #include "tests/sim/QB2300Simulator.h"
 #include "tests/support/FakeSerialDevice.h"
+#include "tests/support/FakeTargetHost.h"
 #include "tests/targets/stub/StubTestSupport.h"
 
 using hextext::Pattern;
@@ -166,16 +169,22 @@ TEST_F(StubProgramTest, ShortAndLateRepliesAreMissing)
     EXPECT_EQ(status, "Error downloading 'fat' stub");
 }
 
+// The board takes the whole image but never answers: the reply's full read time-out passes,
+// on the virtual clock, and the run fails.
 TEST_F(StubProgramTest, AStalledBoardEndsInAFailureNotSuccess)
 {
     LoadStubAndBank0(board);
-    behaviour.stallAfterBytes = 0x1002 + 4 + 100;  // in the middle of stage 2
+    CFakeSerialDevice device("COM4:");
+    device.Send("FAT STUB\r\n");
+    DWORD slept = (DWORD)clock.Slept();
     ui.ExpectMessage("Missing response from 'fat' stub", MB_OK, IDOK);
-    EXPECT_FALSE(Program(board));
+    EXPECT_FALSE(board.Program("COM4:", &status));
     ui.VerifyAndClear();
     EXPECT_EQ(status, "Error downloading Binary Image");
-    sim.Reset();
-    ExpectPortClosed();
+    EXPECT_EQ(device.Received().size(), 0x1002u + 4 + 0x1000);
+    // Stage 1 and its waits, the pause after stage 2, then the read of 10 bytes: 5000 + 10.
+    EXPECT_EQ(clock.Slept() - slept, kStage1Waits + 100 + 5010);
+    EXPECT_FALSE(device.IsOpen());
 }
 
 // A board that stops taking bytes at a chosen point: the write that cannot finish fails its
@@ -212,6 +221,51 @@ TEST_F(StubProgramTest, WritesTheBoardDoesNotTakeFailTheirStage)
         EXPECT_FALSE(device.IsOpen());
         EXPECT_EQ(theIntelHex.GetEndAddress(NULL), end);
     }
+}
+
+// What the main window shows while each piece goes out: the stage's text, and a bar whose
+// range is one step to start, one per 2048-byte piece, one after the last piece and one per
+// wait. Exactly 4096 bytes in stage 2 are two pieces and an empty last one: range 0 .. 4.
+TEST_F(StubProgramTest, EachStageShowsItsTextAndItsRange)
+{
+    LoadStubAndBank0(board);
+    CFakeTargetHost host;
+    using Seen = std::tuple<size_t, std::string, int, int>;   // bytes, text, upper, position
+    std::vector<Seen> seen;
+    CFakeSerialDevice device("COM4:");
+    device.OnReceived([&](const BYTE*, size_t length) {
+        seen.emplace_back(length, host.ProgressText(), host.Upper(), host.Pos());
+    });
+    device.Send("FAT STUB\r\nFLASH OK\r\n");
+    EXPECT_TRUE(board.Program("COM4:", &status));
+    EXPECT_EQ(status, "Download complete");
+    const std::string one = "Program Stage 1: Download 'fat' stub and erase FLASH";
+    const std::string two = "Program Stage 2: Download program data to FLASH";
+    const int stage1 = 0x1002 / 2048 + 2 + 20;
+    EXPECT_EQ(seen, (std::vector<Seen>{{2048, one, stage1, 1}, {2048, one, stage1, 2}, {2, one, stage1, 3},
+                                       {4, two, 4, 1}, {2048, two, 4, 1}, {2048, two, 4, 2}}));
+    std::vector<BYTE> wire = device.Received();
+    ASSERT_EQ(wire.size(), 0x1002u + 4 + 4096);
+    EXPECT_EQ(std::vector<BYTE>(wire.begin() + 0x1002, wire.begin() + 0x1006),
+              (std::vector<BYTE>{0x00, 0x10, 0x00, 0x00}));
+    EXPECT_EQ(host.Lower(), 0);
+    EXPECT_EQ(host.Upper(), 4);
+    EXPECT_EQ(host.Pos(), 0);
+}
+
+TEST_F(StubProgramTest, TrailerThatCannotBeAllocatedStopsBeforeThePort)
+{
+    LoadStubAndBank0(board);
+    DWORD end = theIntelHex.GetEndAddress(NULL);
+    CFakeSerialDevice device("COM4:");
+    CIntelHex::AllocationGate previous =
+        CIntelHex::InstallAllocationGate([](size_t) { return (BOOL)FALSE; });
+    BOOL ok = board.Program("COM4:", &status);
+    CIntelHex::InstallAllocationGate(previous);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(status, "Error creating 'fat' stub download block");
+    EXPECT_EQ(device.ConnectCount(), 0);
+    EXPECT_EQ(theIntelHex.GetEndAddress(NULL), end);
 }
 
 TEST_F(StubProgramTest, PortThatCannotBeOpened)
