@@ -29,6 +29,14 @@ bool CutShort(FILE* stream)
     return feof(stream) || ferror(stream);
 }
 
+// A file whose headers end early describes no sections at all.
+int RefuseCutShort()
+{
+    theCoffSections = NULL;
+    theCoffHeader.sectionCount = 0;
+    return kCoffNotThisForm;
+}
+
 } // namespace
 
 void ReadFields(FILE* stream, void* destination, const char* descriptor)
@@ -60,31 +68,29 @@ void ReadFields(FILE* stream, void* destination, const char* descriptor)
 int ReadCoffHeaders(FILE* stream)
 {
     if (fseek(stream, 0, SEEK_SET) != 0)
-        return kCoffNotThisForm;
+        return RefuseCutShort();
     clearerr(stream);
     ReadFields(stream, &theCoffHeader, kCoffFileHeaderFields);
-    if (CutShort(stream) || theCoffHeader.magic != kCoffMagic ||
-        theCoffHeader.optHeaderSize != kCoffOptHeaderSize)
+    if (CutShort(stream))
+        return RefuseCutShort();
+    if (theCoffHeader.magic != kCoffMagic || theCoffHeader.optHeaderSize != kCoffOptHeaderSize)
         return kCoffNotThisForm;
     ReadFields(stream, &theCoffOptHeader, kCoffOptHeaderFields);
     if (CutShort(stream))
-        return kCoffNotThisForm;
+        return RefuseCutShort();
     WORD count = theCoffHeader.sectionCount;
     if (count == 0)
         return kCoffOk;
 
     CoffSection* sections = static_cast<CoffSection*>(PoolAlloc(count, sizeof(CoffSection)));
-    if (sections) {
-        for (WORD i = 0; i < count; ++i)
-            ReadFields(stream, &sections[i], kCoffSectionFields);
-        if (!CutShort(stream)) {
-            theCoffSections = sections;
-            return kCoffOk;
-        }
-    }
-    theCoffSections = NULL;
-    theCoffHeader.sectionCount = 0;
-    return kCoffNotThisForm;
+    if (!sections)
+        return RefuseCutShort();
+    for (WORD i = 0; i < count; ++i)
+        ReadFields(stream, &sections[i], kCoffSectionFields);
+    if (CutShort(stream))
+        return RefuseCutShort();
+    theCoffSections = sections;
+    return kCoffOk;
 }
 
 void ReadCoffSymbol(FILE* stream, CoffSymbol* out)

@@ -127,8 +127,9 @@ void ReadFields(FILE* stream, void* destination, const char* descriptor);
 // state above. kCoffOk, or kCoffNotThisForm when the magic or the optional-header size is
 // wrong, when any of the three is cut short by the end of the file, or when the section table
 // cannot be allocated. A file of zero sections allocates nothing and leaves theCoffSections as
-// it was. When the section table is refused, theCoffSections is NULL and the section count in
-// theCoffHeader 0, so the state never describes sections that were not read.
+// it was. A wrong magic or size leaves theCoffHeader as read and reads nothing more; a file cut
+// short leaves theCoffSections NULL and the section count in theCoffHeader 0, so the state
+// never describes sections that were not read.
 int ReadCoffHeaders(FILE* stream);
 
 // Reads one 18-byte symbol-table entry at the stream's position (see CoffSymbol).
