@@ -371,19 +371,16 @@ void AddStab(StabsFile* file, const CoffSymbol& entry, const char* string)
 // --- Finishing ---------------------------------------------------------------------------
 
 // Records of one path end up sharing one list: the distinct non-empty lists joined in file
-// order. A record behind the last one that had a list keeps its empty list.
+// order. Every record of the path gets it, also one behind the last record that had a list of
+// its own, so that each part of a file's address range sees all of the file's symbols.
 template <typename Node>
 void ShareList(const std::vector<StabsFile*>& records, Node* StabsFile::*list)
 {
-    size_t holders = 0;
-    for (size_t i = 0; i < records.size(); ++i)
-        if (records[i]->*list)
-            holders = i + 1;
     Node* head = NULL;
     Node* tail = NULL;
     std::unordered_set<const Node*> joined;
-    for (size_t i = 0; i < holders; ++i) {
-        Node* part = records[i]->*list;
+    for (StabsFile* record : records) {
+        Node* part = record->*list;
         if (!part || !joined.insert(part).second)
             continue;
         if (tail)
@@ -392,8 +389,9 @@ void ShareList(const std::vector<StabsFile*>& records, Node* StabsFile::*list)
             head = part;
         tail = Tail(part);
     }
-    for (size_t i = 0; i < holders; ++i)
-        records[i]->*list = head;
+    if (head)
+        for (StabsFile* record : records)
+            record->*list = head;
 }
 
 void MergeSamePaths()

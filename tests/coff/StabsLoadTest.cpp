@@ -130,6 +130,7 @@ TEST_F(StabsLoadTest, RecordsOfOnePathShareTheirListsButKeepTheirLines)
     writer.Function("g:F1", 0x200);
     writer.CodeSymbol("t2", 0x200);
     writer.Global("v:G1", 0x804);
+    writer.SourceFile("lib.c", 0x280);  // a third record with nothing of its own
     writer.AddLine(code, 0x100, 1);
     writer.AddLine(code, 0x200, 2);
     ASSERT_EQ(1, Load(writer));
@@ -140,6 +141,8 @@ TEST_F(StabsLoadTest, RecordsOfOnePathShareTheirListsButKeepTheirLines)
     EXPECT_EQ(first->functions, second->functions);
     EXPECT_EQ(first->codeSymbols, second->codeSymbols);
     EXPECT_EQ(first->globals, second->globals);
+    EXPECT_EQ(first->functions, FileAt(3)->functions) << "a later empty record shares too";
+    EXPECT_EQ(first->codeSymbols, FileAt(3)->codeSymbols);
     EXPECT_EQ(Strings({"t1", "t2"}), Names(first->codeSymbols));
     EXPECT_EQ(2, [&] {
         int n = 0;
@@ -328,6 +331,25 @@ TEST_F(StabsLoadTest, ASecondLoadStartsFromFreshParseState)
     EXPECT_EQ(Strings({"two.c"}), Paths());
     EXPECT_EQ(Strings({"same"}), Names(theStabsFiles->codeSymbols));
     EXPECT_EQ(Strings({"y"}), Names(theStabsFiles->functions->symbols));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(StabsLoadTest, HashedNamesGoToTheirBucketUntilFreed)
+{
+    EXPECT_EQ(0, HashName(""));
+    EXPECT_EQ(874, HashName("ab"));
+    EXPECT_EQ(382, HashName("\xFF")) << "characters are signed bytes, the bucket unsigned";
+    CoffSymbol symbol = {};
+    symbol.value = 0x1234;
+    AddHashedSymbol(&symbol, "ab");
+    ASSERT_NE(nullptr, theStabsHash[874]);
+    EXPECT_STREQ("ab", theStabsHash[874]->name);
+    EXPECT_EQ(0x1234u, theStabsHash[874]->value);
+    FreeReaderMemory();
+    EXPECT_EQ(nullptr, theStabsHash[874]);
 }
 
 } // namespace
