@@ -132,22 +132,22 @@ TEST_F(CoffAuxTest, TargetRecordsAreFoundByIdAndSetTheTaskBase)
     std::string noMatch;
     for (int i = 0; i < 256; ++i)
         noMatch += Record(1, 0);
-    struct Case {
+    const DWORD unset = 0x12345678;
+    const struct {
         const char* name;
         std::string file;
         int result;
         DWORD base;
+    } cases[] = {
+        {"second record, low area", Record(1, 0x1000) + Record(7, 0xFFFF0FFF), kTargetRecordOk, 0},
+        {"high area", Record(7, 0x00001000), kTargetRecordOk, 0x40000000},
+        {"other area value", Record(7, 0x00002000), kTargetRecordNotFound, unset},
+        {"none of 256", noMatch, kTargetRecordNotFound, unset},
+        {"beyond 256", noMatch + Record(7, 0), kTargetRecordNotFound, unset},
+        {"cut short", Record(1, 0) + Record(7, 0).substr(0, 31), kTargetRecordNotFound, unset},
     };
-    const Case cases[] = {
-        {"SecondRecordLowArea", Record(1, 0x1000) + Record(7, 0xFFFF0FFF), kTargetRecordOk, 0},
-        {"HighArea", Record(7, 0x00001000), kTargetRecordOk, 0x40000000},
-        {"OtherAreaValue", Record(7, 0x00002000), kTargetRecordNotFound, 0x12345678},
-        {"NoneOf256", noMatch, kTargetRecordNotFound, 0x12345678},
-        {"Beyond256", noMatch + Record(7, 0), kTargetRecordNotFound, 0x12345678},
-        {"CutShort", Record(1, 0) + Record(7, 0).substr(0, 31), kTargetRecordNotFound, 0x12345678},
-    };
-    for (const Case& c : cases) {
-        theStabsTaskBase = 0x12345678;
+    for (const auto& c : cases) {
+        theStabsTaskBase = unset;
         BYTE record[32] = {};
         EXPECT_EQ(c.result, ReadTargetRecord(m_folder.Write("board.bin", c.file).c_str(), 7, record))
             << c.name;
@@ -164,24 +164,16 @@ TEST_F(CoffAuxTest, TargetRecordsAreFoundByIdAndSetTheTaskBase)
 
 TEST_F(CoffAuxTest, ArithmeticAndByteOrder)
 {
-    struct Product {
-        DWORD a, b;
-    };
-    for (Product p : {Product{0xFFFFFFFF, 0xFFFFFFFF}, Product{0x12345678, 0x9ABCDEF0},
-                      Product{0x0001FFFF, 0x0001FFFF}, Product{0, 0xFFFFFFFF}, Product{1, 1}}) {
+    for (auto [a, b] : {std::pair<DWORD, DWORD>{0xFFFFFFFF, 0xFFFFFFFF}, {0x12345678, 0x9ABCDEF0},
+                        {0x0001FFFF, 0x0001FFFF}}) {
         DWORD high = 0, low = 0;
-        MulU32x32(p.a, p.b, &high, &low);
-        uint64_t exact = (uint64_t)p.a * p.b;
-        EXPECT_EQ((DWORD)(exact >> 32), high) << std::hex << p.a << " * " << p.b;
-        EXPECT_EQ((DWORD)exact, low) << std::hex << p.a << " * " << p.b;
+        MulU32x32(a, b, &high, &low);
+        EXPECT_EQ((uint64_t)a * b, (uint64_t)high << 32 | low) << std::hex << a << " * " << b;
     }
-
     DWORD high = 0, low = 0;
     uint64_t before = (uint64_t)time(NULL) * 1000000;
     GetTimeMicroseconds(&high, &low);
-    uint64_t now = (uint64_t)high << 32 | low;
-    EXPECT_GE(now, before);
-    EXPECT_LE(now, before + 2000000);
+    EXPECT_NEAR((double)before, (double)((uint64_t)high << 32 | low), 2e6);
 
     BYTE pair[9];
     memset(pair, 0xCC, sizeof pair);
@@ -192,7 +184,6 @@ TEST_F(CoffAuxTest, ArithmeticAndByteOrder)
     SetRangeEntry(1023, 1, 2, 3, 4);
     EXPECT_EQ(4u, theRangeTable[1023][3]);
     EXPECT_EQ(0u, theRangeTable[1023][4]) << "the fifth word is not set";
-    theRangeTable[0][0] = 0;
     SetRangeEntry(1024, 9, 9, 9, 9);  // outside the table: ignored
     SetRangeEntry(-1, 9, 9, 9, 9);
     EXPECT_EQ(0u, theRangeTable[0][0]);

@@ -5,15 +5,17 @@
 
 namespace {
 
-using Strings = std::vector<std::string>;
 using StabsLoadTest = CoffTest;
+using Strings = std::vector<std::string>;
 using LineList = std::vector<std::pair<DWORD, WORD>>;
 
-// A program whose code lies in one section from 0 to 0x1000.
-CHyeWriter Program()
+// A program whose code lies in one section from 0 to 0x1000, with one source file at 0.
+CHyeWriter Program(const char* source = "s.c")
 {
     CHyeWriter writer;
     writer.AddSection("code", 0, 0x1000, false);
+    if (source)
+        writer.SourceFile(source, 0);
     return writer;
 }
 
@@ -25,27 +27,32 @@ StabsFile* FileAt(int index)
     return file;
 }
 
+template <typename T>
+T* TailOf(T* list)
+{
+    while (list && list->next)
+        list = list->next;
+    return list;
+}
+
 TEST_F(StabsLoadTest, SourceFilesTakeTheDirectoryBeforeThemAndKeepStartOrder)
 {
-    CHyeWriter writer = Program();
+    CHyeWriter writer = Program(NULL);
     writer.SourceFile("dir/sub/", 0);
     writer.SourceFile("a.c", 0x300);
     writer.SourceFile("C:\\x\\b.c", 0x100);
     writer.SourceFile("/abs/c.c", 0x200);
     writer.SourceFile("rel/d.c", 0x2000);  // beyond every section
     ASSERT_EQ(1, Load(writer));
-
     EXPECT_EQ(Strings({"C:\\x\\b.c", "\\abs\\c.c", "dir\\sub\\a.c", "dir\\sub\\rel\\d.c"}), Paths());
     EXPECT_EQ(0x200u, FileAt(0)->end) << "a file ends where the next begins";
-    EXPECT_EQ(0x300u, FileAt(1)->end);
     EXPECT_EQ(0x1000u, FileAt(2)->end) << "clipped to the end of its section";
     EXPECT_EQ(0xFFFFFFFFu, FileAt(3)->end) << "a file in no section keeps its end";
 }
 
 TEST_F(StabsLoadTest, FunctionsBlocksAndTheirSymbolsLandInTheirScopes)
 {
-    CHyeWriter writer = Program();
-    writer.SourceFile("m.c", 0x100);
+    CHyeWriter writer = Program("m.c");
     writer.Global("counter:G1", 0x900);
     writer.Local("early:t5=ar1", 0);  // before any function: a global
     writer.Function("main:F1", 0x100);
@@ -63,11 +70,9 @@ TEST_F(StabsLoadTest, FunctionsBlocksAndTheirSymbolsLandInTheirScopes)
     writer.Local("w", 16);  // no ':' at all: still the function's own
     writer.Global("late:G1", 0x904);
     writer.Function("helper:f1", 0x200);
-    writer.Local("h:1", 20);
     ASSERT_EQ(1, Load(writer));
 
     StabsFile* file = theStabsFiles;
-    ASSERT_NE(file, nullptr);
     EXPECT_EQ(Strings({"late", "early", "counter"}), Names(file->globals)) << "newest first";
     StabsSymbol* early = file->globals->next;
     EXPECT_EQ('t', early->descriptor);
@@ -75,188 +80,26 @@ TEST_F(StabsLoadTest, FunctionsBlocksAndTheirSymbolsLandInTheirScopes)
     EXPECT_STREQ("ar1", early->typeDef);
 
     StabsFunction* main = file->functions;
-    ASSERT_NE(main, nullptr);
     EXPECT_STREQ("main", main->symbol->name);
-    EXPECT_EQ('F', main->symbol->descriptor);
     EXPECT_EQ(0x100u, main->start);
     EXPECT_EQ(0x200u, main->end);
     EXPECT_EQ(Strings({"x", "w"}), Names(main->symbols));
-    EXPECT_EQ(0x40, main->symbols->stabType);
     EXPECT_EQ('r', main->symbols->descriptor);
-
     StabsBlock* outer = main->blocks;
-    ASSERT_NE(outer, nullptr);
     EXPECT_EQ(0x104u, outer->start);
     EXPECT_EQ(0x120u, outer->end);
     EXPECT_EQ(Strings({"y"}), Names(outer->symbols));
-    ASSERT_NE(outer->child, nullptr);
     EXPECT_EQ(Strings({"z"}), Names(outer->child->symbols));
-    ASSERT_NE(outer->child->sibling, nullptr);
+    ASSERT_NE(nullptr, outer->child->sibling);
     EXPECT_EQ(0x112u, outer->child->sibling->start);
-    ASSERT_NE(outer->sibling, nullptr);
+    ASSERT_NE(nullptr, outer->sibling);
     EXPECT_EQ(0x124u, outer->sibling->start);
-    EXPECT_EQ(nullptr, outer->sibling->child);
-
-    StabsFunction* helper = main->next;
-    ASSERT_NE(helper, nullptr);
-    EXPECT_EQ(0xFFFFFFFFu, helper->end) << "the last file's last function keeps its open end";
-    EXPECT_EQ(Strings({"h"}), Names(helper->symbols));
+    EXPECT_EQ(0xFFFFFFFFu, main->next->end) << "the last file's last function keeps its open end";
 }
-
-TEST_F(StabsLoadTest, CodeSymbolsNeedTheirClassAndTypeBitsAndANewValue)
-{
-    CHyeWriter writer = Program();
-    writer.CodeSymbol("orphan", 0x50);  // no source file yet
-    writer.SourceFile("t.c", 0);
-    writer.CodeSymbol("taskA", 0x100);
-    writer.CodeSymbol("aliasA", 0x100);  // same value as the last one
-    writer.AddSymbol("data", 0x200, 2, 0x22);  // class without bit 0
-    writer.AddSymbol("object", 0x200, 3, 0x04);  // type without bit 1
-    writer.CodeSymbol("a_long_task_name", 0x300);
-    ASSERT_EQ(1, Load(writer));
-    EXPECT_EQ(Strings({"taskA", "a_long_task_name"}), Names(theStabsFiles->codeSymbols));
-}
-
-TEST_F(StabsLoadTest, RecordsOfOnePathShareTheirListsButKeepTheirLines)
-{
-    CHyeWriter writer = Program();
-    int code = 0;
-    writer.SourceFile("lib.c", 0x100);
-    writer.Function("f:F1", 0x100);
-    writer.CodeSymbol("t1", 0x100);
-    writer.SourceFile("hdr.h", 0x180);
-    writer.Global("g:G1", 0x800);
-    writer.SourceFile("lib.c", 0x200);
-    writer.Function("g:F1", 0x200);
-    writer.CodeSymbol("t2", 0x200);
-    writer.Global("v:G1", 0x804);
-    writer.SourceFile("lib.c", 0x280);  // a third record with nothing of its own
-    writer.AddLine(code, 0x100, 1);
-    writer.AddLine(code, 0x200, 2);
-    ASSERT_EQ(1, Load(writer));
-
-    StabsFile* first = FileAt(0);
-    StabsFile* second = FileAt(2);
-    ASSERT_STREQ("lib.c", second->path);
-    EXPECT_EQ(first->functions, second->functions);
-    EXPECT_EQ(first->codeSymbols, second->codeSymbols);
-    EXPECT_EQ(first->globals, second->globals);
-    EXPECT_EQ(first->functions, FileAt(3)->functions) << "a later empty record shares too";
-    EXPECT_EQ(first->codeSymbols, FileAt(3)->codeSymbols);
-    EXPECT_EQ(Strings({"t1", "t2"}), Names(first->codeSymbols));
-    EXPECT_EQ(2, [&] {
-        int n = 0;
-        for (StabsFunction* f = first->functions; f; f = f->next)
-            ++n;
-        return n;
-    }());
-    EXPECT_EQ(Strings({"v"}), Names(first->globals));
-    EXPECT_EQ(LineList({{0x100, 1}}), Lines(first));
-    EXPECT_EQ(LineList({{0x200, 2}}), Lines(second));
-}
-
-TEST_F(StabsLoadTest, LineEntriesAreKeptInAddressOrderAndNoneIsLostOnReturn)
-{
-    CHyeWriter writer;
-    int code = writer.AddSection("code", 0x100, 0x1000, false);
-    int other = writer.AddSection("other", 0x2000, 0x100, false);
-    writer.SourceFile("a.c", 0x100);
-    writer.SourceFile("b.c", 0x400);
-    const std::pair<DWORD, WORD> entries[] = {
-        {0x080, 1},                                  // below every file: dropped
-        {0x100, 10}, {0x140, 14}, {0x120, 12},       // out of order: inserted
-        {0x140, 13}, {0x120, 15},                    // same address: the larger line wins
-        {0x400, 40}, {0x410, 41},                    // into b.c
-        {0x110, 11}, {0x130, 13}, {0x150, 16},       // back to a.c: merged in
-    };
-    for (const auto& [address, line] : entries)
-        writer.AddLine(code, address, line);
-    ASSERT_EQ(1, Load(writer));
-
-    EXPECT_EQ(LineList({{0x100, 10}, {0x110, 11}, {0x120, 15}, {0x130, 13}, {0x140, 14}, {0x150, 16}}),
-              Lines(FileAt(0)));
-    EXPECT_EQ(LineList({{0x400, 40}, {0x410, 41}}), Lines(FileAt(1)));
-    EXPECT_EQ(0, ReadLineNumbers(m_streams.back(), &theCoffSections[other])) << "no entries";
-    EXPECT_EQ(0, ReadLineNumbers(m_streams.back(), NULL));
-}
-
-template <typename T>
-T* TailOf(T* list)
-{
-    while (list && list->next)
-        list = list->next;
-    return list;
-}
-
-struct BadStructure {
-    const char* name;
-    void (*build)(CHyeWriter&);
-    const char* diagnostics;
-};
-
-class StabsBadStructureTest : public CoffTest, public ::testing::WithParamInterface<BadStructure> {};
-
-// Each case sits between a good function and a good global, which must load as usual.
-TEST_P(StabsBadStructureTest, IsReportedAndLoadingGoesOn)
-{
-    CHyeWriter writer = Program();
-    writer.SourceFile("bad.c", 0);
-    GetParam().build(writer);
-    writer.Function("after:F1", 0x800);
-    writer.Local("kept:1", 4);
-    writer.Global("last:G1", 0x900);
-    int loaded = 0;
-    EXPECT_EQ(GetParam().diagnostics, LoadCapturingDiagnostics(writer, &loaded));
-    EXPECT_EQ(1, loaded);
-    StabsFile* file = FileAt(0);
-    ASSERT_NE(file, nullptr);
-    StabsFunction* after = TailOf(file->functions);
-    ASSERT_NE(after, nullptr);
-    EXPECT_STREQ("after", after->symbol->name);
-    EXPECT_EQ(Strings({"kept"}), Names(after->symbols));
-    EXPECT_STREQ("last", file->globals->name);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, StabsBadStructureTest,
-    ::testing::Values(
-        BadStructure{"BlockEndWithoutBlock",
-                     [](CHyeWriter& w) {
-                         w.Function("f:F1", 0x10);
-                         w.BlockEnd(0x20);
-                     },
-                     "unknown index -1\n"},
-        BadStructure{"BlockBeforeAnyFunction",
-                     [](CHyeWriter& w) {
-                         w.BlockStart(0x10);
-                         w.BlockEnd(0x20);
-                     },
-                     "Unknown block\nunknown index -1\n"},
-        BadStructure{"UnclosedBlocks",
-                     [](CHyeWriter& w) {
-                         w.Function("f:F1", 0x10);
-                         w.BlockStart(0x10);
-                         w.BlockStart(0x12);
-                     },
-                     ""},
-        BadStructure{"UnknownStabnType",
-                     [](CHyeWriter& w) { w.AddStab('N', 0x44, "", 0x10); },
-                     "unknown stabn type\n"},
-        BadStructure{"NeitherSNorN",
-                     [](CHyeWriter& w) { w.AddRawEntry({0, 'Q', 0, 0x24, 0, 0, 0, 0}); },
-                     "unknown stab\n"},
-        BadStructure{"StringBeyondTheEndOfTheFile",
-                     [](CHyeWriter& w) { w.AddStabAt('S', 0x20, 0x7FFFFFF0, 0x10); },
-                     ""},
-        BadStructure{"StringLongerThanTheWindow",
-                     [](CHyeWriter& w) { w.Global(std::string(5000, 'L') + ":G1", 0x10); },
-                     ""}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(StabsLoadTest, TooDeepNestingIsRecordedToTheStacksDepth)
 {
     CHyeWriter writer = Program();
-    writer.SourceFile("deep.c", 0);
     writer.Function("f:F1", 0x10);
     for (int i = 0; i < 70; ++i)
         writer.BlockStart(0x10 + i);
@@ -277,13 +120,105 @@ TEST_F(StabsLoadTest, TooDeepNestingIsRecordedToTheStacksDepth)
     EXPECT_EQ(Strings({"outside"}), Names(function->symbols));
 }
 
+TEST_F(StabsLoadTest, CodeSymbolsAndRecordsOfOnePath)
+{
+    CHyeWriter writer = Program(NULL);
+    writer.CodeSymbol("orphan", 0x50);  // no source file yet
+    writer.SourceFile("lib.c", 0x100);
+    writer.Function("f:F1", 0x100);
+    writer.CodeSymbol("t1", 0x100);
+    writer.CodeSymbol("alias", 0x100);  // the same value again
+    writer.AddSymbol("data", 0x200, 2, 0x22);  // storage class without bit 0
+    writer.AddSymbol("object", 0x200, 3, 0x04);  // type without bit 1
+    writer.SourceFile("hdr.h", 0x180);
+    writer.Global("g:G1", 0x800);
+    writer.SourceFile("lib.c", 0x200);
+    writer.Function("g:F1", 0x200);
+    writer.CodeSymbol("a_long_task_name", 0x200);
+    writer.Global("v:G1", 0x804);
+    writer.SourceFile("lib.c", 0x280);  // a third record with nothing of its own
+    writer.AddLine(0, 0x100, 1);
+    writer.AddLine(0, 0x200, 2);
+    ASSERT_EQ(1, Load(writer));
+
+    StabsFile* first = FileAt(0);
+    EXPECT_EQ(Strings({"t1", "a_long_task_name"}), Names(first->codeSymbols));
+    EXPECT_EQ(Strings({"v"}), Names(first->globals));
+    EXPECT_EQ(first->functions->next->start, 0x200u) << "both files' functions in one list";
+    for (int other : {2, 3}) {
+        EXPECT_EQ(first->functions, FileAt(other)->functions) << other;
+        EXPECT_EQ(first->codeSymbols, FileAt(other)->codeSymbols) << other;
+        EXPECT_EQ(first->globals, FileAt(other)->globals) << other;
+    }
+    EXPECT_EQ(LineList({{0x100, 1}}), Lines(first)) << "each record keeps its own lines";
+    EXPECT_EQ(LineList({{0x200, 2}}), Lines(FileAt(2)));
+}
+
+TEST_F(StabsLoadTest, LineEntriesAreKeptInAddressOrderAndNoneIsLostOnReturn)
+{
+    CHyeWriter writer;
+    int code = writer.AddSection("code", 0x100, 0x1000, false);
+    int other = writer.AddSection("other", 0x2000, 0x100, false);
+    writer.SourceFile("a.c", 0x100);
+    writer.SourceFile("b.c", 0x400);
+    const std::pair<DWORD, WORD> entries[] = {
+        {0x080, 1},                             // below every file: dropped
+        {0x100, 10}, {0x140, 14}, {0x120, 12},  // out of order: inserted
+        {0x140, 13}, {0x120, 15},               // same address: the larger line wins
+        {0x400, 40}, {0x410, 41},               // into b.c
+        {0x110, 11}, {0x130, 13}, {0x150, 16},  // back to a.c: merged in
+    };
+    for (const auto& [address, line] : entries)
+        writer.AddLine(code, address, line);
+    ASSERT_EQ(1, Load(writer));
+    EXPECT_EQ(LineList({{0x100, 10}, {0x110, 11}, {0x120, 15}, {0x130, 13}, {0x140, 14}, {0x150, 16}}),
+              Lines(FileAt(0)));
+    EXPECT_EQ(LineList({{0x400, 40}, {0x410, 41}}), Lines(FileAt(1)));
+    EXPECT_EQ(0, ReadLineNumbers(m_streams.back(), &theCoffSections[other])) << "no entries";
+}
+
+TEST_F(StabsLoadTest, BadStructureIsReportedAndLoadingGoesOn)
+{
+    struct Case {
+        const char* name;
+        void (*build)(CHyeWriter&);
+        const char* diagnostics;
+    };
+    const Case cases[] = {
+        {"block end without block", [](CHyeWriter& w) { w.Function("f:F1", 0x10); w.BlockEnd(0x20); },
+         "unknown index -1\n"},
+        {"block before any function", [](CHyeWriter& w) { w.BlockStart(0x10); w.BlockEnd(0x20); },
+         "Unknown block\nunknown index -1\n"},
+        {"unclosed blocks", [](CHyeWriter& w) { w.Function("f:F1", 0x10); w.BlockStart(0x10); w.BlockStart(0x12); },
+         ""},
+        {"unknown stabn type", [](CHyeWriter& w) { w.AddStab('N', 0x44, "", 0x10); }, "unknown stabn type\n"},
+        {"neither S nor N", [](CHyeWriter& w) { w.AddRawEntry({0, 'Q', 0, 0x24, 0, 0, 0, 0}); }, "unknown stab\n"},
+        {"string beyond the file", [](CHyeWriter& w) { w.AddStabAt('S', 0x20, 0x7FFFFFF0, 0x10); }, ""},
+        {"string longer than the window", [](CHyeWriter& w) { w.Global(std::string(5000, 'L') + ":G1", 0); }, ""},
+    };
+    for (const Case& c : cases) {
+        FreeReaderMemory();
+        CHyeWriter writer = Program();
+        c.build(writer);
+        writer.Function("after:F1", 0x800);
+        writer.Local("kept:1", 4);
+        writer.Global("last:G1", 0x900);
+        int loaded = 0;
+        EXPECT_EQ(c.diagnostics, LoadCapturingDiagnostics(writer, &loaded)) << c.name;
+        EXPECT_EQ(1, loaded) << c.name;
+        StabsFunction* after = TailOf(theStabsFiles->functions);
+        ASSERT_NE(nullptr, after) << c.name;
+        EXPECT_STREQ("after", after->symbol->name) << c.name;
+        EXPECT_EQ(Strings({"kept"}), Names(after->symbols)) << c.name;
+        EXPECT_STREQ("last", theStabsFiles->globals->name) << c.name;
+    }
+}
+
 TEST_F(StabsLoadTest, MissingOrUnreadableTablesAreHarmless)
 {
-    CHyeWriter none = Program();
-    EXPECT_EQ(0, Load(none)) << "no symbol table";
+    EXPECT_EQ(0, Load(Program(NULL))) << "no symbol table";
 
     CHyeWriter lying = Program();
-    lying.SourceFile("s.c", 0);
     lying.Local("short", 0);  // no ':' and no function: a global
     lying.m_symbolCount = 0xFFFFFFFF;
     FreeReaderMemory();
@@ -291,18 +226,15 @@ TEST_F(StabsLoadTest, MissingOrUnreadableTablesAreHarmless)
     EXPECT_EQ(Strings({"short"}), Names(theStabsFiles->globals));
 
     CHyeWriter beyond = Program();
-    beyond.SourceFile("s.c", 0);
     beyond.m_symbolTableOffset = 0x40000000;
     FreeReaderMemory();
     EXPECT_EQ(1, Load(beyond));
     EXPECT_EQ(nullptr, theStabsFiles);
 
-    // The last string of the file, cut off before its NUL.
     CHyeWriter cut = Program();
-    cut.SourceFile("s.c", 0);
     cut.Global("tail:G1", 0x10);
     std::string bytes = cut.Build();
-    bytes.resize(bytes.size() - 3);
+    bytes.resize(bytes.size() - 3);  // the last string loses its NUL and a byte
     FreeReaderMemory();
     FILE* stream = Open(bytes);
     ASSERT_EQ(kCoffOk, ReadCoffHeaders(stream));
@@ -312,44 +244,22 @@ TEST_F(StabsLoadTest, MissingOrUnreadableTablesAreHarmless)
 
 TEST_F(StabsLoadTest, ASecondLoadStartsFromFreshParseState)
 {
-    CHyeWriter first = Program();
-    first.SourceFile("one.c", 0);
+    CHyeWriter first = Program("one.c");
     first.Function("f:F1", 0x10);
     first.BlockStart(0x10);  // left open
     first.CodeSymbol("task", 0x40);
     ASSERT_EQ(1, Load(first));
 
     FreeReaderMemory();
-    CHyeWriter second = Program();
-    second.SourceFile("two.c", 0);
+    CHyeWriter second = Program("two.c");
     second.CodeSymbol("same", 0x40);  // the value the first load ended with
     second.Function("g:F1", 0x20);
     second.BlockEnd(0x30);  // must not reach the first load's block
     second.Local("y:1", 0);
-    std::string diagnostics = LoadCapturingDiagnostics(second);
-    EXPECT_EQ("unknown index -1\n", diagnostics);
+    EXPECT_EQ("unknown index -1\n", LoadCapturingDiagnostics(second));
     EXPECT_EQ(Strings({"two.c"}), Paths());
     EXPECT_EQ(Strings({"same"}), Names(theStabsFiles->codeSymbols));
     EXPECT_EQ(Strings({"y"}), Names(theStabsFiles->functions->symbols));
-}
-
-} // namespace
-
-namespace {
-
-TEST_F(StabsLoadTest, HashedNamesGoToTheirBucketUntilFreed)
-{
-    EXPECT_EQ(0, HashName(""));
-    EXPECT_EQ(874, HashName("ab"));
-    EXPECT_EQ(382, HashName("\xFF")) << "characters are signed bytes, the bucket unsigned";
-    CoffSymbol symbol = {};
-    symbol.value = 0x1234;
-    AddHashedSymbol(&symbol, "ab");
-    ASSERT_NE(nullptr, theStabsHash[874]);
-    EXPECT_STREQ("ab", theStabsHash[874]->name);
-    EXPECT_EQ(0x1234u, theStabsHash[874]->value);
-    FreeReaderMemory();
-    EXPECT_EQ(nullptr, theStabsHash[874]);
 }
 
 } // namespace
