@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "coff/CoffReader.h"
+#include "coff/StabsIndex.h"
 #include "coff/StabsQueries.h"
 #include "coff/StabsTable.h"
 
@@ -108,6 +109,7 @@ void FreeReaderMemory()
     // Nothing else may keep pointing into the blocks just freed.
     ResetStabsParseState();
     ForgetLineQueryEntry();
+    DropStabsIndexes();
 }
 
 void* ScratchAlloc(size_t count, size_t size)

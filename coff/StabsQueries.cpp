@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "coff/CoffReader.h"
+#include "coff/StabsIndex.h"
 
 DWORD theStabsTaskBase = 0;
 
@@ -36,27 +37,14 @@ void CopyBounded(char* out, size_t capacity, const char* text, size_t longest)
     out[length] = 0;
 }
 
-bool Holds(const StabsFile* file, DWORD address)
-{
-    return file->start <= address && address < file->end;
-}
-
 StabsFile* FirstFileHolding(DWORD address)
 {
-    for (StabsFile* file = theStabsFiles; file; file = file->next)
-        if (Holds(file, address))
-            return file;
-    return NULL;
+    return IndexedFileHolding(address);
 }
 
 bool InTaskArea(DWORD address, DWORD base)
 {
     return address >= base && address - base < kSysTaskAreaBytes;
-}
-
-bool HasName(const StabsSymbol* symbol)
-{
-    return symbol->name && symbol->name[0];
 }
 
 bool SameName(const char* a, const char* b)
@@ -76,20 +64,6 @@ bool SameBaseNameNoCase(const char* a, const char* b)
             return false;
     }
     return *x == *y;
-}
-
-const char* SymbolNameAt(DWORD address)
-{
-    for (StabsFile* file = theStabsFiles; file; file = file->next) {
-        for (StabsSymbol* symbol = file->globals; symbol; symbol = symbol->next)
-            if (HasName(symbol) && symbol->value == address)
-                return symbol->name;
-        for (StabsFunction* function = file->functions; function; function = function->next)
-            for (StabsSymbol* symbol = function->symbols; symbol; symbol = symbol->next)
-                if (HasName(symbol) && symbol->value == address)
-                    return symbol->name;
-    }
-    return NULL;
 }
 
 bool HasCodeSymbol(const StabsFile* file, const char* name)
@@ -164,7 +138,7 @@ const char* NameForAddress(char* out, size_t capacity, DWORD address)
     const char* name = NULL;
     if (InTaskArea(address, theStabsTaskBase))
         name = kSysTask;
-    else if (!(name = SymbolNameAt(address)) &&
+    else if (!(name = IndexedSymbolNameAt(address)) &&
              (address < kSysTaskAreaBytes || InTaskArea(address, 0x40000000)))
         name = kSysTask;
     if (name)
@@ -311,21 +285,17 @@ StabsSymbol* FindSymbolInFunctions(const char* name, DWORD address, StabsFunctio
 
 StabsSymbol* FindSymbol(const char* name, DWORD address, StabsFile** file)
 {
-    StabsFile* examined = NULL;
-    StabsSymbol* hit = NULL;
     if (StabsFile* holder = FirstFileHolding(address)) {
-        examined = holder;
-        hit = FindSymbolInFunctions(name, address, holder->functions);
+        StabsSymbol* hit = FindSymbolInFunctions(name, address, holder->functions);
         if (!hit)
             hit = FindSymbolInList(name, holder->globals);
+        if (hit) {
+            if (file)
+                *file = holder;
+            return hit;
+        }
     }
-    for (StabsFile* walk = theStabsFiles; walk && !hit; walk = walk->next) {
-        examined = walk;
-        hit = FindSymbolInList(name, walk->globals);
-    }
-    if (file)
-        *file = examined;
-    return hit;
+    return IndexedGlobalNamed(name, file);
 }
 
 DWORD GetSymbolValue(const char* name)

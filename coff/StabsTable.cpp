@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "coff/PoolAlloc.h"
+#include "coff/StabsIndex.h"
 
 StabsFile* theStabsFiles = NULL;
 StabsFile* theStabsCurrentFile = NULL;
@@ -592,6 +593,7 @@ void ResetStabsParseState()
 int LoadStabs(FILE* stream)
 {
     ResetStabsParseState();
+    DropStabsIndexes();
     if (theCoffHeader.symbolTableOffset == 0 || theCoffHeader.symbolCount == 0)
         return 0;
     LoadBuffers buffers;
@@ -618,9 +620,9 @@ int LoadStabs(FILE* stream)
         }
         AddEntry(entry, buffers.name, buffers.directory);
     }
-    if (s_outOfMemory)
-        return 0;
-    return FinishStabs();
+    int finished = s_outOfMemory ? 0 : FinishStabs();
+    DropStabsIndexes();
+    return finished;
 }
 
 int ReadLineNumbers(FILE* stream, CoffSection* section)
