@@ -29,6 +29,17 @@ bool CutShort(FILE* stream)
     return feof(stream) || ferror(stream);
 }
 
+// TRUE when at least `bytes` follow the stream's position (also when the stream cannot tell).
+bool HasBytesLeft(FILE* stream, long bytes)
+{
+    long here = ftell(stream);
+    if (here < 0 || fseek(stream, 0, SEEK_END) != 0)
+        return true;
+    long end = ftell(stream);
+    fseek(stream, here, SEEK_SET);
+    return end < 0 || end - here >= bytes;
+}
+
 // A file whose headers end early describes no sections at all.
 int RefuseCutShort()
 {
@@ -82,6 +93,9 @@ int ReadCoffHeaders(FILE* stream)
     if (count == 0)
         return kCoffOk;
 
+    // A table that the file cannot hold is refused before memory is taken for it.
+    if (!HasBytesLeft(stream, (long)count * (long)sizeof(CoffSection)))
+        return RefuseCutShort();
     CoffSection* sections = static_cast<CoffSection*>(PoolAlloc(count, sizeof(CoffSection)));
     if (!sections)
         return RefuseCutShort();

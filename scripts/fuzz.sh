@@ -35,3 +35,27 @@ if [ "$status" -ne 0 ]; then
   exit 1
 fi
 echo "fuzz_intelhex: no crash, leak or overrun in ${seconds} s"
+
+# The .hye header reader and the STABS loader with its queries, 30 s each unless
+# QUILLET_FUZZ_SECONDS says otherwise, on the seeds that the test generator wrote into
+# tests/fuzz/hye (rewrite them with build-fuzz/coff_fuzz_seeds tests/fuzz/hye). The loader
+# reports malformed entries on stderr, so the STABS target runs with its stderr closed;
+# libFuzzer and the sanitizers still report through their own copy.
+coff_seconds="${QUILLET_FUZZ_SECONDS:-30}"
+ninja -C build-fuzz fuzz_coffheaders fuzz_stabs
+for target in fuzz_coffheaders:4096:0 fuzz_stabs:16384:2; do
+  IFS=: read -r name max_len fd_mask <<<"$target"
+  mkdir -p "$work/$name"
+  status=0
+  ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    "build-fuzz/$name" "$work/$name" tests/fuzz/hye \
+      -max_total_time="$coff_seconds" -max_len="$max_len" -close_fd_mask="$fd_mask" \
+      -rss_limit_mb=2048 -timeout=10 -artifact_prefix="$artifacts/" -print_final_stats=1 ||
+    status=$?
+  if [ "$status" -ne 0 ]; then
+    echo "$name FAILED (exit $status); input kept in $artifacts:" >&2
+    ls -l "$artifacts" >&2
+    exit 1
+  fi
+  echo "$name: no crash, leak or overrun in ${coff_seconds} s"
+done
