@@ -4,7 +4,7 @@
 // rewound and reused instead of freed.
 //
 // Requests are rounded up to a multiple of kPoolAlignment, so every address handed out is
-// aligned for a pointer; memory handed out is zero-filled and never freed piece by piece. A
+// aligned for a pointer; memory handed out is zero-filled and never freed one at a time. A
 // request larger than kPoolBlockSize gets a block of its own in the same chain. Every function
 // that hands out memory returns NULL when count * size overflows or the heap is exhausted.
 #pragma once
