@@ -171,6 +171,29 @@ LONG RegDeleteValue(HKEY key, LPCSTR name)
     return CurrentSettingsStore().DeleteValue(path, ValueName(name));
 }
 
+LONG RegEnumKeyEx(HKEY key, DWORD index, LPSTR name, LPDWORD nameLength, LPDWORD, LPSTR keyClass,
+                  LPDWORD classLength, PFILETIME)
+{
+    SettingsKeyPath path;
+    if (!PathOf(key, path))
+        return ERROR_INVALID_HANDLE;
+    if (!name || !nameLength)
+        return ERROR_INVALID_PARAMETER;
+    std::vector<std::string> names = CurrentSettingsStore().SubkeyNames(path);
+    if (index >= names.size())
+        return ERROR_NO_MORE_ITEMS;
+    const std::string& found = names[index];
+    if (*nameLength <= found.size())
+        return ERROR_MORE_DATA;
+    memcpy(name, found.c_str(), found.size() + 1);
+    *nameLength = (DWORD)found.size();
+    if (keyClass && classLength && *classLength > 0) {
+        keyClass[0] = 0;
+        *classLength = 0;
+    }
+    return ERROR_SUCCESS;
+}
+
 LONG RegCloseKey(HKEY key)
 {
     if (IsPredefined(key))

@@ -56,5 +56,16 @@ LONG RegSetValueEx(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE
 
 LONG RegDeleteValue(HKEY key, LPCSTR name);
 
+struct FILETIME;
+typedef FILETIME* PFILETIME;
+
+// Name of the subkey number `index` of `key` (in the store's order). On entry `*nameLength`
+// is the size of `name` in characters, terminator included; on success it is the name's
+// length without it. ERROR_MORE_DATA when the name does not fit (nothing is written),
+// ERROR_NO_MORE_ITEMS past the last subkey. The class and the write time are not kept:
+// `keyClass` is written empty and `lastWriteTime` left alone.
+LONG RegEnumKeyEx(HKEY key, DWORD index, LPSTR name, LPDWORD nameLength, LPDWORD reserved,
+                  LPSTR keyClass, LPDWORD classLength, PFILETIME lastWriteTime);
+
 // Closing a predefined root does nothing; closing anything else releases the handle.
 LONG RegCloseKey(HKEY key);

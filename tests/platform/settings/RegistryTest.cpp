@@ -119,3 +119,31 @@ TEST_F(RegistryTest, DwordValuesAndDeletion)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(RegistryTest, SubkeysAreEnumeratedByIndexWithTheWin32SizeRules)
+{
+    for (const char* name : {"/usr/bin", "Second"}) {
+        HKEY key = NULL;
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyEx(m_key, name, 0, NULL, REG_OPTION_NON_VOLATILE,
+                                                KEY_ALL_ACCESS, NULL, &key, NULL));
+        RegCloseKey(key);
+    }
+    char name[16];
+    DWORD length = sizeof name;
+    ASSERT_EQ(ERROR_SUCCESS, RegEnumKeyEx(m_key, 0, name, &length, NULL, NULL, NULL, NULL));
+    EXPECT_STREQ("/usr/bin", name);
+    EXPECT_EQ(8u, length) << "the length comes back without the terminator";
+    length = 6;
+    EXPECT_EQ(ERROR_MORE_DATA, RegEnumKeyEx(m_key, 1, name, &length, NULL, NULL, NULL, NULL))
+        << "six characters need seven with the terminator";
+    length = 7;
+    EXPECT_EQ(ERROR_SUCCESS, RegEnumKeyEx(m_key, 1, name, &length, NULL, NULL, NULL, NULL));
+    EXPECT_STREQ("Second", name);
+    length = sizeof name;
+    EXPECT_EQ(ERROR_NO_MORE_ITEMS, RegEnumKeyEx(m_key, 2, name, &length, NULL, NULL, NULL, NULL));
+    EXPECT_EQ(ERROR_INVALID_HANDLE, RegEnumKeyEx(NULL, 0, name, &length, NULL, NULL, NULL, NULL));
+}
+
+} // namespace
