@@ -3,10 +3,12 @@
 #include "app/QuilletApp.h"
 #include "image/IntelHex.h"
 #include "ports/Parallel.h"
+#include "targets/hyusb/QB7740FLASH.h"
 #include "targets/stub/QB2300FLASH.h"
 #include "targets/stub/QP0700FLASH.h"
 
 CQB2300Flash theQB2300Flash;
+CQB7740Flash theQB7740Flash;
 CQuilletApp theApp;
 CIntelHex theIntelHex;
 CParallel theParallel;

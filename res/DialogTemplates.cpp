@@ -5,11 +5,13 @@ const DialogTemplate* FindDialogTemplate(UINT id)
     switch (id) {
     case 100: return &Dialog100Template();
     case 102: return &Dialog102Template();
+    case 129: return &Dialog129Template();
     case 130: return &Dialog130Template();
     case 131: return &Dialog131Template();
     case 132: return &Dialog132Template();
     case 133: return &Dialog133Template();
     case 134: return &Dialog134Template();
+    case 142: return &Dialog142Template();
     default: return NULL;
     }
 }

@@ -7,8 +7,10 @@
 
 const DialogTemplate& Dialog100Template();
 const DialogTemplate& Dialog102Template();
+const DialogTemplate& Dialog129Template();
 const DialogTemplate& Dialog130Template();
 const DialogTemplate& Dialog131Template();
 const DialogTemplate& Dialog132Template();
 const DialogTemplate& Dialog133Template();
 const DialogTemplate& Dialog134Template();
+const DialogTemplate& Dialog142Template();

@@ -58,3 +58,12 @@
 #define IDD_CLEAR_CHOICE 134
 #define IDC_CLEAR_WHOLE 1026
 #define IDC_CLEAR_SELECTED 1027
+
+// USB device picker.
+#define IDD_HIDSN 129
+#define IDC_HIDSN_LIST 1074
+
+// USB flash boards' options.
+#define IDD_HYUSB_OPTIONS 142
+#define IDC_HYUSB_DEFAULT IDC_DEFAULT_TARGET
+#define IDC_HYUSB_VERIFY 1039
