@@ -1,4 +1,5 @@
 // The kit's one module, its raw image files and its options dialog.
+#include "platform/help/HelpFile.h"
 #include "platform/testing/DialogDriver.h"
 #include "platform/testing/ModalScript.h"
 #include "platform/wnd/Dialog.h"
@@ -153,4 +154,19 @@ TEST_F(HyUsbOptionsTest, UntickingLeavesAnotherStartUpTargetAlone)
     EXPECT_EQ(shown.first, (UINT)BST_UNCHECKED);
     EXPECT_EQ(ReadKitDword("Options"), 0x201u);
     EXPECT_EQ(ReadKitDword("QB7740_Options"), 1u);
+}
+
+TEST(HyUsbHelpTopics, ThePickerAndTheOptionsDialogHaveTopicsForEveryControl)
+{
+    CHelpFile help;
+    ASSERT_TRUE(help.Load(CString(QUILLET_SOURCE_DIR) + "/res/Kelvane.hlp"));
+    for (UINT id : {IDD_HIDSN, IDD_HYUSB_OPTIONS}) {
+        const DialogTemplate* dialog = FindDialogTemplate(id);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_NE(help.Find(HID_BASE_RESOURCE + id), nullptr) << id;
+        for (const ControlTemplate& control : dialog->controls) {
+            EXPECT_EQ(control.helpId, MakeControlHelpId(id, control.id));
+            EXPECT_NE(help.Find(control.helpId), nullptr) << id << " control " << control.id;
+        }
+    }
 }
