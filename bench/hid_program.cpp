@@ -115,7 +115,6 @@ Result RunHidraw(const std::string& image, const std::string& sysfs)
     int pair[2];
     if (socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, pair) != 0)
         return Result();
-    fcntl(pair[0], F_SETFL, O_NONBLOCK);
     CHidrawPlatform::NodeAccess nodes;
     nodes.open = [&](const CString&) { return fcntl(pair[0], F_DUPFD_CLOEXEC, 0); };
     nodes.rawInfo = [](int, hidraw_devinfo* info) {

@@ -181,7 +181,11 @@ std::unique_ptr<IHidDevice> CHidrawPlatform::Open(const CString& path)
     if (fd < 0)
         return NULL;
     hidraw_devinfo raw = {};
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0 || !m_nodes.rawInfo || m_nodes.rawInfo(fd, &raw) != 0) {
+    // The transfers wait in poll(); a blocking descriptor could still hang a write whose
+    // room went between the wake-up and the call.
+    int flags = fcntl(fd, F_GETFL);
+    if (flags < 0 || fcntl(fd, F_SETFL, flags | O_NONBLOCK) != 0 || flock(fd, LOCK_EX | LOCK_NB) != 0 ||
+        !m_nodes.rawInfo || m_nodes.rawInfo(fd, &raw) != 0) {
         close(fd);
         return NULL;
     }

@@ -80,7 +80,6 @@ protected:
         int pair[2];
         if (socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, pair) != 0)
             return -1;
-        fcntl(pair[0], F_SETFL, O_NONBLOCK);
         if (peers.count(path))
             close(peers[path]);
         peers[path] = pair[1];
