@@ -3,6 +3,7 @@
 #include "app/QuilletApp.h"
 #include "image/IntelHex.h"
 #include "ports/Parallel.h"
+#include "targets/hyusb/QB7740FLASH.h"
 #include "targets/pic/QB66XXFLASH.h"
 #include "targets/pic/QD5140FLASH.h"
 #include "targets/stub/QB2300FLASH.h"
@@ -11,6 +12,7 @@
 CQD5140Flash theQD5140Flash;
 CQB2300Flash theQB2300Flash;
 CQB66XXFlash theQB6620Flash;
+CQB7740Flash theQB7740Flash;
 CQuilletApp theApp;
 CIntelHex theIntelHex;
 CParallel theParallel;

@@ -7,6 +7,7 @@
 
 const DialogTemplate& Dialog100Template();
 const DialogTemplate& Dialog102Template();
+const DialogTemplate& Dialog129Template();
 const DialogTemplate& Dialog130Template();
 const DialogTemplate& Dialog131Template();
 const DialogTemplate& Dialog132Template();
@@ -14,3 +15,4 @@ const DialogTemplate& Dialog133Template();
 const DialogTemplate& Dialog134Template();
 const DialogTemplate& Dialog136Template();
 const DialogTemplate& Dialog135Template();
+const DialogTemplate& Dialog142Template();

@@ -65,6 +65,15 @@ BOOL CDialogDriver::SelectListItem(int listId, int index, BOOL extend)
     return TRUE;
 }
 
+BOOL CDialogDriver::DoubleClickListItem(int listId, int index)
+{
+    if (!SelectListItem(listId, index))
+        return FALSE;
+    auto* view = qobject_cast<CListBoxView*>(Usable(m_dialog, listId));
+    emit view->doubleClicked(view->Model()->index(index));
+    return TRUE;
+}
+
 BOOL CDialogDriver::Type(int editId, LPCSTR text)
 {
     auto* edit = qobject_cast<QLineEdit*>(Usable(m_dialog, editId));

@@ -23,6 +23,9 @@ public:
     // The user selects list box entries: a plain click on `index`; with `extend`, a ctrl+click
     // that toggles it (extended selection). LBN_SELCHANGE follows.
     BOOL SelectListItem(int listId, int index, BOOL extend = FALSE);
+    // The user double-clicks list box entry `index`: it is selected, then LBN_DBLCLK follows
+    // (with the notify style).
+    BOOL DoubleClickListItem(int listId, int index);
     // The user replaces an edit control's text (EN_CHANGE follows).
     BOOL Type(int editId, LPCSTR text);
     // Keys as the user presses them: VK_F1 (with Shift held when `shift`), VK_RETURN,

@@ -1,0 +1,5 @@
+#include "CommsRes/HidComms/CommsRes.h"
+
+CCommsRes::CCommsRes() = default;
+
+CCommsRes::~CCommsRes() = default;
