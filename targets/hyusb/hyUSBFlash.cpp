@@ -135,10 +135,9 @@ BOOL CHyUSBFlash::SaveBuffer(const CString& path)
 {
     if (!m_pImage || m_dwFlashSize == 0)
         return FALSE;
-    // Written in place: a failed save may leave a partial file behind. This is the place for
-    // the atomic replace writer of platform/files once it exists.
+    // Replaced only once the whole image is written, so a failed save keeps the old file.
     CFile file;
-    if (!file.Open(path, CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive))
+    if (!file.Open(path, CFile::modeReplaceAtomically | CFile::modeWrite))
         return FALSE;
     try {
         file.Write(m_pImage, m_dwFlashSize);

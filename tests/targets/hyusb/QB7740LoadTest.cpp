@@ -1,9 +1,11 @@
 // The kit's one module, its raw image files and its options dialog.
+#include "platform/files/FileFind.h"
 #include "platform/help/HelpFile.h"
 #include "platform/testing/DialogDriver.h"
 #include "platform/testing/ModalScript.h"
 #include "platform/wnd/Dialog.h"
 #include "res/resource.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/targets/hyusb/HyUsbTestSupport.h"
 
 TEST_F(HyUsbKitTest, TheKitIsRegisteredWithItsOneModuleAndResource)
@@ -91,6 +93,17 @@ TEST_F(HyUsbKitTest, SaveWritesTheRawImageBack)
     kit.ClearModule(-1);
     EXPECT_TRUE(kit.LoadModule(0, saved.c_str()));
     EXPECT_FALSE(kit.SaveBuffer((folder / "no/such/folder/saved.bin").c_str()));
+
+    // The disk fills up part-way: the earlier file stays whole and nothing is left beside it.
+    const std::string older(100000, 'y');
+    folder.Write("saved.bin", older);
+    {
+        CFileSizeLimit disk(0x8000);
+        EXPECT_FALSE(kit.SaveBuffer(saved.c_str()));
+    }
+    EXPECT_EQ(CTempFolder::Read(saved), older);
+    CFileFind leftovers;
+    EXPECT_FALSE(leftovers.FindFile((folder / "saved.bin.?*").c_str()));
 }
 
 // --- Options ---
