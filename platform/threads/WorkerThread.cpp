@@ -1,6 +1,7 @@
 #include "platform/threads/WorkerThread.h"
 
 #include <atomic>
+#include <mutex>
 #include <system_error>
 
 #include "platform/threads/Synchronization.h"
@@ -8,16 +9,21 @@
 namespace {
 
 std::atomic<int> s_nLive{0};
-std::atomic<int> s_nFailStarts{0};
+std::mutex s_faultMutex;
+int s_nFailStarts = 0;
+int s_nSkipStarts = 0;
 
 bool TakeInjectedFailure()
 {
-    int left = s_nFailStarts.load();
-    while (left > 0) {
-        if (s_nFailStarts.compare_exchange_weak(left, left - 1))
-            return true;
+    std::lock_guard<std::mutex> lock(s_faultMutex);
+    if (s_nFailStarts == 0)
+        return false;
+    if (s_nSkipStarts > 0) {
+        --s_nSkipStarts;
+        return false;
     }
-    return false;
+    --s_nFailStarts;
+    return true;
 }
 
 }  // namespace
@@ -86,7 +92,9 @@ int CWorkerThread::LiveCount()
     return s_nLive.load();
 }
 
-void CWorkerThread::FailNextStarts(int count)
+void CWorkerThread::FailNextStarts(int count, int skip)
 {
-    s_nFailStarts.store(count);
+    std::lock_guard<std::mutex> lock(s_faultMutex);
+    s_nFailStarts = count;
+    s_nSkipStarts = skip;
 }

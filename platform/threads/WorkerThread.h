@@ -33,8 +33,9 @@ public:
 
     // Threads of this kind in the process that have not ended yet.
     static int LiveCount();
-    // For tests: the next `count` Start calls fail as if the system had no thread to give.
-    static void FailNextStarts(int count);
+    // For tests: after `skip` more Start calls succeed, the `count` next ones fail as if the
+    // system had no thread to give.
+    static void FailNextStarts(int count, int skip = 0);
 
 private:
     CWorkerThread();

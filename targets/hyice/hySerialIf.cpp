@@ -84,6 +84,10 @@ int CHySerialIf::Open(HANDLE received, HANDLE sent, HANDLE error)
     bool configured = m_hPort->SetState(state);
     m_nRtsState = CLRRTS;
     configured = configured && m_hPort->EscapeFunction(CLRRTS) && m_hPort->SetTimeouts(timeouts);
+    // The events are chosen here, before Open returns, not on the comm-event thread: the
+    // owner prompts for the board's reset right after, and a DCD change that came before the
+    // thread got round to it would be taken as the line's starting state and never reported.
+    configured = configured && m_hPort->SetCommMask(EV_RXCHAR | EV_RLSD);
     if (!configured) {
         m_hPort.reset();
         return -1;
@@ -239,8 +243,6 @@ void CHySerialIf::WaitForEventOrStop(HANDLE event)
 
 void CHySerialIf::CommEventThread()
 {
-    if (!m_hPort->SetCommMask(EV_RXCHAR | EV_RLSD))
-        throw LinkFault{errEventMask};
     for (;;) {
         DWORD events = 0;
         int result = m_hPort->WaitCommEvent(events, m_hStopEvent);

@@ -29,7 +29,7 @@ public:
         errOpenPort = 1000,       // the port (or a worker thread for it) cannot be had
         errStopped = 1002,        // the stop event was signalled
         errWait = 1003,           // a wait failed, or a read failed
-        errEventMask = 1004,      // the port cannot watch its events
+        errEventMask = 1004,      // the port cannot watch its events (Open returns -1 for it)
         errCommEvent = 1005,      // waiting for a port event failed
         errCommEventAborted = 1006,
         errReadAborted = 1007,
@@ -54,7 +54,7 @@ public:
 
     // Opens the port and starts the workers. 0 on success (also when already open, changing
     // nothing), 1000 when the port or a thread cannot be had, -1 when the port cannot be
-    // configured. A failed open leaves the port closed and no thread running. The received
+    // configured or cannot watch DCD and received characters. A failed open leaves the port closed and no thread running. The received
     // queue and the link's own events start empty at every open.
     int Open(HANDLE received, HANDLE sent, HANDLE error);
     // Stops and joins the workers, releases the frames being sent and assembled, and closes

@@ -389,6 +389,7 @@ void CFakeSerialDevice::ClearReceived() { Lock lock(m_shared->mutex); m_shared->
 uint64_t CFakeSerialDevice::LineChanges() const { Lock lock(m_shared->mutex); return m_shared->lineChanges; }
 uint64_t CFakeSerialDevice::StatusReads() const { Lock lock(m_shared->mutex); return m_shared->statusReads; }
 
+bool CFakeSerialDevice::Carrier() const { Lock lock(m_shared->mutex); return m_shared->carrier; }
 void CFakeSerialDevice::SetCts(bool on) { Lock lock(m_shared->mutex); m_shared->cts = on; }
 void CFakeSerialDevice::SetDsr(bool on) { Lock lock(m_shared->mutex); m_shared->dsr = on; }
 void CFakeSerialDevice::SetRing(bool on) { Lock lock(m_shared->mutex); m_shared->ring = on; }

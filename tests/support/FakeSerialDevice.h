@@ -46,6 +46,7 @@ public:
     uint64_t StatusReads() const;   // modem-status requests served
 
     // What the device does.
+    bool Carrier() const;
     void SetCts(bool on);
     void SetDsr(bool on);
     void SetCarrier(bool on);
