@@ -178,7 +178,9 @@ public:
             }
             if (done > 0 && m_shared->rxReported) {
                 m_shared->rxReported = false;
-                m_shared->wake.Set();
+                // Bytes still waiting are reported again; new ones wake the wait themselves.
+                if (!m_shared->input.empty())
+                    m_shared->wake.Set();
             }
             if (done == count || immediate)
                 return TRUE;
