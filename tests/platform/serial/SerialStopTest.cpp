@@ -2,6 +2,7 @@
 // the machine's serial-port map.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
