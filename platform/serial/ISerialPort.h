@@ -31,12 +31,20 @@
 #define MS_RING_ON 0x0040
 #define MS_RLSD_ON 0x0080
 
-// Events a port can wait for (WaitEvent).
+// Events a port can wait for (WaitEvent; EV_RXCHAR and EV_RLSD also WaitCommEvent).
+#define EV_RXCHAR 0x0001
 #define EV_CTS 0x0008
 #define EV_DSR 0x0010
 #define EV_RLSD 0x0020
 
 #define MAXDWORD 0xffffffffu
+
+// Outcome of a serial wait that a stop event can end.
+enum SerialWaitResult : int {
+    serialWaitDone = 0,
+    serialWaitStopped = 1,  // the stop event was signalled first
+    serialWaitFailed = 2,   // the port failed (gone, or it cannot watch what was asked)
+};
 
 // The part of the Windows device-control block that the system sets.
 struct SerialState {
@@ -88,4 +96,25 @@ public:
     virtual BOOL GetModemStatus(DWORD& status) = 0;
     // Blocks, without spinning, until a line in `eventMask` (EV_*) changes.
     virtual BOOL WaitEvent(DWORD eventMask) = 0;
+
+    // Waits for worker threads that must end when told to: each returns serialWaitStopped
+    // once the event `stop` (platform/threads/Synchronization.h) is signalled, so no thread
+    // blocked here needs to be killed. A port that does not offer them fails them.
+    //
+    // Chooses what WaitCommEvent reports (EV_RXCHAR, EV_RLSD) and takes the line states that
+    // later changes are measured against. FALSE when the port cannot watch them.
+    virtual BOOL SetCommMask(DWORD eventMask) { (void)eventMask; return FALSE; }
+    // Blocks until something of the mask happens and puts it into `events`: EV_RXCHAR when
+    // bytes wait that have not been reported since a Read last took bytes (so a byte left
+    // unread is reported once, not over and over); EV_RLSD when the carrier-detect line has
+    // changed since SetCommMask or since it was last reported. Only one thread may wait here.
+    virtual int WaitCommEvent(DWORD& events, HANDLE stop) { (void)stop; events = 0; return serialWaitFailed; }
+    // Hands all `count` bytes to the line, waiting without a time-out for room. `done` is the
+    // number handed over, also when stopped or failed.
+    virtual int WriteUntilStopped(const BYTE* buffer, DWORD count, DWORD& done, HANDLE stop)
+    {
+        (void)buffer; (void)count; (void)stop;
+        done = 0;
+        return serialWaitFailed;
+    }
 };

@@ -1,6 +1,8 @@
 #include "platform/serial/LinuxSerialPort.h"
 #include "platform/os/PortOpenFailure.h"
+#include "platform/os/Poll.h"
 #include "platform/os/RetryIoctl.h"
+#include "platform/threads/Synchronization.h"
 
 #include <cerrno>
 #include <chrono>
@@ -304,6 +306,8 @@ BOOL CLinuxSerialPort::Read(BYTE* buffer, DWORD count, DWORD& done)
         ssize_t got = read(m_fd, buffer + done, count - done);
         if (got > 0) {
             done += (DWORD)got;
+            if (m_bRxReported.exchange(false))
+                m_rxRearm.Set();
             continue;
         }
         if (got < 0 && (errno == EAGAIN || errno == EINTR))
@@ -422,4 +426,96 @@ BOOL CLinuxSerialPort::PollModemChange(int bits)
         if ((now ^ first) & bits)
             return TRUE;
     }
+}
+
+BOOL CLinuxSerialPort::SampleCarrier(int& level, int& changes)
+{
+    int bits = 0;
+    if (Ioctl(m_fd, TIOCMGET, &bits) != 0)
+        return FALSE;
+    level = (bits & TIOCM_CD) ? 1 : 0;
+    // The count only moves while the driver takes modem-status interrupts; the level is
+    // compared as well for drivers that keep none.
+    serial_icounter_struct counts = {};
+    changes = Ioctl(m_fd, TIOCGICOUNT, &counts) == 0 ? counts.dcd : 0;
+    return TRUE;
+}
+
+BOOL CLinuxSerialPort::SetCommMask(DWORD eventMask)
+{
+    if (eventMask & ~(DWORD)(EV_RXCHAR | EV_RLSD))
+        return FALSE;
+    if ((eventMask & EV_RLSD) && !SampleCarrier(m_nCarrierLevel, m_nCarrierChanges))
+        return FALSE;
+    m_commMask = eventMask;
+    return TRUE;
+}
+
+int CLinuxSerialPort::WaitCommEvent(DWORD& events, HANDLE stop)
+{
+    events = 0;
+    if (m_commMask == 0)
+        return serialWaitFailed;
+    const bool watchCarrier = (m_commMask & EV_RLSD) != 0;
+    const bool watchInput = (m_commMask & EV_RXCHAR) != 0;
+    int quietSamples = 0;
+    for (;;) {
+        if (watchCarrier) {
+            int level = 0, changes = 0;
+            if (!SampleCarrier(level, changes))
+                return serialWaitFailed;
+            if (level != m_nCarrierLevel || changes != m_nCarrierChanges) {
+                m_nCarrierLevel = level;
+                m_nCarrierChanges = changes;
+                events |= EV_RLSD;
+            }
+        }
+        if (events)
+            return serialWaitDone;
+        // A negative descriptor is skipped by poll(): input already reported is not looked at
+        // again until a Read has taken some.
+        pollfd entries[3] = {
+            {EventDescriptor(stop), POLLIN, 0},
+            {m_rxRearm.Descriptor(), POLLIN, 0},
+            {watchInput && !m_bRxReported.load() ? m_fd : -1, POLLIN, 0},
+        };
+        int wait = watchCarrier ? (quietSamples < 100 ? 1 : 10) : -1;
+        int ready = PollRestarting(entries, 3, wait);
+        if (ready < 0)
+            return serialWaitFailed;
+        if (entries[0].revents & POLLIN)
+            return serialWaitStopped;
+        if (entries[1].revents & POLLIN)
+            m_rxRearm.TryTake();
+        if (entries[2].revents & POLLIN) {
+            m_bRxReported.store(true);
+            events |= EV_RXCHAR;
+        } else if (entries[2].revents & (POLLERR | POLLHUP | POLLNVAL)) {
+            return serialWaitFailed;
+        }
+        if (ready == 0)
+            ++quietSamples;
+    }
+}
+
+int CLinuxSerialPort::WriteUntilStopped(const BYTE* buffer, DWORD count, DWORD& done, HANDLE stop)
+{
+    done = 0;
+    if (count > 0 && !buffer)
+        return serialWaitFailed;
+    while (done < count) {
+        pollfd entries[2] = {{EventDescriptor(stop), POLLIN, 0}, {m_fd, POLLOUT, 0}};
+        if (PollRestarting(entries, 2, -1) < 0)
+            return serialWaitFailed;
+        if (entries[0].revents & POLLIN)
+            return serialWaitStopped;
+        if (entries[1].revents & (POLLERR | POLLHUP | POLLNVAL))
+            return serialWaitFailed;
+        ssize_t put = write(m_fd, buffer + done, count - done);
+        if (put > 0)
+            done += (DWORD)put;
+        else if (put < 0 && errno != EAGAIN && errno != EINTR)
+            return serialWaitFailed;
+    }
+    return serialWaitDone;
 }

@@ -4,11 +4,13 @@
 // virtual clock.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 
 #include "platform/base/CString.h"
 #include "platform/serial/ISerialPort.h"
+#include "platform/threads/Event.h"
 
 // What TIOCGSERIAL says about the UART behind a tty.
 struct UartInfo {
@@ -44,6 +46,13 @@ public:
     BOOL EscapeFunction(DWORD function) override;
     BOOL GetModemStatus(DWORD& status) override;
     BOOL WaitEvent(DWORD eventMask) override;
+    // The carrier-detect line is sampled while poll() waits (every millisecond, every ten
+    // after a tenth of a second without change), not waited for with TIOCMIWAIT, which a stop
+    // cannot end. The driver's change counter, where it keeps one, catches a toggle between
+    // two samples.
+    BOOL SetCommMask(DWORD eventMask) override;
+    int WaitCommEvent(DWORD& events, HANDLE stop) override;
+    int WriteUntilStopped(const BYTE* buffer, DWORD count, DWORD& done, HANDLE stop) override;
 
 private:
     explicit CLinuxSerialPort(int fd);
@@ -56,6 +65,8 @@ private:
     // queued (0 when all went out or the driver cannot tell).
     DWORD DrainOutput(int64_t deadline);
     BOOL PollModemChange(int bits);
+    // The carrier's level and the driver's change count (0 where it keeps none).
+    BOOL SampleCarrier(int& level, int& changes);
 
     static UartProbe s_uartProbe;
 
@@ -64,4 +75,12 @@ private:
     BYTE m_dtrControl = DTR_CONTROL_ENABLE;  // Linux raises DTR and RTS when a tty opens
     BYTE m_rtsControl = RTS_CONTROL_ENABLE;
     BOOL m_abortOnError = FALSE;
+
+    DWORD m_commMask = 0;
+    int m_nCarrierLevel = 0;
+    int m_nCarrierChanges = 0;
+    // Bytes were reported and no Read has taken any since; Read sets m_rxRearm to let a
+    // waiting WaitCommEvent look at the input again.
+    std::atomic<bool> m_bRxReported{false};
+    CEvent m_rxRearm{FALSE, FALSE};
 };

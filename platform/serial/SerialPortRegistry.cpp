@@ -106,6 +106,15 @@ void CSerialPortRegistry::Unregister(const CString& name, ISerialDevice* device)
         Devices().erase(found);
 }
 
+std::vector<CString> CSerialPortRegistry::RegisteredNames()
+{
+    std::lock_guard<std::mutex> lock(RegistryMutex());
+    std::vector<CString> names;
+    for (const auto& entry : Devices())
+        names.push_back(CString(entry.first));
+    return names;
+}
+
 void CSerialPortRegistry::MapPath(const CString& name, const CString& path)
 {
     std::lock_guard<std::mutex> lock(RegistryMutex());

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include "platform/base/CString.h"
 #include "platform/serial/ISerialDevice.h"
@@ -26,6 +27,8 @@ public:
     // before it is destroyed. Registering a name again replaces the earlier device.
     static void Register(const CString& name, ISerialDevice* device);
     static void Unregister(const CString& name, ISerialDevice* device);
+    // The names of the devices registered now ("COM1:").
+    static std::vector<CString> RegisteredNames();
     // Maps `name` to the tty at `path`; an empty path removes the mapping.
     static void MapPath(const CString& name, const CString& path);
 

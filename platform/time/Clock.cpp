@@ -38,6 +38,11 @@ IClock* InstallClock(IClock* clock)
     return previous;
 }
 
+bool IsSystemClockInstalled()
+{
+    return s_pClock == &s_systemClock;
+}
+
 DWORD GetTickCount()
 {
     return (DWORD)s_pClock->NowMilliseconds();

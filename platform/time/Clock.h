@@ -18,6 +18,9 @@ public:
 IClock& CurrentClock();
 // Installs `clock` (NULL restores the system clock) and returns the one it replaces.
 IClock* InstallClock(IClock* clock);
+// TRUE while no test clock is installed. Waits with a time-out may then sleep in the kernel for
+// the whole time; under a test clock they look at it again every millisecond of real time.
+bool IsSystemClockInstalled();
 
 // Win32-style tick counter: milliseconds, 32 bits, wrapping after about 49.7 days.
 DWORD GetTickCount();

@@ -5,8 +5,10 @@
 #include <deque>
 #include <mutex>
 
-#include "platform/time/Clock.h"
 #include "platform/serial/SerialPortRegistry.h"
+#include "platform/threads/Event.h"
+#include "platform/threads/Synchronization.h"
+#include "platform/time/Clock.h"
 
 struct CFakeSerialDevice::Shared {
     struct Pending {
@@ -16,6 +18,15 @@ struct CFakeSerialDevice::Shared {
 
     mutable std::mutex mutex;
     std::condition_variable changed;
+    // Set on every change WaitCommEvent may be waiting for (it alone waits for it, so no
+    // other waiter can take its signal).
+    CEvent wake{FALSE, FALSE};
+    // Signalled while the cable is pulled; ends a write held by a full device.
+    CEvent unplugged{TRUE, FALSE};
+    bool disconnected = false;
+    DWORD commMask = 0;
+    uint64_t carrierSeen = 0;
+    bool rxReported = false;
 
     bool open = false;
     int connects = 0;
@@ -44,6 +55,12 @@ struct CFakeSerialDevice::Shared {
 
     LineObserver linesObserver;
     ByteObserver bytesObserver;
+
+    void Changed()
+    {
+        changed.notify_all();
+        wake.Set();
+    }
 
     // Moves the pending bytes whose time has come to the input. Lock held.
     void Deliver(uint64_t now)
@@ -143,8 +160,12 @@ public:
         if (!buffer)
             return FALSE;
         Lock lock(m_shared->mutex);
+        if (m_shared->disconnected)
+            return FALSE;
         const SerialTimeouts t = m_shared->timeouts;
         bool hasTotal = t.readTotalConstant != 0 || t.readTotalMultiplier != 0;
+        // Interval MAXDWORD without totals: return at once with what has arrived.
+        bool immediate = t.readInterval == MAXDWORD && !hasTotal;
         uint64_t deadline = Now() + t.readTotalConstant + (uint64_t)t.readTotalMultiplier * count;
         uint64_t lastByte = 0;
         for (;;) {
@@ -155,7 +176,13 @@ public:
                 m_shared->input.pop_front();
                 lastByte = now;
             }
-            if (done == count)
+            if (done > 0 && m_shared->rxReported) {
+                m_shared->rxReported = false;
+                // Bytes still waiting are reported again; new ones wake the wait themselves.
+                if (!m_shared->input.empty())
+                    m_shared->wake.Set();
+            }
+            if (done == count || immediate)
                 return TRUE;
             uint64_t limit = hasTotal ? deadline : UINT64_MAX;
             if (done > 0 && t.readInterval != 0)
@@ -185,6 +212,8 @@ public:
             return FALSE;
         {
             Lock lock(m_shared->mutex);
+            if (m_shared->disconnected)
+                return FALSE;
             size_t room = m_shared->receiveLimit - std::min(m_shared->receiveLimit, m_shared->received.size());
             done = (DWORD)std::min<size_t>(count, room);
             m_shared->received.insert(m_shared->received.end(), buffer, buffer + done);
@@ -202,7 +231,7 @@ public:
     {
         {
             Lock lock(m_shared->mutex);
-            if (!m_shared->modemLinesWork)
+            if (!m_shared->modemLinesWork || m_shared->disconnected)
                 return FALSE;
             switch (function) {
             case SETDTR: m_shared->dtr = true; break;
@@ -220,12 +249,76 @@ public:
     BOOL GetModemStatus(DWORD& status) override
     {
         Lock lock(m_shared->mutex);
-        if (!m_shared->modemLinesWork)
+        if (!m_shared->modemLinesWork || m_shared->disconnected)
             return FALSE;
         ++m_shared->statusReads;
         status = (m_shared->cts ? MS_CTS_ON : 0) | (m_shared->dsr ? MS_DSR_ON : 0) |
                  (m_shared->ring ? MS_RING_ON : 0) | (m_shared->carrier ? MS_RLSD_ON : 0);
         return TRUE;
+    }
+
+    BOOL SetCommMask(DWORD eventMask) override
+    {
+        Lock lock(m_shared->mutex);
+        if (m_shared->disconnected || !m_shared->modemLinesWork || (eventMask & ~(DWORD)(EV_RXCHAR | EV_RLSD)))
+            return FALSE;
+        m_shared->commMask = eventMask;
+        m_shared->carrierSeen = m_shared->carrierChanges;
+        return TRUE;
+    }
+
+    int WaitCommEvent(DWORD& events, HANDLE stop) override
+    {
+        events = 0;
+        Lock lock(m_shared->mutex);
+        for (;;) {
+            if (m_shared->disconnected || m_shared->commMask == 0)
+                return serialWaitFailed;
+            uint64_t now = Now();
+            m_shared->Deliver(now);
+            if ((m_shared->commMask & EV_RLSD) && m_shared->carrierChanges != m_shared->carrierSeen) {
+                m_shared->carrierSeen = m_shared->carrierChanges;
+                events |= EV_RLSD;
+            }
+            if ((m_shared->commMask & EV_RXCHAR) && !m_shared->rxReported && !m_shared->input.empty()) {
+                m_shared->rxReported = true;
+                events |= EV_RXCHAR;
+            }
+            if (events)
+                return serialWaitDone;
+            DWORD wait = m_shared->pending.empty() ? INFINITE : (DWORD)(m_shared->pending.front().due - now);
+            lock.unlock();
+            HANDLE waits[2] = {&m_shared->wake, stop};
+            DWORD woken = WaitForMultipleObjects(stop ? 2 : 1, waits, FALSE, wait);
+            lock.lock();
+            if (woken == WAIT_OBJECT_0 + 1)
+                return serialWaitStopped;
+            if (woken == WAIT_FAILED)
+                return serialWaitFailed;
+        }
+    }
+
+    int WriteUntilStopped(const BYTE* buffer, DWORD count, DWORD& done, HANDLE stop) override
+    {
+        done = 0;
+        if (count > 0 && !buffer)
+            return serialWaitFailed;
+        {
+            Lock lock(m_shared->mutex);
+            if (m_shared->disconnected)
+                return serialWaitFailed;
+            size_t room = m_shared->receiveLimit - std::min(m_shared->receiveLimit, m_shared->received.size());
+            done = (DWORD)std::min<size_t>(count, room);
+            m_shared->received.insert(m_shared->received.end(), buffer, buffer + done);
+        }
+        if (done > 0 && m_shared->bytesObserver)
+            m_shared->bytesObserver(buffer, done);
+        if (done == count)
+            return serialWaitDone;
+        // A device that takes no more holds the write until the stop (or the cable goes).
+        HANDLE waits[2] = {&m_shared->unplugged, stop};
+        DWORD woken = WaitForMultipleObjects(stop ? 2 : 1, waits, FALSE, INFINITE);
+        return woken == WAIT_OBJECT_0 + 1 ? serialWaitStopped : serialWaitFailed;
     }
 
     BOOL WaitEvent(DWORD eventMask) override
@@ -272,9 +365,11 @@ CFakeSerialDevice::~CFakeSerialDevice()
 std::unique_ptr<ISerialPort> CFakeSerialDevice::Connect()
 {
     Lock lock(m_shared->mutex);
-    if (m_shared->open || m_shared->busy)
+    if (m_shared->open || m_shared->busy || m_shared->disconnected)
         return NULL;
     m_shared->open = true;
+    m_shared->commMask = 0;
+    m_shared->rxReported = false;
     ++m_shared->connects;
     // Each opening starts from the tty's defaults: lines up, no break.
     m_shared->dtr = true;
@@ -296,6 +391,7 @@ void CFakeSerialDevice::ClearReceived() { Lock lock(m_shared->mutex); m_shared->
 uint64_t CFakeSerialDevice::LineChanges() const { Lock lock(m_shared->mutex); return m_shared->lineChanges; }
 uint64_t CFakeSerialDevice::StatusReads() const { Lock lock(m_shared->mutex); return m_shared->statusReads; }
 
+bool CFakeSerialDevice::Carrier() const { Lock lock(m_shared->mutex); return m_shared->carrier; }
 void CFakeSerialDevice::SetCts(bool on) { Lock lock(m_shared->mutex); m_shared->cts = on; }
 void CFakeSerialDevice::SetDsr(bool on) { Lock lock(m_shared->mutex); m_shared->dsr = on; }
 void CFakeSerialDevice::SetRing(bool on) { Lock lock(m_shared->mutex); m_shared->ring = on; }
@@ -307,7 +403,7 @@ void CFakeSerialDevice::SetCarrier(bool on)
         return;
     m_shared->carrier = on;
     ++m_shared->carrierChanges;
-    m_shared->changed.notify_all();
+    m_shared->Changed();
 }
 
 void CFakeSerialDevice::Send(const BYTE* data, size_t length, DWORD delayMs)
@@ -317,7 +413,7 @@ void CFakeSerialDevice::Send(const BYTE* data, size_t length, DWORD delayMs)
     auto place = std::find_if(m_shared->pending.begin(), m_shared->pending.end(),
                               [due](const Shared::Pending& p) { return p.due > due; });
     m_shared->pending.insert(place, Shared::Pending{due, std::vector<BYTE>(data, data + length)});
-    m_shared->changed.notify_all();
+    m_shared->Changed();
 }
 
 void CFakeSerialDevice::Send(std::string_view text, DWORD delayMs)
@@ -331,3 +427,14 @@ void CFakeSerialDevice::SetModemLinesWork(bool work) { Lock lock(m_shared->mutex
 void CFakeSerialDevice::SetBusy(bool busy) { Lock lock(m_shared->mutex); m_shared->busy = busy; }
 void CFakeSerialDevice::SetStateWorks(bool works) { Lock lock(m_shared->mutex); m_shared->stateWorks = works; }
 void CFakeSerialDevice::SetReceiveLimit(size_t bytes) { Lock lock(m_shared->mutex); m_shared->receiveLimit = bytes; }
+
+void CFakeSerialDevice::SetDisconnected(bool disconnected)
+{
+    Lock lock(m_shared->mutex);
+    m_shared->disconnected = disconnected;
+    if (disconnected)
+        m_shared->unplugged.Set();
+    else
+        m_shared->unplugged.Reset();
+    m_shared->Changed();
+}

@@ -2,7 +2,9 @@
 // place of a tty. It keeps the modem lines as a cable would: the host drives DTR, RTS and
 // break; the device drives CTS, DSR, DCD and RI and sends bytes. Simulators hang off the
 // observers (a PIC programmer watches DTR/RTS and answers on CTS). Time-outs of the host's
-// reads and writes pass on the installed clock, so a virtual clock makes them free.
+// reads and writes pass on the installed clock, so a virtual clock makes them free. The
+// stop-aware waits (WaitCommEvent, WriteUntilStopped) wake on the device's changes at once,
+// without sampling.
 #pragma once
 
 #include <cstddef>
@@ -44,6 +46,7 @@ public:
     uint64_t StatusReads() const;   // modem-status requests served
 
     // What the device does.
+    bool Carrier() const;
     void SetCts(bool on);
     void SetDsr(bool on);
     void SetCarrier(bool on);
@@ -62,6 +65,9 @@ public:
     void SetBusy(bool busy);              // Connect refuses: another program has the port
     void SetStateWorks(bool works);       // false: not a serial port, settings fail
     void SetReceiveLimit(size_t bytes);   // the device stops taking bytes after this many
+    // The cable is pulled (true): every call on the open connection fails from now on, waits
+    // in progress end in failure, and new connections are refused until it is plugged back.
+    void SetDisconnected(bool disconnected);
 
     struct Shared;
 

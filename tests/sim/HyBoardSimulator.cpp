@@ -1,0 +1,392 @@
+#include "tests/sim/HyBoardSimulator.h"
+
+#include <chrono>
+
+#include <pthread.h>
+#include <time.h>
+
+#include "platform/testing/VirtualClock.h"
+#include "tests/support/FakeSerialDevice.h"
+
+namespace {
+
+const BYTE kSync = 0xAA;
+const BYTE kFlagData = 0x01;
+const DWORD kClockStepMs = 50;
+// Real time without any activity after which the board moves a virtual clock on anyway, so
+// that a host waiting for a time-out nobody expected fails its test instead of hanging it.
+const uint64_t kIdleWatchdogMs = 2000;
+
+uint64_t RealMs()
+{
+    using namespace std::chrono;
+    return (uint64_t)duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+DWORD BigEndian(const BYTE* p)
+{
+    return ((DWORD)p[0] << 24) | ((DWORD)p[1] << 16) | ((DWORD)p[2] << 8) | p[3];
+}
+
+void PutBigEndian(std::vector<BYTE>& out, DWORD value)
+{
+    out.push_back((BYTE)(value >> 24));
+    out.push_back((BYTE)(value >> 16));
+    out.push_back((BYTE)(value >> 8));
+    out.push_back((BYTE)value);
+}
+
+}  // namespace
+
+std::vector<BYTE> CHyBoardSimulator::Frame::Wire() const
+{
+    std::vector<BYTE> bytes = {kSync, kSync, flags, type};
+    PutBigEndian(bytes, address);
+    PutBigEndian(bytes, length);
+    if (flags & kFlagData)
+        bytes.insert(bytes.end(), data.begin(), data.end());
+    return bytes;
+}
+
+CHyBoardSimulator::CHyBoardSimulator(CFakeSerialDevice& device, CVirtualClock* clock)
+    : m_device(device), m_clock(clock)
+{
+    m_lastActivityMs = RealMs();
+    // The observers run on the host's threads, inside its port calls.
+    m_device.OnReceived([this](const BYTE* data, size_t length) {
+        Lock lock(m_mutex);
+        for (size_t i = 0; i < length; ++i) {
+            if (m_unacked > 0)
+                ++m_unpaced;
+            ++m_unacked;
+            Event event(Event::HostByte);
+            event.byte = data[i];
+            m_events.push_back(event);
+        }
+        m_changed.notify_all();
+    });
+    m_device.OnLinesChanged([this](bool, bool rts) {
+        Event event(Event::RtsLevel);
+        event.level = rts;
+        Post(event);
+    });
+    m_thread = std::thread([this] { Run(); });
+}
+
+CHyBoardSimulator::~CHyBoardSimulator()
+{
+    {
+        Lock lock(m_mutex);
+        m_stop = true;
+        m_changed.notify_all();
+    }
+    m_thread.join();
+    m_device.OnReceived(nullptr);
+    m_device.OnLinesChanged(nullptr);
+}
+
+void CHyBoardSimulator::Post(Event event)
+{
+    Lock lock(m_mutex);
+    m_events.push_back(std::move(event));
+    m_changed.notify_all();
+}
+
+void CHyBoardSimulator::SetBehaviour(const Behaviour& behaviour)
+{
+    Lock lock(m_mutex);
+    m_behaviour = behaviour;
+}
+
+void CHyBoardSimulator::SetResponder(Responder responder)
+{
+    Lock lock(m_mutex);
+    m_responder = std::move(responder);
+}
+
+void CHyBoardSimulator::PressReset()
+{
+    Post(Event(Event::Reset));
+}
+
+void CHyBoardSimulator::SendFrame(const Frame& frame)
+{
+    SendRaw(frame.Wire());
+}
+
+void CHyBoardSimulator::SendRaw(const std::vector<BYTE>& bytes)
+{
+    Event event(Event::Bytes);
+    event.bytes = bytes;
+    Post(event);
+}
+
+void CHyBoardSimulator::Run()
+{
+    Lock lock(m_mutex);
+    while (!m_stop) {
+        if (!m_events.empty()) {
+            Event event = std::move(m_events.front());
+            m_events.pop_front();
+            m_lastActivityMs = RealMs();
+            Handle(lock, event);
+            m_changed.notify_all();
+            continue;
+        }
+        MoveClockWhileQuiet();
+        m_changed.wait_for(lock, std::chrono::milliseconds(m_quiet && m_clock ? 1 : 100));
+    }
+}
+
+void CHyBoardSimulator::MoveClockWhileQuiet()
+{
+    if (m_clock && (m_quiet || RealMs() - m_lastActivityMs > kIdleWatchdogMs))
+        m_clock->Advance(kClockStepMs);
+}
+
+void CHyBoardSimulator::Handle(Lock& lock, const Event& event)
+{
+    switch (event.kind) {
+    case Event::HostByte:
+        OnHostByte(lock, event.byte);
+        break;
+    case Event::RtsLevel:
+        if (event.level != m_rts) {
+            m_rts = event.level;
+            OnRtsChange();
+        }
+        break;
+    case Event::Reset:
+        m_out.clear();
+        m_awaitingAck = false;
+        m_assembling.clear();
+        m_quiet = false;
+        m_hostByteCount = 0;
+        if (m_behaviour.silent) {
+            m_state = State::Silent;
+            m_quiet = true;
+            break;
+        }
+        m_state = State::Handshake;
+        m_roundsLeft = m_behaviour.handshakeRounds - 1;
+        ToggleCarrier();
+        break;
+    case Event::Bytes:
+        m_out.insert(m_out.end(), event.bytes.begin(), event.bytes.end());
+        if (m_state == State::Running)
+            SendNextByte();
+        break;
+    }
+}
+
+void CHyBoardSimulator::OnRtsChange()
+{
+    if (m_state == State::Handshake) {
+        ++m_handshakeToggles;
+        if (m_roundsLeft > 0) {
+            --m_roundsLeft;
+            ToggleCarrier();
+            return;
+        }
+        // The first byte of the reset report ends the handshake.
+        m_state = State::Running;
+        std::vector<BYTE> report = m_behaviour.resetReportRaw.empty() ? m_behaviour.resetReport.Wire()
+                                                                      : m_behaviour.resetReportRaw;
+        m_out.insert(m_out.begin(), report.begin(), report.end());
+        SendNextByte();
+        return;
+    }
+    if (m_state == State::Running && m_awaitingAck) {
+        m_awaitingAck = false;
+        ++m_acked;
+        SendNextByte();
+    }
+}
+
+void CHyBoardSimulator::SendNextByte()
+{
+    if (m_awaitingAck || m_out.empty())
+        return;
+    BYTE b = m_out.front();
+    m_out.pop_front();
+    m_awaitingAck = true;
+    ++m_sent;
+    m_device.Send(&b, 1);
+}
+
+void CHyBoardSimulator::ToggleCarrier()
+{
+    // Relative to the line as it is: a test may have moved it itself.
+    m_device.SetCarrier(!m_device.Carrier());
+}
+
+void CHyBoardSimulator::OnHostByte(Lock& lock, BYTE b)
+{
+    ++m_hostByteCount;
+    m_hostBytes.push_back(b);
+    if (m_hostByteCount == m_behaviour.disconnectAtHostByte) {
+        m_device.SetDisconnected(true);
+        return;
+    }
+    if (m_state != State::Handshake && m_state != State::Running)
+        return;
+    if (m_hostByteCount >= m_behaviour.ackedHostBytes) {
+        m_quiet = true;
+        return;
+    }
+    m_quiet = false;
+    --m_unacked;
+    ToggleCarrier();
+    m_assembling.push_back(b);
+    if (m_assembling.size() < 12)
+        return;
+    DWORD length = BigEndian(&m_assembling[8]);
+    size_t needed = 12 + ((m_assembling[2] & kFlagData) ? (size_t)length : 0);
+    if (m_assembling.size() == needed)
+        OnHostFrame(lock);
+}
+
+void CHyBoardSimulator::OnHostFrame(Lock&)
+{
+    Frame frame;
+    frame.wire = m_assembling;
+    frame.flags = m_assembling[2];
+    frame.type = m_assembling[3];
+    frame.address = BigEndian(&m_assembling[4]);
+    frame.length = BigEndian(&m_assembling[8]);
+    frame.data.assign(m_assembling.begin() + 12, m_assembling.end());
+    m_assembling.clear();
+    m_hostFrames.push_back(frame);
+    std::vector<Frame> answers = m_responder ? m_responder(frame) : DefaultAnswer(frame);
+    if (answers.empty() && frame.type >= 0x03 && frame.type <= 0x1A)
+        m_quiet = true;  // the host waits for an answer that does not come
+    for (const Frame& answer : answers) {
+        std::vector<BYTE> wire = answer.Wire();
+        m_out.insert(m_out.end(), wire.begin(), wire.end());
+    }
+    SendNextByte();
+}
+
+std::vector<CHyBoardSimulator::Frame> CHyBoardSimulator::DefaultAnswer(const Frame& request)
+{
+    if (request.type < 0x03 || request.type > 0x1A)
+        return {};
+    Frame answer{0, request.type, 0, 0, {}, {}};
+    switch (request.type) {
+    case 0x04:
+        if (request.data.size() >= 8)
+            m_registers[request.data[3]] = BigEndian(&request.data[4]);
+        break;
+    case 0x18:
+        for (size_t i = 0; i < request.data.size(); ++i)
+            m_memory[request.address + (DWORD)i] = request.data[i];
+        break;
+    case 0x06:
+        for (DWORD i = 0; i < request.length; ++i)
+            m_memory[request.address + i] = 0;
+        break;
+    case 0x07:
+        answer.flags = kFlagData;
+        answer.address = request.address;
+        answer.length = request.length;
+        for (DWORD i = 0; i < request.length; ++i) {
+            auto found = m_memory.find(request.address + i);
+            answer.data.push_back(found == m_memory.end() ? 0xFF : found->second);
+        }
+        break;
+    default:
+        break;
+    }
+    return {answer};
+}
+
+std::vector<CHyBoardSimulator::Frame> CHyBoardSimulator::HostFrames() const
+{
+    Lock lock(m_mutex);
+    return m_hostFrames;
+}
+
+std::vector<BYTE> CHyBoardSimulator::HostBytes() const
+{
+    Lock lock(m_mutex);
+    return m_hostBytes;
+}
+
+size_t CHyBoardSimulator::HostBytesSinceReset() const
+{
+    Lock lock(m_mutex);
+    return m_hostByteCount;
+}
+
+int CHyBoardSimulator::HandshakeRtsToggles() const
+{
+    Lock lock(m_mutex);
+    return m_handshakeToggles;
+}
+
+size_t CHyBoardSimulator::UnpacedHostBytes() const
+{
+    Lock lock(m_mutex);
+    return m_unpaced;
+}
+
+size_t CHyBoardSimulator::BoardBytesSent() const
+{
+    Lock lock(m_mutex);
+    return m_sent;
+}
+
+size_t CHyBoardSimulator::BoardBytesAcknowledged() const
+{
+    Lock lock(m_mutex);
+    return m_acked;
+}
+
+std::map<BYTE, DWORD> CHyBoardSimulator::Registers() const
+{
+    Lock lock(m_mutex);
+    return m_registers;
+}
+
+std::vector<BYTE> CHyBoardSimulator::Memory(DWORD address, DWORD length) const
+{
+    Lock lock(m_mutex);
+    std::vector<BYTE> bytes;
+    for (DWORD i = 0; i < length; ++i) {
+        auto found = m_memory.find(address + i);
+        bytes.push_back(found == m_memory.end() ? 0xFF : found->second);
+    }
+    return bytes;
+}
+
+void CHyBoardSimulator::SetMemory(DWORD address, const std::vector<BYTE>& bytes)
+{
+    Lock lock(m_mutex);
+    for (size_t i = 0; i < bytes.size(); ++i)
+        m_memory[address + (DWORD)i] = bytes[i];
+}
+
+bool CHyBoardSimulator::WaitForHostFrames(size_t count, DWORD timeoutMs) const
+{
+    Lock lock(m_mutex);
+    return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                              [&] { return m_hostFrames.size() >= count; });
+}
+
+bool CHyBoardSimulator::WaitSent(DWORD timeoutMs) const
+{
+    Lock lock(m_mutex);
+    return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
+        return m_events.empty() && m_out.empty() && !m_awaitingAck;
+    });
+}
+
+double CHyBoardSimulator::CpuSeconds() const
+{
+    clockid_t id;
+    timespec used;
+    if (pthread_getcpuclockid(const_cast<std::thread&>(m_thread).native_handle(), &id) != 0 ||
+        clock_gettime(id, &used) != 0)
+        return 0;
+    return (double)used.tv_sec + (double)used.tv_nsec / 1e9;
+}
