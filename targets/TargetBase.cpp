@@ -1,7 +1,9 @@
 #include "targets/TargetBase.h"
 
 #include "app/QuilletApp.h"
+#include "image/IntelHex.h"
 #include "platform/time/Clock.h"
+#include "platform/ui/UiServices.h"
 #include "platform/wnd/Static.h"
 #include "targets/ITargetHost.h"
 
@@ -137,6 +139,26 @@ int CTargetBase::BrowseWithHost(CString& path, int flags)
     if (result == 1)
         FixFileName(path);
     return result;
+}
+
+BOOL CTargetBase::CheckStoreImage()
+{
+    int status = theIntelHex.CheckOverlap();
+    LPCSTR text = CIntelHex::GetStatusText(status);
+    if (!text)
+        return TRUE;
+    int answer = AfxMessageBox(text, CIntelHex::GetStatusMessageType(status));
+    return status == CIntelHex::statusOverlaid && answer == IDYES;
+}
+
+BOOL CTargetBase::SaveStoreAsHex(const CString& path)
+{
+    if (!CheckStoreImage())
+        return FALSE;
+    BYTE* image = theIntelHex.BuildImage(0xFF, 0xFF);
+    if (!image)
+        return FALSE;
+    return theIntelHex.WriteFile(path, image, theIntelHex.GetEndAddress(NULL), 0xFF);
 }
 
 CTargetBase* CTargetBase::FindById(DWORD id)

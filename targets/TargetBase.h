@@ -90,6 +90,13 @@ protected:
     // FixFileName. 1 when a path was chosen.
     int BrowseWithHost(CString& path, int flags);
 
+    // The record store's overlap check as the Intel HEX targets show it: TRUE when the image
+    // is clean, or overlaid and the user chose to go on; the other states are refused.
+    static BOOL CheckStoreImage();
+    // Save Buffer of the Intel HEX targets: the checked image of every record in the store,
+    // gaps filled with 0xFF, written as Intel HEX to `path` (the old file is kept on failure).
+    static BOOL SaveStoreAsHex(const CString& path);
+
     CCommsBase m_Comms;
     BYTE m_nId = 0;
     CString m_strName;

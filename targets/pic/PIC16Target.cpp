@@ -224,22 +224,12 @@ BYTE* CPIC16Target::GetModuleImage(int module, DWORD* length)
 
 BOOL CPIC16Target::CheckImage()
 {
-    int status = theIntelHex.CheckOverlap();
-    LPCSTR text = CIntelHex::GetStatusText(status);
-    if (!text)
-        return TRUE;
-    int answer = AfxMessageBox(text, CIntelHex::GetStatusMessageType(status));
-    return status == CIntelHex::statusOverlaid && answer == IDYES;
+    return CheckStoreImage();
 }
 
 BOOL CPIC16Target::SaveBuffer(const CString& path)
 {
-    if (!CheckImage())
-        return FALSE;
-    BYTE* image = theIntelHex.BuildImage(0xFF, 0xFF);
-    if (!image)
-        return FALSE;
-    return theIntelHex.WriteFile(path, image, theIntelHex.GetEndAddress(NULL), 0xFF);
+    return SaveStoreAsHex(path);
 }
 
 int CPIC16Target::HasOptions()

@@ -313,12 +313,7 @@ BYTE* CQB2300Flash::GetModuleImage(int block, DWORD* length)
 
 BOOL CQB2300Flash::SaveBuffer(const CString& path)
 {
-    if (!CheckImage())
-        return FALSE;
-    BYTE* image = theIntelHex.BuildImage(0xFF, 0xFF);
-    if (!image)
-        return FALSE;
-    return theIntelHex.WriteFile(path, image, theIntelHex.GetEndAddress(NULL), 0xFF);
+    return SaveStoreAsHex(path);
 }
 
 int CQB2300Flash::HasOptions()
@@ -366,13 +361,7 @@ void CQB2300Flash::FixFileName(CString& path)
 
 BOOL CQB2300Flash::CheckImage()
 {
-    int status = theIntelHex.CheckOverlap();
-    LPCSTR text = CIntelHex::GetStatusText(status);
-    if (!text)
-        return TRUE;
-    UINT type = CIntelHex::GetStatusMessageType(status);
-    int answer = AfxMessageBox(text, type);
-    return status == CIntelHex::statusOverlaid && answer == IDYES;
+    return CheckStoreImage();
 }
 
 BOOL CQB2300Flash::Program(CString resource, CString* status)
