@@ -7,6 +7,7 @@
 #include "platform/base/DebugOutput.h"
 #include "platform/files/File.h"
 #include "platform/ui/UiServices.h"
+#include "platform/wnd/ProgressCtrl.h"
 
 namespace {
 
@@ -210,6 +211,25 @@ BOOL CTessarTarget::GetFileFilter(CString& filter)
     filter = "PRAM, XRAM & DRAM Files (*.p; *.x; *.d)|*.p;*.x;*.d|tessasm PRAM Files (*.p)|*.p|"
              "tessasm XRAM Files (*.x)|*.x|tessasm DRAM Files (*.d)|*.d|";
     return TRUE;
+}
+
+BOOL CTessarTarget::DownloadLoadedAreas(DWORD wordsPerStep)
+{
+    CProgressCtrl* bar = ProgressBar();
+    if (bar) {
+        bar->SetStep(1);
+        bar->SetPos(0);
+        bar->SetRange(0, (short)CountLoadedSteps(wordsPerStep));
+    }
+    for (int area = 0; area < areaCount; ++area)
+        if (m_bAreaLoaded[area] && !DownloadArea(area, bar))
+            return FALSE;
+    return TRUE;
+}
+
+BOOL CTessarTarget::DownloadArea(int, CProgressCtrl*)
+{
+    return FALSE;
 }
 
 WORD CTessarTarget::CountLoadedSteps(DWORD wordsPerStep) const

@@ -59,6 +59,12 @@ protected:
     BOOL IsKnownModel() const { return m_nModel == 1 || m_nModel == 2; }
     // Sum of words / `wordsPerStep` over the loaded areas: the progress range of a download.
     WORD CountLoadedSteps(DWORD wordsPerStep) const;
+    // Sends every loaded area in order through DownloadArea, with the progress bar (when
+    // there is a main dialog) ranged over CountLoadedSteps (wordsPerStep). FALSE at the first
+    // area that fails.
+    BOOL DownloadLoadedAreas(DWORD wordsPerStep);
+    // One area over the open port; the download's own protocol. The base sends nothing.
+    virtual BOOL DownloadArea(int area, CProgressCtrl* progress);
 
     BYTE m_nTargetId;
     CString m_strAreaData[areaCount];

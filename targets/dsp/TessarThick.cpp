@@ -100,17 +100,7 @@ BOOL CTessarThick::Program(CString resource, CString* message)
     if (!m_Comms.Open(CCommsBase::typeSerialFast, resource) || !m_Comms.SetHandshake(FALSE)) {
         *message = "Unable to open specified communications resource";
     } else {
-        CProgressCtrl* bar = ProgressBar();
-        if (bar) {
-            bar->SetStep(1);
-            bar->SetPos(0);
-            bar->SetRange(0, (short)CountLoadedSteps(kWordsPerPiece));
-        }
-        ok = TRUE;
-        for (int area = 0; area < areaCount && ok; ++area) {
-            if (m_bAreaLoaded[area] && !DownloadArea(area, bar))
-                ok = FALSE;
-        }
+        ok = DownloadLoadedAreas(kWordsPerPiece);
         if (!ok) {
             *message = "Unable to program device";
         } else if (m_dwOptions != 0 && !Jump()) {

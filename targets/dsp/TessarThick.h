@@ -27,7 +27,7 @@ public:
     void SaveOptions() override;
 
     // One area through the stub; `progress` (may be NULL) is stepped once per piece.
-    BOOL DownloadArea(int area, CProgressCtrl* progress);
+    BOOL DownloadArea(int area, CProgressCtrl* progress) override;
     // Tells the stub to jump to the stored address. The address always goes as four
     // characters: a shorter one is padded with '0' in front.
     BOOL Jump();

@@ -61,17 +61,7 @@ BOOL CTessarEeprom::Program(CString resource, CString* message)
     if (!m_Comms.Open(CCommsBase::typeSerialFast, resource) || !m_Comms.SetHandshake(TRUE)) {
         *message = "Unable to open specified communications resource";
     } else {
-        CProgressCtrl* bar = ProgressBar();
-        if (bar) {
-            bar->SetStep(1);
-            bar->SetPos(0);
-            bar->SetRange(0, (short)CountLoadedSteps(kWordsPerBlock));
-        }
-        ok = TRUE;
-        for (int area = 0; area < areaCount && ok; ++area) {
-            if (m_bAreaLoaded[area] && !DownloadArea(area, bar))
-                ok = FALSE;
-        }
+        ok = DownloadLoadedAreas(kWordsPerBlock);
         *message = ok ? "Programming complete" : "Unable to program device";
     }
     m_Comms.Close();

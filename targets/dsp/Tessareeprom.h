@@ -24,7 +24,7 @@ public:
     // One area through the loader; TRUE when every block was acknowledged. Only PRAM and
     // XRAM have a letter: any other area fails after the '#' has gone out. `progress` (may
     // be NULL) is stepped once per block.
-    BOOL DownloadArea(int area, CProgressCtrl* progress);
+    BOOL DownloadArea(int area, CProgressCtrl* progress) override;
     // The hexadecimal digits of `text` (either case) as a number in `*value`; FALSE for an
     // empty text or at the first other character, with the digits before it in `*value`.
     static BOOL ParseHex(CString text, DWORD* value);
