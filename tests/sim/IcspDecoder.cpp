@@ -145,8 +145,11 @@ void CIcspDecoder::RisingEdge()
     ++m_clockPulses;
     if (!m_inProgramMode || m_pulse >= m_frame.clocks)
         return;
-    if (m_pulse == 0 && m_takeTimes)
-        m_timing.startUs = NowUs();
+    if (m_takeTimes) {
+        m_lastRiseUs = NowUs();
+        if (m_pulse == 0)
+            m_timing.startUs = m_lastRiseUs;
+    }
     m_deviceDrives = (m_frame.driveMask >> m_pulse) & 1;
     m_deviceLevel = (m_frame.outBits >> m_pulse) & 1;
 }
@@ -163,6 +166,7 @@ void CIcspDecoder::FallingEdge()
     IcspFrameTiming timing;
     if (m_takeTimes) {
         m_timing.endUs = NowUs();
+        m_timing.lastHighUs = m_timing.endUs - m_lastRiseUs;
         timing = m_timing;
     }
     uint32_t bits = m_bits;
