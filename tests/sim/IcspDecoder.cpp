@@ -145,7 +145,9 @@ void CIcspDecoder::RisingEdge()
     ++m_clockPulses;
     if (!m_inProgramMode || m_pulse >= m_frame.clocks)
         return;
-    if (m_takeTimes) {
+    // Only the first and the last rising edge of a frame are timed: reading the clock costs
+    // about as much as the rest of an edge.
+    if (m_takeTimes && (m_pulse == 0 || m_pulse + 1 == m_frame.clocks)) {
         m_lastRiseUs = NowUs();
         if (m_pulse == 0)
             m_timing.startUs = m_lastRiseUs;
