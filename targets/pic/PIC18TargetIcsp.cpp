@@ -170,7 +170,8 @@ BOOL CPIC18Target::ReadDeviceId(WORD* id)
 {
     BYTE low = 0;
     BYTE high = 0;
-    BOOL ok = SetTablePointer(kDeviceIdAddress) && ReadCommand(cmdTableReadInc, &low) && ReadCommand(cmdTableRead, &high);
+    BOOL ok = SetTablePointer(kDeviceIdAddress) && ReadCommand(cmdTableReadInc, &low) &&
+              ReadCommand(cmdTableRead, &high);
     if (ok && id)
         *id = (WORD)(low | (high << 8));
     IdleLines();

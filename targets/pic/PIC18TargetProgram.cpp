@@ -66,7 +66,8 @@ BOOL CPIC18Target::RunSequence(const CString& resource, CString& status, WORD ex
 
     SetProgressText("Programming Configuration memory");
     if (lowVoltage)
-        AfxMessageBox("Warning - When using low volts programming code protect bits can only be set not cleared", MB_OK);
+        AfxMessageBox("Warning - When using low volts programming code protect bits can only be set not cleared",
+                      MB_OK);
     if (!WriteConfig(bar, m_Config.m_Bytes)) {
         status = "Unable to program the configuration memory";
         return FALSE;
