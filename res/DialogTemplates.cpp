@@ -13,6 +13,7 @@ const DialogTemplate* FindDialogTemplate(UINT id)
     case 134: return &Dialog134Template();
     case 136: return &Dialog136Template();
     case 135: return &Dialog135Template();
+    case 138: return &Dialog138Template();
     case 142: return &Dialog142Template();
     default: return NULL;
     }

@@ -14,5 +14,6 @@ const DialogTemplate& Dialog132Template();
 const DialogTemplate& Dialog133Template();
 const DialogTemplate& Dialog134Template();
 const DialogTemplate& Dialog136Template();
+const DialogTemplate& Dialog138Template();
 const DialogTemplate& Dialog135Template();
 const DialogTemplate& Dialog142Template();

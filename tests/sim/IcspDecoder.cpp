@@ -145,8 +145,13 @@ void CIcspDecoder::RisingEdge()
     ++m_clockPulses;
     if (!m_inProgramMode || m_pulse >= m_frame.clocks)
         return;
-    if (m_pulse == 0 && m_takeTimes)
-        m_timing.startUs = NowUs();
+    // Only the first and the last rising edge of a frame are timed: reading the clock costs
+    // about as much as the rest of an edge.
+    if (m_takeTimes && (m_pulse == 0 || m_pulse + 1 == m_frame.clocks)) {
+        m_lastRiseUs = NowUs();
+        if (m_pulse == 0)
+            m_timing.startUs = m_lastRiseUs;
+    }
     m_deviceDrives = (m_frame.driveMask >> m_pulse) & 1;
     m_deviceLevel = (m_frame.outBits >> m_pulse) & 1;
 }
@@ -163,6 +168,7 @@ void CIcspDecoder::FallingEdge()
     IcspFrameTiming timing;
     if (m_takeTimes) {
         m_timing.endUs = NowUs();
+        m_timing.lastHighUs = m_timing.endUs - m_lastRiseUs;
         timing = m_timing;
     }
     uint32_t bits = m_bits;

@@ -99,5 +99,6 @@ private:
     std::string m_pinTrace;
     bool m_takeTimes = false;
     IcspFrameTiming m_timing;
+    double m_lastRiseUs = 0;
     std::chrono::steady_clock::time_point m_origin;
 };

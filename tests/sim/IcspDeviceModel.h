@@ -16,10 +16,13 @@ struct IcspFrame {
 };
 
 // When a frame ran, in microseconds of real time since the decoder was built: the first
-// rising and the last falling edge. Both 0 while the decoder does not take times.
+// rising and the last falling edge, and how long the clock stayed high on the last pulse (a
+// device that programs while the host holds a clock high measures that time). All 0 while the
+// decoder does not take times.
 struct IcspFrameTiming {
     double startUs = 0;
     double endUs = 0;
+    double lastHighUs = 0;
 };
 
 class IIcspDeviceModel {

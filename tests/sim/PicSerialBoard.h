@@ -18,6 +18,8 @@ public:
 
     // The user presses and releases SW1.
     void PressReset() { m_lines.PressReset(m_resetAppliesVpp); }
+    // The user removes (true) or refits the jumper that ties PGM low.
+    void SetPgmJumperRemoved(bool removed) { m_wire.SetPgm(removed); }
     CFakeSerialDevice& Port() { return m_port; }
     CIcspDecoder& Lines() { return m_lines; }
     bool PortClosed() const { return !m_port.IsOpen(); }

@@ -1,0 +1,64 @@
+// Shared pieces of the PIC18 tests: a fixture that puts the QD5170 board back to its default
+// record with scripted UI services and a fake main dialog, a PIC18 target of any device flags,
+// and the board's texts.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "targets/pic/QD5170FLASH.h"
+#include "tests/targets/pic/Pic16TestSupport.h"
+
+// A PIC18 target of any device flags, for devices that no board carries.
+class CTestPic18 : public CPIC18Target {
+public:
+    explicit CTestPic18(WORD flags, BYTE id = 0xB8) : CPIC18Target(id, "TESTPIC18", "Test PIC18 Board", flags)
+    {
+        InitOptions(CQD5170Flash::kDefaultConfig);
+    }
+    CCommsBase& Comms() { return m_Comms; }
+};
+
+namespace pic18test {
+
+const char kResetPrompt[] = "Please reset the QD5170 board (by pressing SW1) now.";
+const WORD k16KWithEeprom = 0x41D0;
+
+inline void DeleteStoredRecord(const std::string& name)
+{
+    for (int i = 0; i < 4; ++i)
+        pic16test::DeleteValue(name + "_Options" + std::to_string(i));
+}
+
+inline std::vector<BYTE> ConfigBytes(const PIC18Config& config)
+{
+    return std::vector<BYTE>(config.m_Bytes, config.m_Bytes + PIC18Config::kConfigBytes);
+}
+
+}  // namespace pic18test
+
+class Pic18Test : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        // The waits spin a loop per unit; one iteration each keeps the suite fast.
+        if (CTargetBase::s_nDelayFactor == 0)
+            CTargetBase::s_nDelayFactor = 1;
+        pic18test::DeleteStoredRecord("QD5170");
+        pic18test::DeleteStoredRecord("TESTPIC18");
+        qd.LoadOptions();
+        qd.ClearModule(-1);
+    }
+    void TearDown() override { qd.ClearModule(-1); }
+
+    // `data` at device address `address` as an Intel HEX file; returns its path.
+    CString HexFile(const std::string& name, DWORD address, const std::vector<BYTE>& data)
+    {
+        return folder.Write(name, hextext::Image(address, data)).c_str();
+    }
+
+    CTempFolder folder;
+    CScriptedUi ui;
+    CFakeTargetHost host;
+    CQD5170Flash& qd = theQD5170Flash;
+};
