@@ -85,3 +85,11 @@
 #define IDD_HYUSB_OPTIONS 142
 #define IDC_HYUSB_DEFAULT IDC_DEFAULT_TARGET
 #define IDC_HYUSB_VERIFY 1039
+
+// Serial-link FLASH boards' options, and the board-side FLASH programmer they download.
+#define IDD_HYICE_OPTIONS 141
+#define IDC_HYICE_DEFAULT IDC_DEFAULT_TARGET
+#define IDC_HYICE_VERIFY 1039
+#define IDC_HYICE_SEGMENT 1061
+#define IDC_HYICE_SERIAL 1062
+#define IDR_HYE_PROG 146
