@@ -14,6 +14,7 @@ const DialogTemplate* FindDialogTemplate(UINT id)
     case 136: return &Dialog136Template();
     case 135: return &Dialog135Template();
     case 142: return &Dialog142Template();
+    case 141: return &Dialog141Template();
     default: return NULL;
     }
 }

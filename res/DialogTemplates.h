@@ -16,3 +16,4 @@ const DialogTemplate& Dialog134Template();
 const DialogTemplate& Dialog136Template();
 const DialogTemplate& Dialog135Template();
 const DialogTemplate& Dialog142Template();
+const DialogTemplate& Dialog141Template();
