@@ -37,9 +37,9 @@ public:
     };
     // The one board type defined: 64 KiB of FLASH read back from 0xE0000000, its programmer
     // in the program's resources (bit 31).
-    static const DWORD kBoardType64K = 0x80000001;
-    static const DWORD kProgrammerInResources = 0x80000000;
-    static const int kSerialLength = 6;
+    static constexpr DWORD kBoardType64K = 0x80000001;
+    static constexpr DWORD kProgrammerInResources = 0x80000000;
+    static constexpr int kSerialLength = 6;
 
     CHyICEFlash(BYTE id, CString name, CString description);
     ~CHyICEFlash() override;

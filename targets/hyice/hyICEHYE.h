@@ -36,10 +36,10 @@ public:
         typeBoardRequest = 0x85,
     };
     // The most data one write block carries.
-    static const DWORD kBlockSize = 268;
+    static constexpr DWORD kBlockSize = 268;
     // A board request is copied into a buffer of this size (zero-filled, never beyond it).
-    static const DWORD kRequestBufferSize = 280;
-    static const DWORD kRequestRecordSize = 12;
+    static constexpr DWORD kRequestBufferSize = 280;
+    static constexpr DWORD kRequestRecordSize = 12;
 
     CHyICEHYE(BYTE id, CString name, CString description);
     // Empties the reader's process-wide state and frees the embedded image's section table.
