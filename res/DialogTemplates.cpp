@@ -15,6 +15,7 @@ const DialogTemplate* FindDialogTemplate(UINT id)
     case 135: return &Dialog135Template();
     case 138: return &Dialog138Template();
     case 142: return &Dialog142Template();
+    case 141: return &Dialog141Template();
     default: return NULL;
     }
 }

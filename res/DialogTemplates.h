@@ -17,3 +17,4 @@ const DialogTemplate& Dialog136Template();
 const DialogTemplate& Dialog138Template();
 const DialogTemplate& Dialog135Template();
 const DialogTemplate& Dialog142Template();
+const DialogTemplate& Dialog141Template();

@@ -112,3 +112,10 @@
 #define IDC_PIC18_PROTECT_FIRST 1064
 #define IDC_PIC18_READ_PROTECT_BOOT 1069
 #define IDC_PIC18_PROTECT_LAST 1073
+// Serial-link FLASH boards' options, and the board-side FLASH programmer they download.
+#define IDD_HYICE_OPTIONS 141
+#define IDC_HYICE_DEFAULT IDC_DEFAULT_TARGET
+#define IDC_HYICE_VERIFY 1039
+#define IDC_HYICE_SEGMENT 1061
+#define IDC_HYICE_SERIAL 1062
+#define IDR_HYE_PROG 146

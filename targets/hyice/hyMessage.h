@@ -8,6 +8,7 @@
 #pragma once
 
 #include <atomic>
+#include <memory>
 
 #include "platform/base/WinTypes.h"
 
@@ -86,3 +87,10 @@ public:
     int m_nByteCount = 0;
     DWORD m_nDataSize = 0;
 };
+
+// Holds the caller's reference to a frame and drops it (Destroy) when it goes, so that every
+// path out of an exchange releases what it still holds.
+struct CHyMessageDrop {
+    void operator()(CHyMessage* frame) const { frame->Destroy(); }
+};
+using CHyMessagePtr = std::unique_ptr<CHyMessage, CHyMessageDrop>;

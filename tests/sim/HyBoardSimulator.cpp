@@ -1,5 +1,6 @@
 #include "tests/sim/HyBoardSimulator.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include <pthread.h>
@@ -157,6 +158,9 @@ void CHyBoardSimulator::Handle(Lock& lock, const Event& event)
         }
         break;
     case Event::Reset:
+        m_program = ProgramState::None;
+        m_imageAsked = 0;
+        m_requestNumber = 0;
         m_out.clear();
         m_awaitingAck = false;
         m_assembling.clear();
@@ -272,7 +276,25 @@ std::vector<CHyBoardSimulator::Frame> CHyBoardSimulator::DefaultAnswer(const Fra
     if (request.type < 0x03 || request.type > 0x1A)
         return {};
     Frame answer{0, request.type, 0, 0, {}, {}};
+    std::vector<Frame> after;
     switch (request.type) {
+    case 0x03:
+        for (size_t i = 0; i < request.data.size(); ++i)
+            m_memory[request.address + (DWORD)i] = request.data[i];
+        break;
+    case 0x0C:
+        m_program = ProgramState::Stopped;
+        after.push_back(Frame{0, 0x87, request.address, 0, {}, {}});
+        break;
+    case 0x0D:
+        if (m_program == ProgramState::Stopped && request.length == 1)
+            m_program = ProgramState::Releasing;
+        else if (m_program == ProgramState::Releasing && request.length == 0)
+            RunProgram(after);
+        break;
+    case 0x1A:
+        AfterReply(after);
+        break;
     case 0x04:
         if (request.data.size() >= 8)
             m_registers[request.data[3]] = BigEndian(&request.data[4]);
@@ -297,7 +319,74 @@ std::vector<CHyBoardSimulator::Frame> CHyBoardSimulator::DefaultAnswer(const Fra
     default:
         break;
     }
-    return {answer};
+    std::vector<Frame> answers{answer};
+    answers.insert(answers.end(), after.begin(), after.end());
+    return answers;
+}
+
+void CHyBoardSimulator::RunProgram(std::vector<Frame>& answers)
+{
+    const Program& program = m_behaviour.program;
+    if (program.startupRequests) {
+        answers.push_back(StartupRequest(10));
+        m_program = ProgramState::AwaitingReply10;
+    } else if (program.flashProgrammer) {
+        answers.push_back(ImageRequest());
+        m_program = ProgramState::Imaging;
+    } else {
+        m_program = ProgramState::Done;
+    }
+}
+
+void CHyBoardSimulator::AfterReply(std::vector<Frame>& answers)
+{
+    const Program& program = m_behaviour.program;
+    switch (m_program) {
+    case ProgramState::AwaitingReply10:
+        answers.push_back(StartupRequest(11));
+        m_program = ProgramState::AwaitingReply11;
+        break;
+    case ProgramState::AwaitingReply11:
+        if (program.flashProgrammer) {
+            answers.push_back(ImageRequest());
+            m_program = ProgramState::Imaging;
+        } else {
+            m_program = ProgramState::Done;
+        }
+        break;
+    case ProgramState::Imaging:
+        if (m_imageAsked >= program.flashSize) {
+            answers.push_back(Frame{0, 0x81, 0, 0, {}, {}});
+            m_program = ProgramState::Done;
+        } else {
+            answers.push_back(ImageRequest());
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+CHyBoardSimulator::Frame CHyBoardSimulator::StartupRequest(WORD code) const
+{
+    // Code, a second word, a long and two words, then data of the request's own.
+    std::vector<BYTE> record = {(BYTE)(code >> 8), (BYTE)code, 0x00, 0x01};
+    PutBigEndian(record, 0x00010000u + code);
+    record.insert(record.end(), {0x02, (BYTE)code, 0x00, 0x00, 0xDE, 0xAD, 0xBE, 0xEF});
+    return Frame{0x01, 0x85, m_behaviour.program.requestAddress, (DWORD)record.size(), record, {}};
+}
+
+CHyBoardSimulator::Frame CHyBoardSimulator::ImageRequest()
+{
+    const Program& program = m_behaviour.program;
+    DWORD count = std::min(program.requestSize, program.flashSize - m_imageAsked);
+    ++m_requestNumber;
+    std::vector<BYTE> record = {0x00, 0x03, 0x00, 0x00, 0, 0, 0, 0,
+                                (BYTE)(m_requestNumber >> 8), (BYTE)m_requestNumber, 0x00, 0x00};
+    PutBigEndian(record, program.flashBase + m_imageAsked);
+    PutBigEndian(record, count);
+    m_imageAsked += count;
+    return Frame{0x01, 0x85, program.requestAddress, (DWORD)record.size(), record, {}};
 }
 
 std::vector<CHyBoardSimulator::Frame> CHyBoardSimulator::HostFrames() const

@@ -8,8 +8,15 @@
 //   - frames: AA AA, flags, type, address and length big-endian, data when flags bit 0 is set;
 //   - host requests of types 0x03 to 0x1A are answered by a frame of the same type, address
 //     field 0 (1 reports failure); 0x07 read requests are answered with the bytes read;
-//     0x04 sets a register, 0x18 writes a block, 0x06 fills a region; acknowledgements
-//     (0x80 to 0x88) get no answer.
+//     0x04 sets a register, 0x18 writes a block, 0x06 fills a region, 0x03 stores the data
+//     that a running program asked for; acknowledgements (0x80 to 0x88) get no answer;
+//   - a start (0x0C) stops the board at the start address, which it reports (0x87 with that
+//     address); 0x0D with length 1 and then with length 0 lets the program run;
+//   - a running program may ask its two start-up requests (0x85, request codes 10 and 11),
+//     each waiting for the host's reply (0x1A); the FLASH programmer then asks for the image
+//     block by block (0x85, code 3, board address at record offset 12 and byte count at 16),
+//     takes each block (0x03) and the reply that follows it, and reports the end (0x81,
+//     length 0) once it has the whole FLASH. Read requests then read the FLASH back.
 // It runs on a thread of its own, as a board does. Faults: a lost acknowledgement, a board
 // that stays silent after its reset, raw bytes of any kind (bad frames, length fields above
 // the maximum), frames of its own right after an answer, and the cable pulled mid-transfer.
@@ -49,6 +56,16 @@ public:
     // The board's answers to one complete host frame, in order; empty: no answer.
     using Responder = std::function<std::vector<Frame>(const Frame& request)>;
 
+    // What the program the host starts does on the link once it runs.
+    struct Program {
+        bool startupRequests = false;  // asks start-up requests 10 and 11
+        bool flashProgrammer = false;  // then plays the FLASH programmer
+        DWORD requestAddress = 0x9A00; // address field of its requests
+        DWORD requestSize = 268;       // bytes asked for per image request
+        DWORD flashBase = 0xE0000000;
+        DWORD flashSize = 0x10000;
+    };
+
     struct Behaviour {
         int handshakeRounds = 1;           // DCD changes before the first character
         Frame resetReport{0, 0x87, 0, 0, {}, {}};
@@ -57,6 +74,7 @@ public:
         // Host bytes are counted from the board's reset, the first one being 1.
         size_t ackedHostBytes = (size_t)-1;     // DCD stays still from this host byte on
         size_t disconnectAtHostByte = (size_t)-1;  // the cable is pulled when this byte comes
+        Program program;
     };
 
     // Serves `device`; `clock` (may be NULL) is moved on only where a fault leaves the host
@@ -154,4 +172,15 @@ private:
 
     std::map<BYTE, DWORD> m_registers;
     std::map<DWORD, BYTE> m_memory;
+
+    // The started program's progress through its requests.
+    enum class ProgramState { None, Stopped, Releasing, AwaitingReply10, AwaitingReply11, Imaging, Done };
+    ProgramState m_program = ProgramState::None;
+    DWORD m_imageAsked = 0;
+    WORD m_requestNumber = 0;
+
+    void RunProgram(std::vector<Frame>& answers);
+    void AfterReply(std::vector<Frame>& answers);
+    Frame StartupRequest(WORD code) const;
+    Frame ImageRequest();
 };

@@ -119,10 +119,9 @@ TEST_F(HyLinkTest, AFrameTheBoardSendsRightAfterItsAnswerIsNotLost)
     Connect();
     board.SetResponder([this](const Frame& request) {
         std::vector<Frame> answers = board.DefaultAnswer(request);
-        if (request.type == 0x0C) {
-            answers.push_back(Frame{0x00, 0x87, 0x9164, 0, {}, {}});
+        // The board reports the start (0x87) by itself; a request follows at once.
+        if (request.type == 0x0C)
             answers.push_back(Frame{0x01, 0x85, 0x40, 2, {0x00, 0x0A}, {}});
-        }
         return answers;
     });
     CHyMessage* start = MakeFrame(0x0C, 0x00, 0x9164, 0);

@@ -1,0 +1,487 @@
+#include "targets/hyice/hyICEHYE.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "coff/PoolAlloc.h"
+#include "platform/resources/Resources.h"
+#include "platform/wnd/ProgressCtrl.h"
+
+namespace {
+
+const BYTE kFlagData = 0x01;
+const BYTE kFlagNone = 0x00;
+// The answer of a write block or fill that failed on the board.
+const DWORD kBoardFailed = 1;
+
+// The registers the board program starts with; what they hold is the program's business.
+const BYTE kRegister22 = 22;
+const BYTE kRegister23 = 23;
+const BYTE kRegister24 = 24;
+// Start values the board program gets when its optional header leaves them 0.
+const DWORD kDefaultRegister22 = 0x40001000;
+const DWORD kDefaultRegister23 = 0xC0000000;
+
+const WORD kFirstStartRequest = 10;
+const WORD kSecondStartRequest = 11;
+
+const DWORD kFileHeaderBytes = 20;
+const DWORD kOptHeaderBytes = 32;
+const DWORD kSectionHeaderBytes = 48;
+
+const int kFileOk = 0;
+const int kFileNoSection = -20;
+const int kFileTransaction = -7;
+const int kFileRead = -19;
+
+WORD Get16(const BYTE* p)
+{
+    return (WORD)((p[0] << 8) | p[1]);
+}
+
+DWORD Get32(const BYTE* p)
+{
+    return ((DWORD)p[0] << 24) | ((DWORD)p[1] << 16) | ((DWORD)p[2] << 8) | p[3];
+}
+
+void Put32(BYTE* p, DWORD value)
+{
+    p[0] = (BYTE)(value >> 24);
+    p[1] = (BYTE)(value >> 16);
+    p[2] = (BYTE)(value >> 8);
+    p[3] = (BYTE)value;
+}
+
+// The name field need not be terminated: the compare stops at its end.
+bool IsGlobalOffsetTable(const CoffSection& section)
+{
+    return strncmp(section.name, "_GOT_", sizeof section.name) == 0;
+}
+
+bool HasRawData(const CoffSection& section)
+{
+    return section.rawDataOffset != 0;
+}
+
+void StepProgress(CProgressCtrl* progress)
+{
+    if (progress)
+        progress->StepIt();
+}
+
+CoffFileHeader ParseFileHeader(const BYTE* p)
+{
+    CoffFileHeader header;
+    header.magic = Get16(p);
+    header.sectionCount = Get16(p + 2);
+    header.timeStamp = Get32(p + 4);
+    header.symbolTableOffset = Get32(p + 8);
+    header.symbolCount = Get32(p + 12);
+    header.optHeaderSize = Get16(p + 16);
+    header.flags = Get16(p + 18);
+    return header;
+}
+
+CoffOptHeader ParseOptHeader(const BYTE* p)
+{
+    CoffOptHeader opt;
+    opt.magic = Get16(p);
+    opt.version = Get16(p + 2);
+    opt.word4 = Get32(p + 4);
+    opt.word8 = Get32(p + 8);
+    opt.register23Start = Get32(p + 12);
+    opt.word16 = Get32(p + 16);
+    opt.entryAddress = Get32(p + 20);
+    opt.register22Start = Get32(p + 24);
+    opt.register24Start = Get32(p + 28);
+    return opt;
+}
+
+void ParseSection(const BYTE* p, CoffSection& section)
+{
+    memcpy(section.name, p, sizeof section.name);
+    section.physicalAddress = Get32(p + 16);
+    section.virtualAddress = Get32(p + 20);
+    section.size = Get32(p + 24);
+    section.rawDataOffset = Get32(p + 28);
+    section.relocationOffset = Get32(p + 32);
+    section.lineNumberOffset = Get32(p + 36);
+    section.relocationCount = Get16(p + 40);
+    section.lineNumberCount = Get16(p + 42);
+    section.flags = Get32(p + 44);
+}
+
+// The section's data lie inside the first `available` bytes.
+bool DataFit(const CoffSection& section, uint64_t available)
+{
+    return (uint64_t)section.rawDataOffset + section.size <= available;
+}
+
+}  // namespace
+
+CHyICEHYE::CHyICEHYE(BYTE id, CString name, CString description) : CHyICETarget(id, name, description)
+{
+    m_bLoaded = FALSE;
+    m_bFromResource = FALSE;
+    m_pSections = NULL;
+}
+
+CHyICEHYE::~CHyICEHYE()
+{
+    FreeReaderMemory();
+    delete[] m_pSections;
+}
+
+// --- Module ---
+
+BOOL CHyICEHYE::GetModuleName(CString& name, int block)
+{
+    if (block != 0)
+        return FALSE;
+    name.Empty();
+    name = "duvazOrudo .hye file";
+    return TRUE;
+}
+
+int CHyICEHYE::GetModuleCount()
+{
+    return 1;
+}
+
+int CHyICEHYE::SelectModuleForFile(const CString& path)
+{
+    return path.Find(".hye") >= 0 ? 0 : -1;
+}
+
+BOOL CHyICEHYE::IsModuleLoaded(int block)
+{
+    return block == 0 ? m_bLoaded : FALSE;
+}
+
+BOOL CHyICEHYE::CanProgram()
+{
+    return m_bLoaded;
+}
+
+void CHyICEHYE::ClearModule(int block)
+{
+    if (block == 0 || block == -1)
+        m_bLoaded = FALSE;
+}
+
+BOOL CHyICEHYE::LoadModule(int block, const CString& path)
+{
+    if (block != 0)
+        return FALSE;
+    // The reader state is emptied below, so an earlier load no longer stands whatever happens.
+    m_bLoaded = FALSE;
+    m_strPath = path;
+    FreeReaderMemory();
+    m_bFromResource = FALSE;
+    delete[] m_pSections;
+    m_pSections = NULL;
+
+    FILE* stream = fopen(path, "rb");
+    if (!stream)
+        return FALSE;
+    BOOL sound = ReadCoffHeaders(stream) == kCoffOk &&
+                 (theCoffHeader.sectionCount == 0 || theCoffSections != NULL);
+    long length = -1;
+    if (sound && fseek(stream, 0, SEEK_END) == 0)
+        length = ftell(stream);
+    sound = sound && length >= 0;
+    // A file cut short is refused now rather than sent with its missing bytes.
+    for (WORD i = 0; sound && i < theCoffHeader.sectionCount; ++i) {
+        const CoffSection& section = theCoffSections[i];
+        if (HasRawData(section) && !IsGlobalOffsetTable(section) && !DataFit(section, (uint64_t)length))
+            sound = FALSE;
+    }
+    fclose(stream);
+    if (!sound)
+        return FALSE;
+    m_dwEntry = theCoffOptHeader.entryAddress;
+    m_bLoaded = TRUE;
+    return TRUE;
+}
+
+BOOL CHyICEHYE::LockEmbeddedImage(const BYTE** image, DWORD* size) const
+{
+    HMODULE module = GetModuleHandle(NULL);
+    HRSRC found = FindResource(module, MAKEINTRESOURCE(m_nResourceId), m_strResourceType);
+    if (!found)
+        return FALSE;
+    HGLOBAL loaded = LoadResource(module, found);
+    if (!loaded)
+        return FALSE;
+    *image = (const BYTE*)LockResource(loaded);
+    *size = SizeofResource(module, found);
+    return *image != NULL;
+}
+
+BOOL CHyICEHYE::LoadFromResource(int block, WORD id, CString type)
+{
+    if (block != 0)
+        return FALSE;
+    m_bFromResource = FALSE;
+    delete[] m_pSections;
+    m_pSections = NULL;
+    m_nResourceId = id;
+    m_strResourceType = type;
+    const BYTE* image = NULL;
+    DWORD size = 0;
+    if (!LockEmbeddedImage(&image, &size) || ParseImage(image, size) != 1)
+        return FALSE;
+    m_bFromResource = TRUE;
+    return TRUE;
+}
+
+int CHyICEHYE::ParseImage(const BYTE* image, DWORD size)
+{
+    if (!image || size < kFileHeaderBytes + kOptHeaderBytes)
+        return 0;
+    CoffFileHeader header = ParseFileHeader(image);
+    if (header.magic != kCoffMagic || header.optHeaderSize != kCoffOptHeaderSize)
+        return 0;
+    const DWORD table = kFileHeaderBytes + kOptHeaderBytes;
+    if ((uint64_t)table + (uint64_t)header.sectionCount * kSectionHeaderBytes > size)
+        return 0;
+    CoffSection* sections = NULL;
+    if (header.sectionCount != 0) {
+        sections = new (std::nothrow) CoffSection[header.sectionCount];
+        if (!sections)
+            return 0;
+        for (WORD i = 0; i < header.sectionCount; ++i)
+            ParseSection(image + table + i * kSectionHeaderBytes, sections[i]);
+    }
+    delete[] m_pSections;
+    m_pSections = sections;
+    m_fileHeader = header;
+    m_optHeader = ParseOptHeader(image + kFileHeaderBytes);
+    m_dwEntry = m_optHeader.entryAddress;
+    return 1;
+}
+
+// --- Frames ---
+
+CHyMessage* CHyICEHYE::NewFrame(BYTE type, BYTE flags, DWORD address, DWORD length)
+{
+    CHyMessage* frame = CHyMessage::Create();
+    frame->m_byType = type;
+    frame->m_byFlags = flags;
+    frame->m_dwAddress = address;
+    frame->m_dwLength = length;
+    if ((flags & kFlagData) && length > 0)
+        frame->AllocateData(length);
+    return frame;
+}
+
+BOOL CHyICEHYE::Exchange(CHyMessage* request, CHyMessagePtr* reply)
+{
+    CHyMessagePtr held(request);
+    CHyMessage* answer = NULL;
+    BOOL ok = Transact(request, &answer);
+    CHyMessagePtr answered(answer);
+    if (reply)
+        *reply = std::move(answered);
+    return ok;
+}
+
+BOOL CHyICEHYE::ExchangeAccepted(CHyMessage* request)
+{
+    CHyMessagePtr reply;
+    return Exchange(request, &reply) && reply->m_dwAddress != kBoardFailed;
+}
+
+BOOL CHyICEHYE::ReceiveBoardRequest(CHyMessagePtr& request, BYTE* record)
+{
+    CHyMessage* received = NULL;
+    BOOL acknowledged = ReceiveAndAck(&received);
+    request.reset(received);
+    if (!acknowledged || !received || received->m_byType != typeBoardRequest)
+        return FALSE;
+    memset(record, 0, kRequestBufferSize);
+    if (received->m_pData)
+        memcpy(record, received->m_pData, std::min(received->m_nDataSize, kRequestBufferSize));
+    return TRUE;
+}
+
+BOOL CHyICEHYE::ReplyToRequest(DWORD address, const BYTE* record, DWORD result)
+{
+    CHyMessage* reply = NewFrame(typeRequestReply, kFlagData, address, kRequestRecordSize);
+    // The code and the three other fields go back as they came, big-endian already.
+    memcpy(reply->m_pData, record, 4);
+    Put32(reply->m_pData + 4, result);
+    memcpy(reply->m_pData + 8, record + 8, 4);
+    return Exchange(reply);
+}
+
+// --- Download ---
+
+BOOL CHyICEHYE::DownloadAndRun(CString, CString* status, BOOL serve)
+{
+    CString ignored;
+    if (!status)
+        status = &ignored;
+    *status = "Unable to program the device";
+    BOOL result = FALSE;
+    if (m_bFromResource) {
+        *status = "Unable to open the hye resource";
+        const BYTE* image = NULL;
+        DWORD size = 0;
+        if (LockEmbeddedImage(&image, &size))
+            result = RunImage(image, size, m_fileHeader, m_optHeader, m_pSections, status, serve);
+    } else if (m_bLoaded && m_file.Open(m_strPath, CFile::modeRead | CFile::shareDenyWrite)) {
+        result = RunImage(NULL, 0, theCoffHeader, theCoffOptHeader, theCoffSections, status, serve);
+    } else {
+        *status = "Unable to open the .hye file";
+    }
+    if (m_file.IsOpen())
+        m_file.Abort();
+    return result;
+}
+
+BOOL CHyICEHYE::RunImage(const BYTE* image, DWORD imageSize, const CoffFileHeader& header, const CoffOptHeader& opt,
+                         CoffSection* sections, CString* status, BOOL serve)
+{
+    // The entry of the headers in use, whichever load came last.
+    m_dwEntry = opt.entryAddress;
+    uint64_t total = 0;
+    for (WORD i = 0; sections && i < header.sectionCount; ++i)
+        if (HasRawData(sections[i]))
+            total += sections[i].size;
+
+    SetProgressText("Loading .hye executable");
+    *status = "Unable to program device";
+    CProgressCtrl* progress = ProgressBar();
+    if (progress) {
+        progress->SetRange32(0, (int)std::min<uint64_t>(total / kBlockSize + 1, INT_MAX));
+        progress->SetStep(1);
+        progress->SetPos(0);
+    }
+    if (!DownloadSections(image, imageSize, header, sections) || !StartImage(opt))
+        return FALSE;
+    if (serve && !ServeStartRequests())
+        return FALSE;
+    StepProgress(progress);
+    *status = "ziDudav programmed successfully";
+    return TRUE;
+}
+
+BOOL CHyICEHYE::DownloadSections(const BYTE* image, DWORD imageSize, const CoffFileHeader& header,
+                                 CoffSection* sections)
+{
+    if (header.sectionCount != 0 && !sections)
+        return FALSE;
+    CProgressCtrl* progress = ProgressBar();
+    for (WORD i = 0; i < header.sectionCount; ++i) {
+        BOOL ok = image ? DownloadSectionFromImage(image, imageSize, &sections[i], progress) == 1
+                        : DownloadSectionFromFile(&sections[i], progress) == kFileOk;
+        if (!ok)
+            return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CHyICEHYE::StartImage(const CoffOptHeader& opt)
+{
+    if (!SetRegister(kRegister22, opt.register22Start ? opt.register22Start : kDefaultRegister22, m_dwEntry) ||
+        !SetRegister(kRegister23, opt.register23Start ? opt.register23Start : kDefaultRegister23, m_dwEntry) ||
+        !SetRegister(kRegister24, opt.register24Start, m_dwEntry))
+        return FALSE;
+    if (!Exchange(NewFrame(typeStart, kFlagNone, m_dwEntry, 0)))
+        return FALSE;
+    CHyMessage* received = NULL;
+    BOOL acknowledged = ReceiveAndAck(&received);
+    CHyMessagePtr report(received);
+    if (!acknowledged || !report || report->m_byType != typeResetReport || report->m_dwAddress != m_dwEntry)
+        return FALSE;
+    return Exchange(NewFrame(typeRun, kFlagNone, m_dwEntry, 1)) && Exchange(NewFrame(typeRun, kFlagNone, m_dwEntry, 0));
+}
+
+template <typename NextBlock>
+int CHyICEHYE::WriteBlocks(DWORD address, DWORD size, CProgressCtrl* progress, NextBlock next)
+{
+    for (DWORD remaining = size; remaining > 0;) {
+        DWORD n = std::min(kBlockSize, remaining);
+        CHyMessage* block = NewFrame(typeWriteBlock, kFlagData, address, n);
+        if (!next(block->m_pData, n)) {
+            block->Destroy();
+            return kFileRead;
+        }
+        if (!ExchangeAccepted(block))
+            return kFileTransaction;
+        address += n;
+        if (n == kBlockSize)
+            StepProgress(progress);
+        remaining -= n;
+    }
+    return kFileOk;
+}
+
+BOOL CHyICEHYE::FillSection(const CoffSection& section, CProgressCtrl* progress)
+{
+    if (!ExchangeAccepted(NewFrame(typeFill, kFlagNone, section.physicalAddress, section.size)))
+        return FALSE;
+    StepProgress(progress);
+    return TRUE;
+}
+
+int CHyICEHYE::DownloadSectionFromImage(const BYTE* image, DWORD size, CoffSection* section, CProgressCtrl* progress)
+{
+    if (!section)
+        return 0;
+    if (IsGlobalOffsetTable(*section))
+        return 1;
+    if (section->size == 0)
+        return 0;
+    if (!HasRawData(*section))
+        return FillSection(*section, progress) ? 1 : 0;
+    if (!DataFit(*section, size))
+        return 0;
+    const BYTE* from = image + section->rawDataOffset;
+    int result = WriteBlocks(section->physicalAddress, section->size, progress, [&from](BYTE* to, DWORD n) {
+        memcpy(to, from, n);
+        from += n;
+        return true;
+    });
+    return result == kFileOk ? 1 : 0;
+}
+
+int CHyICEHYE::DownloadSectionFromFile(CoffSection* section, CProgressCtrl* progress)
+{
+    if (!section)
+        return kFileNoSection;
+    if (IsGlobalOffsetTable(*section))
+        return kFileOk;
+    if (section->size == 0)
+        return kFileNoSection;
+    if (!HasRawData(*section))
+        return FillSection(*section, progress) ? kFileOk : kFileTransaction;
+    try {
+        m_file.Seek(section->rawDataOffset, CFile::begin);
+        // A short read means the file changed or was cut since it was loaded: the section is
+        // not sent with made-up bytes.
+        return WriteBlocks(section->physicalAddress, section->size, progress,
+                           [this](BYTE* to, DWORD n) { return m_file.Read(to, n) == n; });
+    } catch (const CFileException&) {
+        return kFileRead;
+    }
+}
+
+BOOL CHyICEHYE::ServeStartRequests()
+{
+    BYTE record[kRequestBufferSize];
+    CHyMessagePtr request;
+    if (!ReceiveBoardRequest(request, record))
+        return FALSE;
+    if (Get16(record) != kFirstStartRequest || Get16(record + 10) != 0)
+        return FALSE;
+    if (!ReplyToRequest(request->m_dwAddress, record, 0))
+        return FALSE;
+    if (!ReceiveBoardRequest(request, record) || Get16(record) != kSecondStartRequest)
+        return FALSE;
+    return ReplyToRequest(request->m_dwAddress, record, 0);
+}
