@@ -6,8 +6,6 @@
 
 namespace {
 
-IHelpService* s_pInstalled = NULL;
-
 IHelpService& DefaultService()
 {
     if (IsInteractiveGui()) {
@@ -20,16 +18,21 @@ IHelpService& DefaultService()
 
 } // namespace
 
+CServiceSlot<IHelpService*>& HelpServiceSlot()
+{
+    static CServiceSlot<IHelpService*> slot;
+    return slot;
+}
+
 IHelpService& Help()
 {
-    return s_pInstalled ? *s_pInstalled : DefaultService();
+    IHelpService* installed = HelpServiceSlot().Get();
+    return installed ? *installed : DefaultService();
 }
 
 IHelpService* InstallHelpService(IHelpService* service)
 {
-    IHelpService* previous = s_pInstalled;
-    s_pInstalled = service;
-    return previous;
+    return HelpServiceSlot().Install(service);
 }
 
 BOOL DispatchWinHelp(const CString& helpFile, DWORD_PTR data, UINT command)

@@ -205,8 +205,6 @@ bool WriteAll(int fd, const std::string& text)
     return true;
 }
 
-CSettingsStore* s_pInstalledStore = NULL;
-
 } // namespace
 
 bool SettingsNamesEqual(const std::string& a, const std::string& b)
@@ -667,10 +665,16 @@ std::vector<std::string> CSettingsStore::SubkeyNames(const SettingsKeyPath& key)
     return names;
 }
 
+CServiceSlot<CSettingsStore*>& SettingsStoreSlot()
+{
+    static CServiceSlot<CSettingsStore*> slot;
+    return slot;
+}
+
 CSettingsStore& CurrentSettingsStore()
 {
-    if (s_pInstalledStore)
-        return *s_pInstalledStore;
+    if (CSettingsStore* installed = SettingsStoreSlot().Get())
+        return *installed;
     // Created on first use, so that the path follows XDG_CONFIG_HOME as set by then.
     static CSettingsStore s_defaultStore(CSettingsStore::DefaultFilePath());
     return s_defaultStore;
@@ -678,7 +682,5 @@ CSettingsStore& CurrentSettingsStore()
 
 CSettingsStore* InstallSettingsStore(CSettingsStore* store)
 {
-    CSettingsStore* previous = s_pInstalledStore;
-    s_pInstalledStore = store;
-    return previous;
+    return SettingsStoreSlot().Install(store);
 }

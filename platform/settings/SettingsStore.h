@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/base/ServiceSlot.h"
 #include "platform/base/WinTypes.h"
 
 enum class SettingsRoot { CurrentUser, LocalMachine };
@@ -59,6 +60,8 @@ private:
     std::mutex m_mutex;
 };
 
+// The installed store; empty while the default is in force.
+CServiceSlot<CSettingsStore*>& SettingsStoreSlot();
 // The store in force: the one at DefaultFilePath() unless a test installed another.
 CSettingsStore& CurrentSettingsStore();
 // Installs `store` (NULL restores the default) and returns the one it replaces (NULL when the

@@ -7,8 +7,6 @@
 
 namespace {
 
-IUiServices* s_pInstalled = NULL;
-
 IUiServices& DefaultServices()
 {
     if (IsInteractiveGui()) {
@@ -21,16 +19,21 @@ IUiServices& DefaultServices()
 
 } // namespace
 
+CServiceSlot<IUiServices*>& UiServicesSlot()
+{
+    static CServiceSlot<IUiServices*> slot;
+    return slot;
+}
+
 IUiServices& Ui()
 {
-    return s_pInstalled ? *s_pInstalled : DefaultServices();
+    IUiServices* installed = UiServicesSlot().Get();
+    return installed ? *installed : DefaultServices();
 }
 
 IUiServices* InstallUiServices(IUiServices* services)
 {
-    IUiServices* previous = s_pInstalled;
-    s_pInstalled = services;
-    return previous;
+    return UiServicesSlot().Install(services);
 }
 
 int AfxMessageBox(LPCSTR text, UINT type, UINT)

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/base/CString.h"
+#include "platform/base/ServiceSlot.h"
 
 class CWnd;
 
@@ -31,6 +32,8 @@ public:
     virtual void EndWaitCursor() = 0;
 };
 
+// The installed services; empty while the default is in force.
+CServiceSlot<IUiServices*>& UiServicesSlot();
 IUiServices& Ui();
 // Installs `services` (NULL restores the default for this process) and returns the previous.
 IUiServices* InstallUiServices(IUiServices* services);
