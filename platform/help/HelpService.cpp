@@ -1,17 +1,12 @@
 #include "platform/help/HelpService.h"
 
 #include "platform/help/ConsoleHelpService.h"
-#include "platform/qt/QtHelpService.h"
-#include "platform/qt/WidgetHandle.h"
 
 namespace {
 
+// In force until the GUI installs its help window: the program without a window, and tests.
 IHelpService& DefaultService()
 {
-    if (IsInteractiveGui()) {
-        static CQtHelpService qt;
-        return qt;
-    }
     static CConsoleHelpService console;
     return console;
 }

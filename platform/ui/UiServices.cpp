@@ -2,17 +2,12 @@
 
 #include "platform/ui/ConsoleUiServices.h"
 #include "platform/wnd/WinApp.h"
-#include "platform/qt/QtUiServices.h"
-#include "platform/qt/WidgetHandle.h"
 
 namespace {
 
+// What is in force until the GUI installs its own: the program without a window, and tests.
 IUiServices& DefaultServices()
 {
-    if (IsInteractiveGui()) {
-        static CQtUiServices qt;
-        return qt;
-    }
     static CConsoleUiServices console;
     return console;
 }

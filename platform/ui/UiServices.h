@@ -1,6 +1,6 @@
 // User-interface services the system code asks for: message boxes, file dialogs and the wait
-// cursor. The GUI build answers them with Qt; tests install a scripted implementation; with
-// neither, messages go to stderr and questions get the safe answer.
+// cursor. The GUI installs its Qt services at start-up; tests install a scripted
+// implementation; with neither, messages go to stderr and questions get the safe answer.
 #pragma once
 
 #include <vector>

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "platform/help/HelpService.h"
+#include "platform/qt/QtBackend.h"
 #include "platform/wnd/WinApp.h"
 
 namespace {
@@ -101,6 +102,11 @@ int RunApplication(int argc, char** argv)
         gui = StartGui(argc, argv);
     else
         fprintf(stderr, "quillet: no display; running without a graphical interface\n");
+
+    // The GUI's services are installed once, here, for the whole run.
+    std::unique_ptr<CQtBackend> backend;
+    if (gui)
+        backend = std::make_unique<CQtBackend>();
 
     Replace(app->m_pszExeName, FileNameWithoutExtension(s_programPath));
     Replace(app->m_pszHelpFilePath, DefaultHelpFilePath());
