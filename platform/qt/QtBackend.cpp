@@ -1,26 +1,22 @@
 #include "platform/qt/QtBackend.h"
 
-#include "platform/qt/QtHelpService.h"
-#include "platform/qt/QtUiServices.h"
 #include "platform/qt/WidgetHandle.h"
 
 CQtBackend::CQtBackend()
 {
-    if (IsInteractiveGui()) {
-        m_ui = std::make_unique<CQtUiServices>();
-        m_help = std::make_unique<CQtHelpService>();
-        m_previousUi = InstallUiServices(m_ui.get());
-        m_previousHelp = InstallHelpService(m_help.get());
-    }
+    if (!IsInteractiveGui())
+        return;
+    m_ui.emplace();
+    m_help.emplace();
+    m_uiScope.emplace(UiServicesSlot(), &*m_ui);
+    m_helpScope.emplace(HelpServiceSlot(), &*m_help);
 }
 
 CQtBackend::~CQtBackend()
 {
-    if (m_help) {
-        // The help window belongs to this session; it closes with it.
+    // The help window belongs to this session; it closes with it.
+    if (m_help)
         m_help->Quit();
-        InstallHelpService(m_previousHelp);
-    }
-    if (m_ui)
-        InstallUiServices(m_previousUi);
+    m_helpScope.reset();
+    m_uiScope.reset();
 }

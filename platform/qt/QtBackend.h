@@ -1,15 +1,17 @@
 // The Qt side of the platform, installed for the life of the object once the QApplication
-// exists: on a display a person sees, the Qt message boxes, file dialogs and help window;
-// on a headless platform (offscreen, minimal) nothing, so the console services stay in force
-// and nobody waits on a window no one can answer.
+// exists: the keyboard and mouse state and, on a display a person sees, the Qt message
+// boxes, file dialogs and help window. On a headless platform (offscreen, minimal) the
+// console services stay in force, so nobody waits on a window no one can answer.
 #pragma once
 
-#include <memory>
+#include <optional>
 
-class CQtUiServices;
-class CQtHelpService;
-class IUiServices;
-class IHelpService;
+#include "platform/help/HelpService.h"
+#include "platform/qt/QtHelpService.h"
+#include "platform/qt/QtInputState.h"
+#include "platform/qt/QtUiServices.h"
+#include "platform/ui/InputState.h"
+#include "platform/ui/UiServices.h"
 
 class CQtBackend {
 public:
@@ -19,8 +21,11 @@ public:
     CQtBackend& operator=(const CQtBackend&) = delete;
 
 private:
-    std::unique_ptr<CQtUiServices> m_ui;
-    std::unique_ptr<CQtHelpService> m_help;
-    IUiServices* m_previousUi = nullptr;
-    IHelpService* m_previousHelp = nullptr;
+    // The services come first: the scopes that install them end before they go.
+    CQtInputState m_input;
+    std::optional<CQtUiServices> m_ui;
+    std::optional<CQtHelpService> m_help;
+    CScopedService<IInputState*> m_inputScope{InputStateSlot(), &m_input};
+    std::optional<CScopedService<IUiServices*>> m_uiScope;
+    std::optional<CScopedService<IHelpService*>> m_helpScope;
 };

@@ -4,12 +4,14 @@
 #include <QComboBox>
 #include <QItemSelectionModel>
 #include <QLineEdit>
+#include <optional>
 
 #include "platform/wnd/Dialog.h"
 #include "platform/qt/DialogWindowPeer.h"
 #include "platform/qt/ListBoxModel.h"
 #include "platform/qt/ListBoxView.h"
 #include "platform/qt/WidgetHandle.h"
+#include "platform/testing/SimulatedKeyState.h"
 
 namespace {
 
@@ -79,7 +81,9 @@ BOOL CDialogDriver::PressKey(int virtualKey, BOOL shift)
     CDialogWindowPeer* peer = m_dialog.GetPeer();
     if (!peer)
         return FALSE;
-    SetSimulatedKeyState(VK_SHIFT, shift);
+    std::optional<CSimulatedKeyState> heldShift;
+    if (shift)
+        heldShift.emplace(VK_SHIFT);
     BOOL handled = TRUE;
     switch (virtualKey) {
     case VK_F1:
@@ -98,7 +102,6 @@ BOOL CDialogDriver::PressKey(int virtualKey, BOOL shift)
         handled = FALSE;
         break;
     }
-    SetSimulatedKeyState(VK_SHIFT, FALSE);
     return handled;
 }
 

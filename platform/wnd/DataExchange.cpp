@@ -12,7 +12,7 @@
 #include "platform/wnd/Dialog.h"
 #include "platform/wnd/Edit.h"
 #include "platform/wnd/ListBox.h"
-#include "platform/testing/ModalScript.h"
+#include "platform/wnd/PlatformFailure.h"
 #include "platform/wnd/ProgressCtrl.h"
 #include "platform/wnd/Static.h"
 #include "platform/ui/UiServices.h"

@@ -7,7 +7,8 @@
 
 #include "platform/wnd/DataExchange.h"
 #include "platform/wnd/DialogTemplate.h"
-#include "platform/testing/ModalScript.h"
+#include "platform/wnd/PlatformFailure.h"
+#include "platform/wnd/ModalRunner.h"
 #include "platform/wnd/WinApp.h"
 #include "platform/qt/DialogWindowPeer.h"
 #include "platform/qt/WidgetHandle.h"
@@ -84,7 +85,7 @@ void CDialog::DestroyPeer()
 
 INT_PTR CDialog::DoModal()
 {
-    CModalScript* script = CModalScript::Active();
+    IModalRunner* script = ModalRunnerSlot().Get();
     if (!script && !IsInteractiveGui() && HasWidgetApplication()) {
         // A headless run (tests) has nobody to answer; waiting would hang forever.
         ReportPlatformFailure("Dialog " + std::to_string(m_nIDHelp) +

@@ -8,8 +8,9 @@
 // window menu's "What's This?" enter context-help mode: the next click on a control sends
 // WM_HELP with that control's help context id.
 //
-// When a modal script is installed (platform/testing/ModalScript.h), DoModal builds the dialog and
-// runs OnInitDialog, then hands the dialog to the script's handler instead of the event loop.
+// When a modal runner is installed (platform/wnd/ModalRunner.h; the tests' modal script),
+// DoModal builds the dialog and runs OnInitDialog, then hands the dialog to the runner instead
+// of the event loop.
 #pragma once
 
 #include "platform/wnd/DialogTemplate.h"
