@@ -1,7 +1,7 @@
 #include "platform/ui/UiServices.h"
 
 #include "platform/ui/ConsoleUiServices.h"
-#include "platform/wnd/WinApp.h"
+#include "platform/base/AppName.h"
 
 namespace {
 

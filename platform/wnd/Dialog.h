@@ -17,7 +17,7 @@
 #include "platform/wnd/Wnd.h"
 
 class CDataExchange;
-class CDialogWindowPeer;
+class IDialogPeer;
 
 class CDialog : public CWnd {
 public:
@@ -69,8 +69,8 @@ public:
     // The innermost dialog whose DoModal is running, or NULL.
     static CDialog* GetActiveModal();
 
-    // Platform side only: the Qt peer and the bookkeeping of bound controls.
-    CDialogWindowPeer* GetPeer() const { return m_pPeer; }
+    // Platform side only: the toolkit's window of the running dialog, NULL between runs.
+    IDialogPeer* GetPeer() const { return m_pPeer; }
 
     DECLARE_MESSAGE_MAP()
 
@@ -83,7 +83,7 @@ private:
     BOOL CreatePeer();
     void DestroyPeer();
 
-    CDialogWindowPeer* m_pPeer = NULL;
+    IDialogPeer* m_pPeer = NULL;
     int m_nModalResult = IDCANCEL;
     BOOL m_bEnded = FALSE;
     CDialog* m_pPreviousModal = NULL;
