@@ -1,5 +1,5 @@
 #include "app/QuilletApp.h"
-#include "platform/wnd/Application.h"
+#include "platform/qt/QtApplication.h"
 
 int main(int argc, char** argv)
 {
@@ -7,5 +7,5 @@ int main(int argc, char** argv)
     // in its construction order, out of the static library.
     if (AfxGetApp() != &theApp)
         return 1;
-    return RunApplication(argc, argv);
+    return RunQtApplication(argc, argv);
 }

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <string>
 
+#include "platform/qt/QtBackend.h"
 #include "platform/wnd/Dialog.h"
 #include "platform/wnd/ListBox.h"
 #include "platform/testing/ModalScript.h"
@@ -57,6 +58,7 @@ int main(int argc, char** argv)
 {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
+    CQtBackend backend;
     const int lines = argc > 1 ? std::atoi(argv[1]) : 1000000;
 
     CModalScript script;

@@ -18,7 +18,7 @@
 #include <unistd.h>
 
 #include "app/QuilletApp.h"
-#include "platform/wnd/Application.h"
+#include "platform/qt/QtApplication.h"
 
 namespace {
 
@@ -94,7 +94,7 @@ int main(int argc, char** argv)
     // out of the static library.
     if (AfxGetApp() != &theApp)
         printf("unexpected application object\n");
-    RunApplication(argc, argv);
+    RunQtApplication(argc, argv);
 
     std::error_code ignored;
     if (privateSettings)

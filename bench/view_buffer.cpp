@@ -13,6 +13,7 @@
 #include <QWidget>
 
 #include "app/ViewBuffer.h"
+#include "platform/qt/QtBackend.h"
 #include "platform/wnd/ListBox.h"
 #include "platform/testing/ModalScript.h"
 #include "res/resource.h"
@@ -46,6 +47,7 @@ int main(int argc, char** argv)
 {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
+    CQtBackend backend;
 
     CRecordingTarget target(0x7E, "Viewer Bench Target");
     std::vector<BYTE>& image = target.m_images[0];

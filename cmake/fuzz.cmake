@@ -1,55 +1,32 @@
-# Fuzz targets of the Intel HEX reader and of the settings-file parser: clang's libFuzzer with AddressSanitizer and
-# UndefinedBehaviorSanitizer, built only when QUILLET_FUZZ is on. Each compiles its reader and
-# the few platform files it needs, so it does not depend on Qt.
+# Fuzz targets of the readers: clang's libFuzzer with AddressSanitizer and
+# UndefinedBehaviorSanitizer, built only when QUILLET_FUZZ is on. Each links quillet_base, which
+# is then built with the same sanitizers and coverage, so the fuzzer sees into the readers and
+# nothing of Qt is needed.
 if(QUILLET_FUZZ)
   if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
     message(FATAL_ERROR "QUILLET_FUZZ needs clang (CXX=clang++)")
   endif()
-  add_executable(fuzz_intelhex
-    ${CMAKE_SOURCE_DIR}/tests/fuzz/IntelHexFuzz.cpp
-    ${CMAKE_SOURCE_DIR}/image/IntelHex.cpp
-    ${CMAKE_SOURCE_DIR}/platform/files/File.cpp
-    ${CMAKE_SOURCE_DIR}/platform/files/FileFind.cpp
-    ${CMAKE_SOURCE_DIR}/platform/base/DebugOutput.cpp
-    ${CMAKE_SOURCE_DIR}/platform/base/CString.cpp)
-  target_include_directories(fuzz_intelhex PRIVATE ${CMAKE_SOURCE_DIR})
-  set(QUILLET_FUZZ_FLAGS -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined
-      -fno-omit-frame-pointer)
-  target_compile_options(fuzz_intelhex PRIVATE ${QUILLET_FUZZ_FLAGS})
-  target_link_options(fuzz_intelhex PRIVATE ${QUILLET_FUZZ_FLAGS})
+  set(QUILLET_FUZZ_SANITIZERS -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  target_compile_options(quillet_base PRIVATE -fsanitize=fuzzer-no-link ${QUILLET_FUZZ_SANITIZERS})
+  # Whatever links the instrumented library needs the sanitizers' runtime.
+  target_link_options(quillet_base INTERFACE -fsanitize=address,undefined)
 
-  add_executable(fuzz_settings
-    ${CMAKE_SOURCE_DIR}/tests/fuzz/SettingsFuzz.cpp
-    ${CMAKE_SOURCE_DIR}/platform/settings/SettingsFileFormat.cpp
-    ${CMAKE_SOURCE_DIR}/platform/settings/SettingsTree.cpp)
-  target_include_directories(fuzz_settings PRIVATE ${CMAKE_SOURCE_DIR})
-  target_compile_options(fuzz_settings PRIVATE ${QUILLET_FUZZ_FLAGS})
-  target_link_options(fuzz_settings PRIVATE ${QUILLET_FUZZ_FLAGS})
-endif()
-
-# Fuzz targets of the .hye header reader and of the STABS loader with its queries, and the
-# program that writes their seed corpus (tests/fuzz/hye/) with the test generator. The reader
-# needs nothing of the platform layer but its plain types.
-if(QUILLET_FUZZ)
-  set(QUILLET_COFF_FUZZ_SOURCES
-    ${CMAKE_SOURCE_DIR}/coff/CoffReader.cpp
-    ${CMAKE_SOURCE_DIR}/coff/PoolAlloc.cpp
-    ${CMAKE_SOURCE_DIR}/coff/StabsTable.cpp
-    ${CMAKE_SOURCE_DIR}/coff/StabsIndex.cpp
-    ${CMAKE_SOURCE_DIR}/coff/StabsQueries.cpp)
-  foreach(target coffheaders stabs)
-    if(target STREQUAL "coffheaders")
-      set(main ${CMAKE_SOURCE_DIR}/tests/fuzz/CoffHeadersFuzz.cpp)
-    else()
-      set(main ${CMAKE_SOURCE_DIR}/tests/fuzz/StabsFuzz.cpp)
-    endif()
-    add_executable(fuzz_${target} ${main} ${QUILLET_COFF_FUZZ_SOURCES})
-    target_include_directories(fuzz_${target} PRIVATE ${CMAKE_SOURCE_DIR})
-    target_compile_options(fuzz_${target} PRIVATE -fsanitize=fuzzer,address,undefined
-      -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
-    target_link_options(fuzz_${target} PRIVATE -fsanitize=fuzzer,address,undefined)
+  # fuzz_<name> from tests/fuzz/<Source>.cpp: the Intel HEX reader, the settings-file parser,
+  # the .hye header reader and the STABS loader with its queries.
+  foreach(pair intelhex:IntelHexFuzz settings:SettingsFuzz coffheaders:CoffHeadersFuzz stabs:StabsFuzz)
+    string(REPLACE ":" ";" parts ${pair})
+    list(GET parts 0 name)
+    list(GET parts 1 source)
+    add_executable(fuzz_${name} ${CMAKE_SOURCE_DIR}/tests/fuzz/${source}.cpp)
+    target_link_libraries(fuzz_${name} PRIVATE quillet_base)
+    set_target_properties(fuzz_${name} PROPERTIES AUTOMOC OFF)
+    target_compile_options(fuzz_${name} PRIVATE -fsanitize=fuzzer ${QUILLET_FUZZ_SANITIZERS})
+    target_link_options(fuzz_${name} PRIVATE -fsanitize=fuzzer ${QUILLET_FUZZ_SANITIZERS})
   endforeach()
+
+  # Writes the .hye seed corpus (tests/fuzz/hye/) with the test generator.
   add_executable(coff_fuzz_seeds ${CMAKE_SOURCE_DIR}/tests/fuzz/CoffSeeds.cpp
     ${CMAKE_SOURCE_DIR}/tests/support/HyeWriter.cpp)
-  target_include_directories(coff_fuzz_seeds PRIVATE ${CMAKE_SOURCE_DIR})
+  target_link_libraries(coff_fuzz_seeds PRIVATE quillet_base)
+  set_target_properties(coff_fuzz_seeds PROPERTIES AUTOMOC OFF)
 endif()

@@ -39,7 +39,7 @@ void ApplyHandshake(SerialState& state, BOOL on)
 
 }  // namespace
 
-CCommsBase::CCommsBase() : m_nType(0), m_hPort(NULL) {}
+CCommsBase::CCommsBase() : m_nType(0) {}
 
 CCommsBase::~CCommsBase() {}
 
@@ -77,21 +77,18 @@ BOOL CCommsBase::Open(BYTE type, CString name)
     switch (type) {
     case typeSerial:
     case typeSerialFast:
-        if (!OpenSerial(name, type == typeSerial ? kBaudSlow : kBaudFast, NOPARITY, 8, ONESTOPBIT,
-                        TRUE, kReadInterval, kReadTotalConstant, kReadTotalMultiplier,
-                        kWriteTotalMultiplier, kWriteTotalConstant))
-            return FALSE;
-        m_nType = type;
-        return TRUE;
     case typeSerialLines: {
-        if (!OpenSerial(name, kBaudSlow, NOPARITY, 8, ONESTOPBIT, FALSE, kReadInterval,
-                        kReadTotalConstant, kReadTotalMultiplier, kWriteTotalMultiplier,
+        BOOL lines = type == typeSerialLines;
+        if (!OpenSerial(name, type == typeSerialFast ? kBaudFast : kBaudSlow, NOPARITY, 8, ONESTOPBIT, !lines,
+                        kReadInterval, kReadTotalConstant, kReadTotalMultiplier, kWriteTotalMultiplier,
                         kWriteTotalConstant))
             return FALSE;
+        m_nType = type;
+        if (!lines)
+            return TRUE;
         // From here the port is open as type 2 whatever the line settings do, so that the
         // caller's Close releases it. The handshake-off settings have just dropped DTR and RTS
         // (which Linux raised at open); both lines go to their first level at once.
-        m_nType = type;
         BOOL linesSet = SetData(0) && SetClock(0);
         m_hPort->SetBreak(TRUE);
         return linesSet;
@@ -142,8 +139,7 @@ void CCommsBase::Close()
 
 void CCommsBase::CloseSerialHandle()
 {
-    delete m_hPort;
-    m_hPort = NULL;
+    m_hPort.reset();
 }
 
 BOOL CCommsBase::OpenSerial(CString name, DWORD baud, BYTE parity, BYTE byteSize, BYTE stopBits,
@@ -181,7 +177,7 @@ BOOL CCommsBase::OpenSerial(CString name, DWORD baud, BYTE parity, BYTE byteSize
 
     port->ClearError();
     port->SetBreak(FALSE);
-    m_hPort = port.release();
+    m_hPort = std::move(port);
     return TRUE;
 }
 

@@ -3,6 +3,8 @@
 // programming lines; USB lends only its name here.
 #pragma once
 
+#include <memory>
+
 #include "platform/base/CString.h"
 #include "platform/base/WinTypes.h"
 
@@ -24,7 +26,8 @@ public:
     };
 
     CCommsBase();
-    // Deliberately closes nothing: every operation closes its port before it returns.
+    // Runs no closing sequence (break, registers): every operation closes its port before it
+    // returns. A serial port left open is only let go.
     ~CCommsBase();
     CCommsBase(const CCommsBase&) = delete;
     CCommsBase& operator=(const CCommsBase&) = delete;
@@ -69,7 +72,7 @@ public:
     static BOOL LptSetPgm(BOOL level);
 
     BYTE GetType() const { return m_nType; }
-    BOOL HasHandle() const { return m_hPort != NULL; }
+    BOOL HasHandle() const { return m_hPort != nullptr; }
 
 private:
     BOOL IsSerialType() const;
@@ -80,6 +83,6 @@ private:
     void CloseSerialHandle();
 
     BYTE m_nType;
-    // The open serial port, owned; NULL is the one "no handle" value.
-    ISerialPort* m_hPort;
+    // The open serial port; empty is the one "no handle" value.
+    std::unique_ptr<ISerialPort> m_hPort;
 };

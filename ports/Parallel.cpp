@@ -8,7 +8,7 @@
 #include "platform/ui/UiServices.h"
 #include "ports/CommsBase.h"
 
-CParallel::CParallel() : m_hDriver(NULL)
+CParallel::CParallel()
 {
     std::memset(&m_Version, 0, sizeof(m_Version));
     std::memset(&m_CardReg, 0, sizeof(m_CardReg));
@@ -16,17 +16,14 @@ CParallel::CParallel() : m_hDriver(NULL)
 
 CParallel::~CParallel() {}
 
-BEGIN_MESSAGE_MAP(CParallel, CWnd)
-END_MESSAGE_MAP()
-
 BOOL CParallel::OpenDriver()
 {
     CloseDriver();
-    m_hDriver = CParallelDriverFactory::Open().release();
-    if (m_hDriver == NULL)
+    m_hDriver = CParallelDriverFactory::Open();
+    if (!m_hDriver)
         return FALSE;
     std::memset(&m_Version, 0, sizeof(m_Version));
-    DriverIoctl(kRequestVersion, m_hDriver, &m_Version, sizeof(m_Version), FALSE);
+    DriverIoctl(kRequestVersion, m_hDriver.get(), &m_Version, sizeof(m_Version), FALSE);
     // A failed request leaves the field 0, which fails the check as well.
     return m_Version.version >= kMinimumVersion;
 }
@@ -45,7 +42,7 @@ void CParallel::InitCardRecord()
 BOOL CParallel::RegisterCard()
 {
     CPortOpenFailure::ClearLast();
-    DriverIoctl(kRequestRegisterCard, m_hDriver, &m_CardReg, sizeof(m_CardReg), FALSE);
+    DriverIoctl(kRequestRegisterCard, m_hDriver.get(), &m_CardReg, sizeof(m_CardReg), FALSE);
     // Only the card handle tells: the request itself succeeds when the range is taken.
     if (m_CardReg.cardHandle != 0)
         return TRUE;
@@ -60,7 +57,7 @@ BOOL CParallel::RegisterCard()
 
 int CParallel::UnregisterCard()
 {
-    return DriverIoctl(kRequestUnregisterCard, m_hDriver, &m_CardReg, sizeof(m_CardReg), FALSE);
+    return DriverIoctl(kRequestUnregisterCard, m_hDriver.get(), &m_CardReg, sizeof(m_CardReg), FALSE);
 }
 
 int CParallel::WritePortByte(DWORD port, BYTE value)
@@ -70,7 +67,7 @@ int CParallel::WritePortByte(DWORD port, BYTE value)
     transfer.command = kTransferWrite;
     transfer.port = port;
     transfer.value = value;
-    return DriverIoctl(kRequestTransfer, m_hDriver, &transfer, sizeof(transfer), FALSE);
+    return DriverIoctl(kRequestTransfer, m_hDriver.get(), &transfer, sizeof(transfer), FALSE);
 }
 
 BYTE CParallel::ReadPortByte(DWORD port)
@@ -79,7 +76,7 @@ BYTE CParallel::ReadPortByte(DWORD port)
     std::memset(&transfer, 0, sizeof(transfer));
     transfer.command = kTransferRead;
     transfer.port = port;
-    DriverIoctl(kRequestTransfer, m_hDriver, &transfer, sizeof(transfer), FALSE);
+    DriverIoctl(kRequestTransfer, m_hDriver.get(), &transfer, sizeof(transfer), FALSE);
     return transfer.value;
 }
 
@@ -110,8 +107,7 @@ void CParallel::ResetControl()
 
 void CParallel::CloseDriver()
 {
-    delete m_hDriver;
-    m_hDriver = NULL;
+    m_hDriver.reset();
 }
 
 int CParallel::DriverIoctl(DWORD code, IParallelDriver* device, void* record, DWORD size,

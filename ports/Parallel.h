@@ -1,16 +1,15 @@
 // LPT1 through the parallel-port driver: open and version check, exclusive registration of the
 // port's I/O range as a card, single-byte register transfers, the bidirectional port mode, and
-// release. One object, theParallel, used by the port object for resource type 4. It is a
-// window object that never creates a window: no handle, no messages of its own.
+// release. One object, theParallel, used by the port object for resource type 4.
 #pragma once
 
 #include <cstddef>
+#include <memory>
 
 #include "platform/parallel/IParallelDriver.h"
 #include "platform/base/WinTypes.h"
-#include "platform/wnd/Wnd.h"
 
-class CParallel : public CWnd {
+class CParallel {
 public:
     // Driver requests, one record each; the driver answers into the same record.
     static const DWORD kRequestVersion = 0x95382443;
@@ -60,7 +59,9 @@ public:
 
     CParallel();
     // Closes nothing: the port object closes the driver at the end of every operation.
-    ~CParallel() override;
+    ~CParallel();
+    CParallel(const CParallel&) = delete;
+    CParallel& operator=(const CParallel&) = delete;
 
     // Opens the driver and checks that it is version 501 or later. The driver stays open on a
     // version failure; the caller closes it.
@@ -90,10 +91,8 @@ private:
     int Dispatch(DWORD code, IParallelDriver& device, void* record, DWORD size);
     void WriteControlWithBit2();
 
-    DECLARE_MESSAGE_MAP()
-
-    // The open driver, owned; NULL is the one "no handle" value.
-    IParallelDriver* m_hDriver;
+    // The open driver; empty is the one "no handle" value.
+    std::unique_ptr<IParallelDriver> m_hDriver;
     VersionRecord m_Version;
     CardRecord m_CardReg;
 };

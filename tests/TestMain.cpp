@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include "platform/qt/QtBackend.h"
 #include "tests/support/StrictUiListener.h"
 
 int main(int argc, char** argv)
@@ -17,6 +18,7 @@ int main(int argc, char** argv)
     if (privateSettings)
         setenv("XDG_CONFIG_HOME", folder, 1);
     QApplication app(argc, argv);
+    CQtBackend backend;
     ::testing::InitGoogleTest(&argc, argv);
     InstallStrictUiListener();
     int result = RUN_ALL_TESTS();

@@ -156,13 +156,9 @@ struct HELPINFO {
 };
 typedef HELPINFO* LPHELPINFO;
 
-// Key state as of the input event being handled: negative while the key is down.
+// Key state as of the input event being handled: negative while the key is down. Only
+// VK_SHIFT, VK_CONTROL and VK_MENU are known (platform/ui/InputState.h says from where).
 SHORT GetKeyState(int virtualKey);
-
-// Lets scripted input (tests, the dialog driver) say which keys are held, since no real
-// keyboard event carries modifiers there. Pass `down` FALSE to release. Only VK_SHIFT,
-// VK_CONTROL and VK_MENU are tracked.
-void SetSimulatedKeyState(int virtualKey, BOOL down);
 
 // The mouse position in screen pixels (0,0 without a GUI).
 BOOL GetCursorPos(POINT* point);

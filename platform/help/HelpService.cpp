@@ -1,35 +1,33 @@
 #include "platform/help/HelpService.h"
 
 #include "platform/help/ConsoleHelpService.h"
-#include "platform/qt/QtHelpService.h"
-#include "platform/qt/WidgetHandle.h"
 
 namespace {
 
-IHelpService* s_pInstalled = NULL;
-
+// In force until the GUI installs its help window: the program without a window, and tests.
 IHelpService& DefaultService()
 {
-    if (IsInteractiveGui()) {
-        static CQtHelpService qt;
-        return qt;
-    }
     static CConsoleHelpService console;
     return console;
 }
 
 } // namespace
 
+CServiceSlot<IHelpService*>& HelpServiceSlot()
+{
+    static CServiceSlot<IHelpService*> slot;
+    return slot;
+}
+
 IHelpService& Help()
 {
-    return s_pInstalled ? *s_pInstalled : DefaultService();
+    IHelpService* installed = HelpServiceSlot().Get();
+    return installed ? *installed : DefaultService();
 }
 
 IHelpService* InstallHelpService(IHelpService* service)
 {
-    IHelpService* previous = s_pInstalled;
-    s_pInstalled = service;
-    return previous;
+    return HelpServiceSlot().Install(service);
 }
 
 BOOL DispatchWinHelp(const CString& helpFile, DWORD_PTR data, UINT command)

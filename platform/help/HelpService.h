@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/base/CString.h"
+#include "platform/base/ServiceSlot.h"
 #include "platform/base/WinMessages.h"
 
 class IHelpService {
@@ -21,6 +22,8 @@ public:
     virtual BOOL IsOpen() const = 0;
 };
 
+// The installed service; empty while the default is in force.
+CServiceSlot<IHelpService*>& HelpServiceSlot();
 IHelpService& Help();
 // Installs `service` (NULL restores the default) and returns the previous one.
 IHelpService* InstallHelpService(IHelpService* service);

@@ -1,7 +1,7 @@
 #include "platform/help/HelpServiceBase.h"
 
 #include "platform/ui/UiServices.h"
-#include "platform/wnd/WinApp.h"
+#include "platform/base/AppName.h"
 
 BOOL CHelpServiceBase::LoadFile(const CString& helpFile)
 {

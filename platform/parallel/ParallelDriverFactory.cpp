@@ -1,32 +1,17 @@
 #include "platform/parallel/ParallelDriverFactory.h"
 
-#include <mutex>
-
 #include "platform/parallel/PpdevDriver.h"
 
-namespace {
-
-std::mutex& FactoryMutex()
+CServiceSlot<CParallelDriverFactory::Opener>& CParallelDriverFactory::Slot()
 {
-    static std::mutex mutex;
-    return mutex;
+    static CServiceSlot<Opener> slot;
+    return slot;
 }
-
-CParallelDriverFactory::Opener& InstalledOpener()
-{
-    static CParallelDriverFactory::Opener opener;
-    return opener;
-}
-
-}  // namespace
 
 std::unique_ptr<IParallelDriver> CParallelDriverFactory::Open()
 {
-    Opener opener;
-    {
-        std::lock_guard<std::mutex> lock(FactoryMutex());
-        opener = InstalledOpener();
-    }
+    // A copy: a test may replace the opener while a port opens on another thread.
+    Opener opener = Slot().Get();
     if (opener)
         return opener();
     return CPpdevDriver::Open(CPpdevDriver::DevicePath());
@@ -34,8 +19,5 @@ std::unique_ptr<IParallelDriver> CParallelDriverFactory::Open()
 
 CParallelDriverFactory::Opener CParallelDriverFactory::Install(Opener opener)
 {
-    std::lock_guard<std::mutex> lock(FactoryMutex());
-    Opener previous = std::move(InstalledOpener());
-    InstalledOpener() = std::move(opener);
-    return previous;
+    return Slot().Install(std::move(opener));
 }

@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 
+#include "platform/base/ServiceSlot.h"
 #include "platform/parallel/IParallelDriver.h"
 
 class CParallelDriverFactory {
@@ -15,4 +16,6 @@ public:
     static std::unique_ptr<IParallelDriver> Open();
     // Installs `opener` (empty restores the real driver) and returns the one it replaces.
     static Opener Install(Opener opener);
+    // The installed opener; empty while ppdev is in force.
+    static CServiceSlot<Opener>& Slot();
 };

@@ -303,7 +303,7 @@ void CDialogWindowPeer::OnButtonClicked(Control& control)
         QSignalBlocker block(button);
         button->setChecked(!button->isChecked());
     } else if (button && kind == ControlKind::AutoRadioButton) {
-        for (Control* other : RadioGroup(control))
+        for (Control* other : RadioControls(control))
             if (other != &control)
                 if (auto* radio = qobject_cast<QAbstractButton*>(other->widget))
                     radio->setChecked(false);
@@ -336,7 +336,7 @@ CDialogWindowPeer::Control* CDialogWindowPeer::ControlOfWidget(QWidget* widget) 
     return nullptr;
 }
 
-std::vector<CDialogWindowPeer::Control*> CDialogWindowPeer::RadioGroup(const Control& control) const
+std::vector<CDialogWindowPeer::Control*> CDialogWindowPeer::RadioControls(const Control& control) const
 {
     // A group runs from a control with the group style to the next one; only its radio
     // buttons take part.
@@ -388,6 +388,64 @@ CWnd* CDialogWindowPeer::ObjectForControl(Control& control)
         control.temporary->AttachTemporary(HandleOf(control.widget));
     }
     return control.temporary.get();
+}
+
+HWND CDialogWindowPeer::Handle()
+{
+    return HandleOf(this);
+}
+
+HWND CDialogWindowPeer::ControlHandle(int id) const
+{
+    Control* control = FindControl(id);
+    return control ? HandleOf(control->widget) : NULL;
+}
+
+const ControlTemplate* CDialogWindowPeer::ControlTemplateOf(int id) const
+{
+    Control* control = FindControl(id);
+    return control ? control->tpl : nullptr;
+}
+
+CWnd* CDialogWindowPeer::DlgItem(int id)
+{
+    Control* control = FindControl(id);
+    return control ? ObjectForControl(*control) : NULL;
+}
+
+std::vector<HWND> CDialogWindowPeer::RadioGroup(int id) const
+{
+    std::vector<HWND> handles;
+    if (Control* control = FindControl(id))
+        for (Control* radio : RadioControls(*control))
+            handles.push_back(HandleOf(radio->widget));
+    return handles;
+}
+
+bool CDialogWindowPeer::ContextHelpClick(int id)
+{
+    Control* control = FindControl(id);
+    if (!control || !m_contextHelp)
+        return false;
+    ContextHelpClick(control, control->widget->mapToGlobal(QPoint(1, 1)));
+    return true;
+}
+
+void CDialogWindowPeer::FocusFirstControl()
+{
+    for (const auto& control : m_controls) {
+        QWidget* widget = control->widget;
+        if (widget->focusPolicy() & Qt::TabFocus && widget->isEnabled() && !widget->isHidden()) {
+            widget->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
+}
+
+int CDialogWindowPeer::FocusedControlId() const
+{
+    Control* control = ControlOfWidget(focusWidget());
+    return control ? control->tpl->id : 0;
 }
 
 void CDialogWindowPeer::DetachAll()

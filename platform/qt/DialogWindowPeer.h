@@ -1,7 +1,7 @@
 // The Qt window of a running dialog: builds the widgets of its template, turns user actions
 // into the dialog's messages (WM_COMMAND notifications, WM_SYSCOMMAND, WM_HELP, the F1 key
 // for PreTranslateMessage), shows the window menu as the context menu, and runs context-help
-// mode. The CDialog owns it for one DoModal.
+// mode. The CDialog owns it for one DoModal, through the dialog-peer interface.
 #pragma once
 
 #include <QDialog>
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/wnd/DialogTemplate.h"
+#include "platform/wnd/IDialogPeer.h"
 #include "platform/wnd/Menu.h"
 #include "platform/base/WinMessages.h"
 
@@ -18,7 +19,7 @@ class CWnd;
 class QComboBox;
 class QMenu;
 
-class CDialogWindowPeer : public QDialog {
+class CDialogWindowPeer : public QDialog, public IDialogPeer {
     Q_OBJECT
 
 public:
@@ -34,11 +35,30 @@ public:
     CDialog* Owner() const { return m_pOwner; }
     const DialogTemplate& Template() const { return m_template; }
 
-    // Dialog base units in pixels (average character width, character height).
-    int BaseUnitX() const { return m_baseX; }
-    int BaseUnitY() const { return m_baseY; }
-    QRect DialogUnitsToPixels(int x, int y, int cx, int cy) const;
+    // IDialogPeer (see there).
+    HWND Handle() override;
+    int BaseUnitX() const override { return m_baseX; }
+    int BaseUnitY() const override { return m_baseY; }
+    HWND ControlHandle(int id) const override;
+    const ControlTemplate* ControlTemplateOf(int id) const override;
+    CWnd* DlgItem(int id) override;
+    std::vector<HWND> RadioGroup(int id) const override;
+    void DetachAll() override;
+    CMenu* SystemMenu(bool revert) override;
+    bool InContextHelpMode() const override { return m_contextHelp; }
+    void SetContextHelpMode(bool on) override;
+    bool ContextHelpClick(int id) override;
+    void HandleHelpKey(bool shift) override;
+    bool ActivateDefault() override;
+    void RequestClose() override;
+    void RequestCancel() override;
+    void MoveFocus(bool next) override { focusNextPrevChild(next); }
+    void FocusFirstControl() override;
+    int FocusedControlId() const override;
+    int RunLoop() override;
+    void EndLoop(int result) override;
 
+    QRect DialogUnitsToPixels(int x, int y, int cx, int cy) const;
     Control* FindControl(int id) const;
     // The control a widget belongs to (the widget or one of its ancestors), or NULL.
     Control* ControlOfWidget(QWidget* widget) const;
@@ -46,39 +66,15 @@ public:
     // The member bound to the control, else a stand-in object of the control's class.
     CWnd* ObjectForControl(Control& control);
     // The radio buttons of the group that `control` belongs to, in template order.
-    std::vector<Control*> RadioGroup(const Control& control) const;
-    // Cuts every object's tie to the widgets (before they go).
-    void DetachAll();
+    std::vector<Control*> RadioControls(const Control& control) const;
 
-    // The window menu, or NULL without the system-menu style; `revert` restores the defaults.
-    CMenu* SystemMenu(bool revert);
     // Pops the window menu up at `globalPos` (not blocking); NULL without a system menu.
     QMenu* PopupSystemMenu(const QPoint& globalPos);
-
-    bool InContextHelpMode() const { return m_contextHelp; }
-    void SetContextHelpMode(bool on);
     // A click on `control` in context-help mode: leaves the mode and sends WM_HELP.
     void ContextHelpClick(Control* control, const QPoint& globalPos);
-
-    // The F1 key: PreTranslateMessage first (WM_KEYF1), else the dialog's help topic, or
-    // context-help mode with Shift.
-    void HandleHelpKey(bool shift);
-    // Enter: the focused push button, else the default button when it is enabled. FALSE if
-    // nothing was activated.
-    bool ActivateDefault();
     // Sends WM_COMMAND with the control's notification code to the dialog.
     void Notify(const Control& control, int code);
-    // The close box / Esc.
-    void RequestClose();
-    void RequestCancel();
-
-    // Tab / Shift+Tab.
-    void MoveFocus(bool next) { focusNextPrevChild(next); }
-
-    // Ends the event loop if one runs.
-    void EndLoop(int result);
     bool LoopRunning() const { return m_loopRunning; }
-    int RunLoop();
 
 protected:
     bool event(QEvent* event) override;

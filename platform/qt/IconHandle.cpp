@@ -5,43 +5,28 @@
 #include <map>
 #include <memory>
 
-#include "res/Icons.h"
-
 namespace {
 
-struct IconResource {
-    const char* const* xpm = nullptr;
-    std::unique_ptr<QIcon> icon;
-};
-
-std::map<UINT, IconResource>& Icons()
+std::map<HICON, std::unique_ptr<QIcon>>& Images()
 {
-    static std::map<UINT, IconResource> icons;
-    return icons;
+    static std::map<HICON, std::unique_ptr<QIcon>> images;
+    return images;
 }
 
 } // namespace
-
-HICON IconHandleForResource(UINT id)
-{
-    const char* const* xpm = FindIconResource(id);
-    if (!xpm)
-        return NULL;
-    IconResource& entry = Icons()[id];
-    entry.xpm = xpm;
-    return reinterpret_cast<HICON>(&entry);
-}
 
 const QIcon* IconFromHandle(HICON icon)
 {
     if (!icon || !qGuiApp)
         return nullptr;
-    for (auto& [id, entry] : Icons()) {
-        if (reinterpret_cast<HICON>(&entry) != icon)
-            continue;
-        if (!entry.icon)
-            entry.icon = std::make_unique<QIcon>(QPixmap(entry.xpm));
-        return entry.icon.get();
+    std::unique_ptr<QIcon>& image = Images()[icon];
+    if (!image) {
+        const char* const* xpm = IconImageOf(icon);
+        if (!xpm) {
+            Images().erase(icon);
+            return nullptr;
+        }
+        image = std::make_unique<QIcon>(QPixmap(xpm));
     }
-    return nullptr;
+    return image.get();
 }

@@ -19,9 +19,6 @@
 
 namespace {
 
-// The kernel's "no such ioctl" before it is turned into ENOTTY by some drivers.
-const int kNoIoctlCommand = 515;
-
 const unsigned kTtySMajor = 4;
 const unsigned kTtySFirstMinor = 64;
 
@@ -376,10 +373,10 @@ BOOL CLinuxSerialPort::SetModemBits(int bits, BOOL on)
 BOOL CLinuxSerialPort::EscapeFunction(DWORD function)
 {
     switch (function) {
-    case SETDTR: return Ioctl(m_fd, TIOCMBIS, &kDtrBit) == 0;
-    case CLRDTR: return Ioctl(m_fd, TIOCMBIC, &kDtrBit) == 0;
-    case SETRTS: return Ioctl(m_fd, TIOCMBIS, &kRtsBit) == 0;
-    case CLRRTS: return Ioctl(m_fd, TIOCMBIC, &kRtsBit) == 0;
+    case SETDTR: return SetModemBits(kDtrBit, TRUE);
+    case CLRDTR: return SetModemBits(kDtrBit, FALSE);
+    case SETRTS: return SetModemBits(kRtsBit, TRUE);
+    case CLRRTS: return SetModemBits(kRtsBit, FALSE);
     default: return FALSE;
     }
 }
@@ -407,7 +404,7 @@ BOOL CLinuxSerialPort::WaitEvent(DWORD eventMask)
     } while (result < 0 && errno == EINTR);
     if (result == 0)
         return TRUE;
-    if (errno == ENOTTY || errno == EINVAL || errno == kNoIoctlCommand)
+    if (errno == ENOTTY || errno == EINVAL)
         return PollModemChange(bits);
     return FALSE;
 }

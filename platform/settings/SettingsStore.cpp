@@ -66,8 +66,7 @@ void PrintToStderr(const std::string& text)
     fprintf(stderr, "quillet: %s\n", text.c_str());
 }
 
-CSettingsStore* s_pInstalledStore = NULL;
-ISettingsReporter* s_pReporter = NULL;
+CServiceSlot<ISettingsReporter*> s_reporterSlot;
 
 } // namespace
 
@@ -299,7 +298,7 @@ void CSettingsStore::DeliverReports()
         reports.swap(m_reports);
     }
     for (const std::string& text : reports)
-        if (ISettingsReporter* reporter = s_pReporter)
+        if (ISettingsReporter* reporter = s_reporterSlot.Get())
             reporter->ReportSettingsProblem(text);
 }
 
@@ -400,15 +399,19 @@ std::vector<std::string> CSettingsStore::SubkeyNames(const SettingsKeyPath& key)
 
 ISettingsReporter* InstallSettingsReporter(ISettingsReporter* reporter)
 {
-    ISettingsReporter* previous = s_pReporter;
-    s_pReporter = reporter;
-    return previous;
+    return s_reporterSlot.Install(reporter);
+}
+
+CServiceSlot<CSettingsStore*>& SettingsStoreSlot()
+{
+    static CServiceSlot<CSettingsStore*> slot;
+    return slot;
 }
 
 CSettingsStore& CurrentSettingsStore()
 {
-    if (s_pInstalledStore)
-        return *s_pInstalledStore;
+    if (CSettingsStore* installed = SettingsStoreSlot().Get())
+        return *installed;
     // Created on first use, so that the path follows XDG_CONFIG_HOME as set by then.
     static CSettingsStore s_defaultStore(CSettingsStore::DefaultFilePath());
     return s_defaultStore;
@@ -416,7 +419,5 @@ CSettingsStore& CurrentSettingsStore()
 
 CSettingsStore* InstallSettingsStore(CSettingsStore* store)
 {
-    CSettingsStore* previous = s_pInstalledStore;
-    s_pInstalledStore = store;
-    return previous;
+    return SettingsStoreSlot().Install(store);
 }

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/base/ServiceSlot.h"
 #include "platform/base/WinTypes.h"
 #include "platform/settings/SettingsTree.h"
 
@@ -67,6 +68,8 @@ private:
     bool m_bStuckDamageReported = false;
 };
 
+// The installed store; empty while the default is in force.
+CServiceSlot<CSettingsStore*>& SettingsStoreSlot();
 // The store in force: the one at DefaultFilePath() unless a test installed another.
 CSettingsStore& CurrentSettingsStore();
 // Installs `store` (NULL restores the default) and returns the one it replaces (NULL when the

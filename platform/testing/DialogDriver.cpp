@@ -1,67 +1,80 @@
 #include "platform/testing/DialogDriver.h"
 
-#include <QAbstractButton>
-#include <QComboBox>
-#include <QItemSelectionModel>
-#include <QLineEdit>
+#include <cstring>
+#include <optional>
 
+#include "platform/testing/SimulatedKeyState.h"
 #include "platform/wnd/Dialog.h"
-#include "platform/qt/DialogWindowPeer.h"
-#include "platform/qt/ListBoxModel.h"
-#include "platform/qt/ListBoxView.h"
-#include "platform/qt/WidgetHandle.h"
+#include "platform/wnd/IButtonPeer.h"
+#include "platform/wnd/IComboBoxPeer.h"
+#include "platform/wnd/IDialogPeer.h"
+#include "platform/wnd/IEditPeer.h"
+#include "platform/wnd/IListBoxPeer.h"
+#include "platform/wnd/Menu.h"
 
 namespace {
 
-QWidget* Usable(CDialog& dialog, int id)
+IWindowPeer* ControlPeer(const CDialog& dialog, int id)
 {
-    CDialogWindowPeer* peer = dialog.GetPeer();
-    CDialogWindowPeer::Control* control = peer ? peer->FindControl(id) : nullptr;
-    if (!control || !control->widget->isEnabled() || control->widget->isHidden())
-        return nullptr;
-    return control->widget;
+    IDialogPeer* peer = dialog.GetPeer();
+    HWND handle = peer ? peer->ControlHandle(id) : NULL;
+    return handle ? PeerOf(handle) : NULL;
+}
+
+// The control as a user meets it: NULL when it is missing, disabled or hidden.
+IWindowPeer* Usable(const CDialog& dialog, int id)
+{
+    IWindowPeer* control = ControlPeer(dialog, id);
+    return control && control->IsEnabled() && !control->IsHidden() ? control : NULL;
+}
+
+bool StartsWithNoCase(const CString& text, LPCSTR prefix)
+{
+    CString start = text.Left((int)strlen(prefix));
+    return start.GetLength() == (int)strlen(prefix) && start.CompareNoCase(prefix) == 0;
 }
 
 } // namespace
 
 BOOL CDialogDriver::Click(int id)
 {
-    auto* button = qobject_cast<QAbstractButton*>(Usable(m_dialog, id));
+    IWindowPeer* control = Usable(m_dialog, id);
+    IButtonPeer* button = control ? control->AsButton() : NULL;
     if (!button)
         return FALSE;
-    button->click();
+    button->Click();
     return TRUE;
 }
 
 BOOL CDialogDriver::Select(int comboId, int index)
 {
-    auto* combo = qobject_cast<QComboBox*>(Usable(m_dialog, comboId));
-    if (!combo || index < 0 || index >= combo->count())
+    IWindowPeer* control = Usable(m_dialog, comboId);
+    IComboBoxPeer* combo = control ? control->AsComboBox() : NULL;
+    if (!combo || index < 0 || index >= combo->Count())
         return FALSE;
-    combo->setCurrentIndex(index);
-    emit combo->activated(index);
+    combo->UserSelect(index);
     return TRUE;
 }
 
 BOOL CDialogDriver::SelectText(int comboId, LPCSTR text)
 {
-    auto* combo = qobject_cast<QComboBox*>(Usable(m_dialog, comboId));
+    IWindowPeer* control = Usable(m_dialog, comboId);
+    IComboBoxPeer* combo = control ? control->AsComboBox() : NULL;
     if (!combo)
         return FALSE;
-    int index = combo->findText(QString::fromUtf8(text ? text : ""), Qt::MatchStartsWith);
-    return index >= 0 && Select(comboId, index);
+    for (int index = 0; index < combo->Count(); ++index)
+        if (StartsWithNoCase(combo->ItemText(index), text ? text : ""))
+            return Select(comboId, index);
+    return FALSE;
 }
 
 BOOL CDialogDriver::SelectListItem(int listId, int index, BOOL extend)
 {
-    auto* view = qobject_cast<CListBoxView*>(Usable(m_dialog, listId));
-    if (!view || !view->Model()->IsValid(index))
+    IWindowPeer* control = Usable(m_dialog, listId);
+    IListBoxPeer* list = control ? control->AsListBox() : NULL;
+    if (!list || index < 0 || index >= list->Count())
         return FALSE;
-    QModelIndex item = view->Model()->index(index);
-    QItemSelectionModel::SelectionFlags flags = QItemSelectionModel::ClearAndSelect;
-    if (extend && view->IsMultiSelect())
-        flags = QItemSelectionModel::Toggle;
-    view->selectionModel()->setCurrentIndex(item, flags | QItemSelectionModel::Rows);
+    list->UserSelect(index, extend);
     return TRUE;
 }
 
@@ -69,56 +82,49 @@ BOOL CDialogDriver::DoubleClickListItem(int listId, int index)
 {
     if (!SelectListItem(listId, index))
         return FALSE;
-    auto* view = qobject_cast<CListBoxView*>(Usable(m_dialog, listId));
-    emit view->doubleClicked(view->Model()->index(index));
+    Usable(m_dialog, listId)->AsListBox()->UserDoubleClick(index);
     return TRUE;
 }
 
 BOOL CDialogDriver::Type(int editId, LPCSTR text)
 {
-    auto* edit = qobject_cast<QLineEdit*>(Usable(m_dialog, editId));
-    if (!edit || edit->isReadOnly())
+    IWindowPeer* control = Usable(m_dialog, editId);
+    IEditPeer* edit = control ? control->AsEdit() : NULL;
+    if (!edit || edit->IsReadOnly())
         return FALSE;
-    edit->setText(QString::fromUtf8(text ? text : ""));
+    control->SetText(text);
     return TRUE;
 }
 
 BOOL CDialogDriver::PressKey(int virtualKey, BOOL shift)
 {
-    CDialogWindowPeer* peer = m_dialog.GetPeer();
+    IDialogPeer* peer = m_dialog.GetPeer();
     if (!peer)
         return FALSE;
-    SetSimulatedKeyState(VK_SHIFT, shift);
-    BOOL handled = TRUE;
+    std::optional<CSimulatedKeyState> heldShift;
+    if (shift)
+        heldShift.emplace(VK_SHIFT);
     switch (virtualKey) {
     case VK_F1:
         peer->HandleHelpKey(shift != FALSE);
-        break;
+        return TRUE;
     case VK_RETURN:
-        handled = peer->ActivateDefault();
-        break;
+        return peer->ActivateDefault();
     case VK_ESCAPE:
         if (peer->InContextHelpMode())
             peer->SetContextHelpMode(false);
         else
             peer->RequestCancel();
-        break;
+        return TRUE;
     default:
-        handled = FALSE;
-        break;
+        return FALSE;
     }
-    SetSimulatedKeyState(VK_SHIFT, FALSE);
-    return handled;
 }
 
 BOOL CDialogDriver::ContextHelpClick(int id)
 {
-    CDialogWindowPeer* peer = m_dialog.GetPeer();
-    CDialogWindowPeer::Control* control = peer ? peer->FindControl(id) : nullptr;
-    if (!control || !peer->InContextHelpMode())
-        return FALSE;
-    peer->ContextHelpClick(control, control->widget->mapToGlobal(QPoint(1, 1)));
-    return TRUE;
+    IDialogPeer* peer = m_dialog.GetPeer();
+    return peer && peer->ContextHelpClick(id);
 }
 
 BOOL CDialogDriver::SystemMenu(UINT commandId)
@@ -136,22 +142,20 @@ BOOL CDialogDriver::SystemMenu(UINT commandId)
 
 void CDialogDriver::Close()
 {
-    if (CDialogWindowPeer* peer = m_dialog.GetPeer())
+    if (IDialogPeer* peer = m_dialog.GetPeer())
         peer->RequestClose();
 }
 
 BOOL CDialogDriver::IsEnabled(int id) const
 {
-    CDialogWindowPeer* peer = m_dialog.GetPeer();
-    CDialogWindowPeer::Control* control = peer ? peer->FindControl(id) : nullptr;
-    return control && control->widget->isEnabled();
+    IWindowPeer* control = ControlPeer(m_dialog, id);
+    return control && control->IsEnabled();
 }
 
 BOOL CDialogDriver::IsVisible(int id) const
 {
-    CDialogWindowPeer* peer = m_dialog.GetPeer();
-    CDialogWindowPeer::Control* control = peer ? peer->FindControl(id) : nullptr;
-    return control && !control->widget->isHidden();
+    IWindowPeer* control = ControlPeer(m_dialog, id);
+    return control && !control->IsHidden();
 }
 
 CString CDialogDriver::Text(int id) const
@@ -164,9 +168,6 @@ CString CDialogDriver::Text(int id) const
 
 int CDialogDriver::FocusedId() const
 {
-    CDialogWindowPeer* peer = m_dialog.GetPeer();
-    if (!peer)
-        return 0;
-    CDialogWindowPeer::Control* control = peer->ControlOfWidget(peer->focusWidget());
-    return control ? control->tpl->id : 0;
+    IDialogPeer* peer = m_dialog.GetPeer();
+    return peer ? peer->FocusedControlId() : 0;
 }

@@ -1,50 +1,18 @@
 #include "platform/testing/ModalScript.h"
 
-#include <cstdio>
-
 #include "platform/wnd/Dialog.h"
 
-namespace {
-
-CModalScript* s_pActiveScript = NULL;
-
-PlatformFailureHook& FailureHook()
-{
-    static PlatformFailureHook hook;
-    return hook;
-}
-
-} // namespace
-
-PlatformFailureHook SetPlatformFailureHook(PlatformFailureHook hook)
-{
-    PlatformFailureHook previous = std::move(FailureHook());
-    FailureHook() = std::move(hook);
-    return previous;
-}
-
-void ReportPlatformFailure(const std::string& message)
-{
-    if (FailureHook())
-        FailureHook()(message);
-    else
-        fprintf(stderr, "quillet: %s\n", message.c_str());
-}
-
-CModalScript::CModalScript() : m_pPrevious(s_pActiveScript)
-{
-    s_pActiveScript = this;
-}
+CModalScript::CModalScript() : m_pPrevious(ModalRunnerSlot().Install(this)) {}
 
 CModalScript::~CModalScript()
 {
     VerifyAndClear();
-    s_pActiveScript = m_pPrevious;
+    ModalRunnerSlot().Install(m_pPrevious);
 }
 
 CModalScript* CModalScript::Active()
 {
-    return s_pActiveScript;
+    return dynamic_cast<CModalScript*>(ModalRunnerSlot().Get());
 }
 
 CModalScript& CModalScript::Expect(UINT templateId, Handler handler, int times)

@@ -4,6 +4,7 @@
 // drives the controls (see CDialogDriver) and ends the dialog. DoModal returns the dialog's
 // result. A handler may itself run other dialogs (nested DoModal).
 //
+// The script reaches the dialogs through the modal-runner hook (platform/wnd/ModalRunner.h).
 // Problems are reported through the failure hook (the test support turns them into test
 // failures): a DoModal with no handler queued (it returns IDCANCEL at once), a handler that
 // leaves the dialog open (DoModal then ends it with IDCANCEL), handlers never used (on
@@ -17,16 +18,18 @@
 #include <vector>
 
 #include "platform/base/WinTypes.h"
+#include "platform/wnd/ModalRunner.h"
+#include "platform/wnd/PlatformFailure.h"
 
 class CDialog;
 
-class CModalScript {
+class CModalScript : public IModalRunner {
 public:
     typedef std::function<void(CDialog&)> Handler;
 
     // Installs itself for its lifetime (scripts nest: the newest one answers).
     CModalScript();
-    ~CModalScript();
+    ~CModalScript() override;
     CModalScript(const CModalScript&) = delete;
     CModalScript& operator=(const CModalScript&) = delete;
 
@@ -45,17 +48,11 @@ public:
 
     // Called by CDialog::DoModal with the built dialog. Returns FALSE when no handler was
     // queued (already reported).
-    BOOL Run(CDialog& dialog);
+    BOOL Run(CDialog& dialog) override;
 
 private:
     std::map<UINT, std::deque<Handler>> m_handlers;
     std::map<UINT, int> m_runCounts;
     std::vector<UINT> m_runOrder;
-    CModalScript* m_pPrevious;
+    IModalRunner* m_pPrevious;
 };
-
-// Failure reporting for the modal script, the no-GUI DoModal and similar misuse that a test
-// must see. The default hook prints to stderr. Returns the previous hook.
-typedef std::function<void(const std::string&)> PlatformFailureHook;
-PlatformFailureHook SetPlatformFailureHook(PlatformFailureHook hook);
-void ReportPlatformFailure(const std::string& message);

@@ -27,13 +27,7 @@ private:
 };
 
 // Installs a virtual clock for the life of the scope and puts the previous one back.
-class CScopedClock {
+class CScopedClock : public CScopedService<IClock*> {
 public:
-    explicit CScopedClock(IClock& clock) : m_previous(InstallClock(&clock)) {}
-    ~CScopedClock() { InstallClock(m_previous); }
-    CScopedClock(const CScopedClock&) = delete;
-    CScopedClock& operator=(const CScopedClock&) = delete;
-
-private:
-    IClock* m_previous;
+    explicit CScopedClock(IClock& clock) : CScopedService(ClockSlot(), &clock) {}
 };

@@ -22,33 +22,37 @@ public:
 };
 
 CSystemClock s_systemClock;
-IClock* s_pClock = &s_systemClock;
 
 } // namespace
 
+CServiceSlot<IClock*>& ClockSlot()
+{
+    static CServiceSlot<IClock*> slot;
+    return slot;
+}
+
 IClock& CurrentClock()
 {
-    return *s_pClock;
+    IClock* installed = ClockSlot().Get();
+    return installed ? *installed : s_systemClock;
 }
 
 IClock* InstallClock(IClock* clock)
 {
-    IClock* previous = s_pClock;
-    s_pClock = clock ? clock : &s_systemClock;
-    return previous;
+    return ClockSlot().Install(clock);
 }
 
 bool IsSystemClockInstalled()
 {
-    return s_pClock == &s_systemClock;
+    return &CurrentClock() == &s_systemClock;
 }
 
 DWORD GetTickCount()
 {
-    return (DWORD)s_pClock->NowMilliseconds();
+    return (DWORD)CurrentClock().NowMilliseconds();
 }
 
 void Sleep(DWORD ms)
 {
-    s_pClock->SleepMilliseconds(ms);
+    CurrentClock().SleepMilliseconds(ms);
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "platform/base/ServiceSlot.h"
 #include "platform/base/WinTypes.h"
 
 class IClock {
@@ -14,9 +15,12 @@ public:
     virtual void SleepMilliseconds(DWORD ms) = 0;
 };
 
+// The installed clock; empty while the system clock is in force.
+CServiceSlot<IClock*>& ClockSlot();
 // The clock in force: the system clock unless a test installed another one.
 IClock& CurrentClock();
-// Installs `clock` (NULL restores the system clock) and returns the one it replaces.
+// Installs `clock` (NULL restores the system clock) and returns the one it replaces (NULL
+// when the system clock was in force).
 IClock* InstallClock(IClock* clock);
 // TRUE while no test clock is installed. Waits with a time-out may then sleep in the kernel for
 // the whole time; under a test clock they look at it again every millisecond of real time.

@@ -1,36 +1,34 @@
 #include "platform/ui/UiServices.h"
 
 #include "platform/ui/ConsoleUiServices.h"
-#include "platform/wnd/WinApp.h"
-#include "platform/qt/QtUiServices.h"
-#include "platform/qt/WidgetHandle.h"
+#include "platform/base/AppName.h"
 
 namespace {
 
-IUiServices* s_pInstalled = NULL;
-
+// What is in force until the GUI installs its own: the program without a window, and tests.
 IUiServices& DefaultServices()
 {
-    if (IsInteractiveGui()) {
-        static CQtUiServices qt;
-        return qt;
-    }
     static CConsoleUiServices console;
     return console;
 }
 
 } // namespace
 
+CServiceSlot<IUiServices*>& UiServicesSlot()
+{
+    static CServiceSlot<IUiServices*> slot;
+    return slot;
+}
+
 IUiServices& Ui()
 {
-    return s_pInstalled ? *s_pInstalled : DefaultServices();
+    IUiServices* installed = UiServicesSlot().Get();
+    return installed ? *installed : DefaultServices();
 }
 
 IUiServices* InstallUiServices(IUiServices* services)
 {
-    IUiServices* previous = s_pInstalled;
-    s_pInstalled = services;
-    return previous;
+    return UiServicesSlot().Install(services);
 }
 
 int AfxMessageBox(LPCSTR text, UINT type, UINT)

@@ -1,11 +1,12 @@
 // User-interface services the system code asks for: message boxes, file dialogs and the wait
-// cursor. The GUI build answers them with Qt; tests install a scripted implementation; with
-// neither, messages go to stderr and questions get the safe answer.
+// cursor. The GUI installs its Qt services at start-up; tests install a scripted
+// implementation; with neither, messages go to stderr and questions get the safe answer.
 #pragma once
 
 #include <vector>
 
 #include "platform/base/CString.h"
+#include "platform/base/ServiceSlot.h"
 
 class CWnd;
 
@@ -31,6 +32,8 @@ public:
     virtual void EndWaitCursor() = 0;
 };
 
+// The installed services; empty while the default is in force.
+CServiceSlot<IUiServices*>& UiServicesSlot();
 IUiServices& Ui();
 // Installs `services` (NULL restores the default for this process) and returns the previous.
 IUiServices* InstallUiServices(IUiServices* services);

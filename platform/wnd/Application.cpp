@@ -1,6 +1,5 @@
 #include "platform/wnd/Application.h"
 
-#include <QApplication>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -9,6 +8,7 @@
 
 #include "platform/help/HelpService.h"
 #include "platform/wnd/WinApp.h"
+#include "platform/wnd/WindowBackend.h"
 
 namespace {
 
@@ -37,26 +37,6 @@ void Replace(char*& member, const CString& value)
 {
     free(member);
     member = strdup(value.GetString());
-}
-
-// Qt aborts the process when the display named in the environment cannot be reached. Unless
-// the user chose a platform, offscreen is offered as the last resort: reaching it means the
-// display failed, which is reported before the program goes on without a window.
-std::unique_ptr<QApplication> StartGui(int& argc, char** argv)
-{
-    const char* chosen = getenv("QT_QPA_PLATFORM");
-    bool fallback = !(chosen && *chosen);
-    if (fallback)
-        setenv("QT_QPA_PLATFORM", getenv("WAYLAND_DISPLAY") ? "wayland;xcb;offscreen" : "xcb;offscreen", 1);
-    auto gui = std::make_unique<QApplication>(argc, argv);
-    if (fallback) {
-        unsetenv("QT_QPA_PLATFORM");
-        if (QGuiApplication::platformName() == QLatin1String("offscreen")) {
-            fprintf(stderr, "quillet: cannot open the display; running without a graphical interface\n");
-            gui.reset();
-        }
-    }
-    return gui;
 }
 
 } // namespace
@@ -96,17 +76,12 @@ int RunApplication(int argc, char** argv)
         return 1;
     }
     s_programPath = ReadProgramPath(argc > 0 ? argv[0] : NULL);
-    std::unique_ptr<QApplication> gui;
-    if (HasDisplay())
-        gui = StartGui(argc, argv);
-    else
-        fprintf(stderr, "quillet: no display; running without a graphical interface\n");
-
     Replace(app->m_pszExeName, FileNameWithoutExtension(s_programPath));
     Replace(app->m_pszHelpFilePath, DefaultHelpFilePath());
 
-    if (app->InitInstance() && gui)
-        gui->exec();
+    if (app->InitInstance())
+        if (IWindowBackend* backend = WindowBackend())
+            backend->RunEventLoop();
     int result = app->ExitInstance();
     Help().Quit();
     app->m_pMainWnd = NULL;

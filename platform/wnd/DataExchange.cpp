@@ -1,6 +1,5 @@
 #include "platform/wnd/DataExchange.h"
 
-#include <QAbstractButton>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -12,12 +11,12 @@
 #include "platform/wnd/Dialog.h"
 #include "platform/wnd/Edit.h"
 #include "platform/wnd/ListBox.h"
-#include "platform/testing/ModalScript.h"
+#include "platform/wnd/PlatformFailure.h"
 #include "platform/wnd/ProgressCtrl.h"
 #include "platform/wnd/Static.h"
 #include "platform/ui/UiServices.h"
-#include "platform/qt/DialogWindowPeer.h"
-#include "platform/qt/WidgetHandle.h"
+#include "platform/wnd/IButtonPeer.h"
+#include "platform/wnd/IDialogPeer.h"
 
 namespace {
 
@@ -113,19 +112,19 @@ void DDX_Control(CDataExchange* pDX, int id, CWnd& control)
     if (!pDX || pDX->HasFailed() || !pDX->m_pDlgWnd)
         return;
     auto* dialog = static_cast<CDialog*>(pDX->m_pDlgWnd);
-    CDialogWindowPeer* peer = dialog->GetPeer();
-    CDialogWindowPeer::Control* entry = peer ? peer->FindControl(id) : nullptr;
+    IDialogPeer* peer = dialog->GetPeer();
+    const ControlTemplate* entry = peer ? peer->ControlTemplateOf(id) : nullptr;
     if (!entry) {
         ReportPlatformFailure("Dialog " + std::to_string(dialog->GetTemplateId()) + " has no control " +
                               std::to_string(id) + " to bind");
         return;
     }
-    if (!ClassFitsKind(control, entry->tpl->kind)) {
+    if (!ClassFitsKind(control, entry->kind)) {
         ReportPlatformFailure("Control " + std::to_string(id) + " of dialog " +
                               std::to_string(dialog->GetTemplateId()) + " is bound to a member of the wrong class");
         return;
     }
-    control.Attach(HandleOf(entry->widget));
+    control.Attach(peer->ControlHandle(id));
 }
 
 void DDX_Text(CDataExchange* pDX, int id, CString& value)
@@ -171,22 +170,21 @@ void DDX_Radio(CDataExchange* pDX, int firstId, int& value)
     if (!first)
         return;
     auto* dialog = static_cast<CDialog*>(pDX->m_pDlgWnd);
-    CDialogWindowPeer* peer = dialog->GetPeer();
-    CDialogWindowPeer::Control* entry = peer ? peer->FindControl(firstId) : nullptr;
-    if (!entry)
+    IDialogPeer* peer = dialog->GetPeer();
+    if (!peer || !peer->ControlTemplateOf(firstId))
         return;
-    std::vector<CDialogWindowPeer::Control*> group = peer->RadioGroup(*entry);
+    std::vector<HWND> group = peer->RadioGroup(firstId);
     if (pDX->m_bSaveAndValidate)
         value = -1;
     for (size_t i = 0; i < group.size(); ++i) {
-        auto* radio = qobject_cast<QAbstractButton*>(group[i]->widget);
+        IButtonPeer* radio = PeerOf(group[i])->AsButton();
         if (!radio)
             continue;
         if (pDX->m_bSaveAndValidate) {
-            if (radio->isChecked() && value == -1)
+            if (radio->IsChecked() && value == -1)
                 value = (int)i;
         } else {
-            radio->setChecked((int)i == value);
+            radio->SetChecked((int)i == value);
         }
     }
 }

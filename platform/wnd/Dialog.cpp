@@ -1,25 +1,18 @@
 #include "platform/wnd/Dialog.h"
 
-#include <QApplication>
-#include <QWidget>
 #include <cstdio>
 #include <string>
 
 #include "platform/wnd/DataExchange.h"
 #include "platform/wnd/DialogTemplate.h"
-#include "platform/testing/ModalScript.h"
+#include "platform/wnd/PlatformFailure.h"
+#include "platform/wnd/ModalRunner.h"
 #include "platform/wnd/WinApp.h"
-#include "platform/qt/DialogWindowPeer.h"
-#include "platform/qt/WidgetHandle.h"
+#include "platform/wnd/WindowBackend.h"
 
 namespace {
 
 CDialog* s_pActiveModal = NULL;
-
-bool IsFocusable(QWidget* widget)
-{
-    return widget->focusPolicy() & Qt::TabFocus && widget->isEnabled() && !widget->isHidden();
-}
 
 } // namespace
 
@@ -57,17 +50,18 @@ BOOL CDialog::CreatePeer()
         ReportPlatformFailure("Dialog template " + std::to_string(m_nIDHelp) + " does not exist");
         return FALSE;
     }
-    if (!HasWidgetApplication()) {
+    HWND parent = NULL;
+    if (m_pParentWnd && m_pParentWnd->m_hWnd)
+        parent = m_pParentWnd->m_hWnd;
+    else if (s_pActiveModal && s_pActiveModal->m_pPeer)
+        parent = s_pActiveModal->m_pPeer->Handle();
+    IWindowBackend* backend = WindowBackend();
+    m_pPeer = backend ? backend->CreateDialogPeer(this, *tpl, parent) : NULL;
+    if (!m_pPeer) {
         ReportPlatformFailure("Dialog " + std::to_string(m_nIDHelp) + " cannot be shown: there is no display");
         return FALSE;
     }
-    QWidget* parentWidget = NULL;
-    if (m_pParentWnd && m_pParentWnd->m_hWnd)
-        parentWidget = WidgetOf(m_pParentWnd->m_hWnd);
-    else if (s_pActiveModal && s_pActiveModal->m_pPeer)
-        parentWidget = s_pActiveModal->m_pPeer;
-    m_pPeer = new CDialogWindowPeer(this, *tpl, parentWidget ? parentWidget->window() : NULL);
-    Attach(HandleOf(m_pPeer));
+    Attach(m_pPeer->Handle());
     return TRUE;
 }
 
@@ -75,7 +69,7 @@ void CDialog::DestroyPeer()
 {
     if (!m_pPeer)
         return;
-    CDialogWindowPeer* peer = m_pPeer;
+    IDialogPeer* peer = m_pPeer;
     m_pPeer = NULL;
     peer->DetachAll();
     Detach();
@@ -84,8 +78,9 @@ void CDialog::DestroyPeer()
 
 INT_PTR CDialog::DoModal()
 {
-    CModalScript* script = CModalScript::Active();
-    if (!script && !IsInteractiveGui() && HasWidgetApplication()) {
+    IModalRunner* script = ModalRunnerSlot().Get();
+    IWindowBackend* backend = WindowBackend();
+    if (!script && backend && !backend->IsInteractive()) {
         // A headless run (tests) has nobody to answer; waiting would hang forever.
         ReportPlatformFailure("Dialog " + std::to_string(m_nIDHelp) +
                               " was opened with no modal script to answer it");
@@ -98,13 +93,8 @@ INT_PTR CDialog::DoModal()
     m_pPreviousModal = s_pActiveModal;
     s_pActiveModal = this;
 
-    if (OnInitDialog()) {
-        for (const auto& control : m_pPeer->Controls())
-            if (IsFocusable(control->widget)) {
-                control->widget->setFocus(Qt::OtherFocusReason);
-                break;
-            }
-    }
+    if (OnInitDialog())
+        m_pPeer->FocusFirstControl();
     if (!m_bEnded) {
         if (script) {
             if (script->Run(*this) && !m_bEnded)

@@ -8,15 +8,16 @@
 // window menu's "What's This?" enter context-help mode: the next click on a control sends
 // WM_HELP with that control's help context id.
 //
-// When a modal script is installed (platform/testing/ModalScript.h), DoModal builds the dialog and
-// runs OnInitDialog, then hands the dialog to the script's handler instead of the event loop.
+// When a modal runner is installed (platform/wnd/ModalRunner.h; the tests' modal script),
+// DoModal builds the dialog and runs OnInitDialog, then hands the dialog to the runner instead
+// of the event loop.
 #pragma once
 
 #include "platform/wnd/DialogTemplate.h"
 #include "platform/wnd/Wnd.h"
 
 class CDataExchange;
-class CDialogWindowPeer;
+class IDialogPeer;
 
 class CDialog : public CWnd {
 public:
@@ -68,8 +69,8 @@ public:
     // The innermost dialog whose DoModal is running, or NULL.
     static CDialog* GetActiveModal();
 
-    // Platform side only: the Qt peer and the bookkeeping of bound controls.
-    CDialogWindowPeer* GetPeer() const { return m_pPeer; }
+    // Platform side only: the toolkit's window of the running dialog, NULL between runs.
+    IDialogPeer* GetPeer() const { return m_pPeer; }
 
     DECLARE_MESSAGE_MAP()
 
@@ -82,7 +83,7 @@ private:
     BOOL CreatePeer();
     void DestroyPeer();
 
-    CDialogWindowPeer* m_pPeer = NULL;
+    IDialogPeer* m_pPeer = NULL;
     int m_nModalResult = IDCANCEL;
     BOOL m_bEnded = FALSE;
     CDialog* m_pPreviousModal = NULL;

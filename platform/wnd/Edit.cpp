@@ -1,74 +1,53 @@
 #include "platform/wnd/Edit.h"
 
-#include <QLineEdit>
-#include <climits>
-
-#include "platform/qt/WidgetHandle.h"
+#include "platform/wnd/IEditPeer.h"
+#include "platform/wnd/WindowHandle.h"
 
 namespace {
 
-QLineEdit* EditOf(HWND hWnd)
+IEditPeer* EditOf(HWND hWnd)
 {
-    return qobject_cast<QLineEdit*>(WidgetOf(hWnd));
+    return hWnd ? PeerOf(hWnd)->AsEdit() : NULL;
 }
 
 } // namespace
 
 BOOL CEdit::SetReadOnly(BOOL readOnly)
 {
-    QLineEdit* edit = EditOf(m_hWnd);
+    IEditPeer* edit = EditOf(m_hWnd);
     if (!edit)
         return FALSE;
-    edit->setReadOnly(readOnly != FALSE);
+    edit->SetReadOnly(readOnly);
     return TRUE;
 }
 
 BOOL CEdit::IsReadOnly() const
 {
-    QLineEdit* edit = EditOf(m_hWnd);
-    return edit && edit->isReadOnly();
+    IEditPeer* edit = EditOf(m_hWnd);
+    return edit && edit->IsReadOnly();
 }
 
 void CEdit::SetSel(int start, int end, BOOL)
 {
-    QLineEdit* edit = EditOf(m_hWnd);
-    if (!edit)
-        return;
-    int length = edit->text().size();
-    if (start < 0) {
-        edit->deselect();
-        return;
-    }
-    if (end < 0 || end > length)
-        end = length;
-    start = std::min(start, length);
-    if (end < start)
-        std::swap(start, end);
-    edit->setSelection(start, end - start);
+    if (IEditPeer* edit = EditOf(m_hWnd))
+        edit->SetSel(start, end);
 }
 
 void CEdit::GetSel(int& start, int& end) const
 {
     start = end = 0;
-    QLineEdit* edit = EditOf(m_hWnd);
-    if (!edit)
-        return;
-    if (edit->hasSelectedText()) {
-        start = edit->selectionStart();
-        end = start + edit->selectedText().size();
-    } else {
-        start = end = edit->cursorPosition();
-    }
+    if (IEditPeer* edit = EditOf(m_hWnd))
+        edit->GetSel(start, end);
 }
 
 void CEdit::ReplaceSel(LPCSTR text, BOOL)
 {
-    if (QLineEdit* edit = EditOf(m_hWnd))
-        edit->insert(QString::fromUtf8(text ? text : ""));
+    if (IEditPeer* edit = EditOf(m_hWnd))
+        edit->ReplaceSel(text);
 }
 
 void CEdit::LimitText(int maxChars)
 {
-    if (QLineEdit* edit = EditOf(m_hWnd))
-        edit->setMaxLength(maxChars > 0 ? maxChars : INT_MAX);
+    if (IEditPeer* edit = EditOf(m_hWnd))
+        edit->LimitText(maxChars);
 }

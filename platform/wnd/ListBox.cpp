@@ -1,96 +1,69 @@
 #include "platform/wnd/ListBox.h"
 
-#include <QItemSelectionModel>
 #include <algorithm>
-#include <vector>
 
-#include "platform/qt/ListBoxModel.h"
-#include "platform/qt/ListBoxView.h"
-#include "platform/qt/WidgetHandle.h"
+#include "platform/wnd/IListBoxPeer.h"
+#include "platform/wnd/WindowHandle.h"
 
 namespace {
 
-CListBoxView* ViewOf(HWND hWnd)
+IListBoxPeer* ListOf(HWND hWnd)
 {
-    return qobject_cast<CListBoxView*>(WidgetOf(hWnd));
+    return hWnd ? PeerOf(hWnd)->AsListBox() : NULL;
 }
 
-// The selected rows as sorted, non-overlapping [first, last] runs.
-std::vector<std::pair<int, int>> SelectedRuns(CListBoxView* view)
+bool ValidIndex(IListBoxPeer* list, int index)
 {
-    std::vector<std::pair<int, int>> runs;
-    for (const QItemSelectionRange& range : view->selectionModel()->selection())
-        runs.push_back({range.top(), range.bottom()});
-    std::sort(runs.begin(), runs.end());
-    std::vector<std::pair<int, int>> merged;
-    for (const auto& run : runs) {
-        if (!merged.empty() && run.first <= merged.back().second + 1)
-            merged.back().second = std::max(merged.back().second, run.second);
-        else
-            merged.push_back(run);
-    }
-    return merged;
+    return index >= 0 && index < list->Count();
 }
 
-class CCodeChange {
-public:
-    explicit CCodeChange(CListBoxView* view) : m_view(view) { m_view->BeginCodeChange(); }
-    ~CCodeChange() { m_view->EndCodeChange(); }
-
-private:
-    CListBoxView* m_view;
-};
+const int kDefaultTabStop = 32;
 
 } // namespace
 
 int CListBox::AddString(LPCSTR text)
 {
-    CListBoxView* view = ViewOf(m_hWnd);
-    return view ? view->Model()->Add(text ? text : "") : LB_ERR;
+    IListBoxPeer* list = ListOf(m_hWnd);
+    return list ? list->Add(text) : LB_ERR;
 }
 
 int CListBox::InsertString(int index, LPCSTR text)
 {
-    CListBoxView* view = ViewOf(m_hWnd);
-    return view ? view->Model()->Insert(index, text ? text : "") : LB_ERR;
+    IListBoxPeer* list = ListOf(m_hWnd);
+    return list ? list->Insert(index, text) : LB_ERR;
 }
 
 int CListBox::DeleteString(UINT index)
 {
-    CListBoxView* view = ViewOf(m_hWnd);
-    if (!view)
-        return LB_ERR;
-    CCodeChange change(view);
-    return view->Model()->Delete((int)index);
+    IListBoxPeer* list = ListOf(m_hWnd);
+    return list ? list->Delete((int)index) : LB_ERR;
 }
 
 void CListBox::ResetContent()
 {
-    if (CListBoxView* view = ViewOf(m_hWnd)) {
-        CCodeChange change(view);
-        view->Model()->Clear();
-    }
+    if (IListBoxPeer* list = ListOf(m_hWnd))
+        list->Clear();
 }
 
 int CListBox::GetCount() const
 {
-    CListBoxView* view = ViewOf(m_hWnd);
-    return view ? view->Model()->Count() : LB_ERR;
+    IListBoxPeer* list = ListOf(m_hWnd);
+    return list ? list->Count() : LB_ERR;
 }
 
 int CListBox::InitStorage(int items, UINT bytes)
 {
-    CListBoxView* view = ViewOf(m_hWnd);
-    if (!view)
+    IListBoxPeer* list = ListOf(m_hWnd);
+    if (!list)
         return LB_ERRSPACE;
-    view->Model()->Reserve(items, bytes);
-    return view->Model()->Count() + std::max(items, 0);
+    list->Reserve(items, bytes);
+    return list->Count() + std::max(items, 0);
 }
 
 int CListBox::GetText(int index, CString& text) const
 {
-    CListBoxView* view = ViewOf(m_hWnd);
-    if (!view || !view->Model()->GetText(index, text)) {
+    IListBoxPeer* list = ListOf(m_hWnd);
+    if (!list || !list->GetText(index, text)) {
         text.Empty();
         return LB_ERR;
     }
@@ -105,35 +78,35 @@ int CListBox::GetTextLen(int index) const
 
 DWORD_PTR CListBox::GetItemData(int index) const
 {
-    CListBoxView* view = ViewOf(m_hWnd);
-    return view ? view->Model()->ItemData(index) : (DWORD_PTR)LB_ERR;
+    IListBoxPeer* list = ListOf(m_hWnd);
+    return list ? list->ItemData(index) : (DWORD_PTR)LB_ERR;
 }
 
 int CListBox::SetItemData(int index, DWORD_PTR data)
 {
-    CListBoxView* view = ViewOf(m_hWnd);
-    if (!view || !view->Model()->IsValid(index))
+    IListBoxPeer* list = ListOf(m_hWnd);
+    if (!list || !ValidIndex(list, index))
         return LB_ERR;
-    view->Model()->SetItemData(index, data);
+    list->SetItemData(index, data);
     return LB_OKAY;
 }
 
 int CListBox::FindString(int startAfter, LPCSTR prefix) const
 {
-    CListBoxView* view = ViewOf(m_hWnd);
-    return view ? view->Model()->Find(startAfter, prefix ? prefix : "", false) : LB_ERR;
+    IListBoxPeer* list = ListOf(m_hWnd);
+    return list ? list->Find(startAfter, prefix, FALSE) : LB_ERR;
 }
 
 int CListBox::FindStringExact(int startAfter, LPCSTR text) const
 {
-    CListBoxView* view = ViewOf(m_hWnd);
-    return view ? view->Model()->Find(startAfter, text ? text : "", true) : LB_ERR;
+    IListBoxPeer* list = ListOf(m_hWnd);
+    return list ? list->Find(startAfter, text, TRUE) : LB_ERR;
 }
 
 int CListBox::SelectString(int startAfter, LPCSTR prefix)
 {
-    CListBoxView* view = ViewOf(m_hWnd);
-    if (!view || view->IsMultiSelect())
+    IListBoxPeer* list = ListOf(m_hWnd);
+    if (!list || list->IsMultiSelect())
         return LB_ERR;
     int index = FindString(startAfter, prefix);
     if (index != LB_ERR)
@@ -143,82 +116,62 @@ int CListBox::SelectString(int startAfter, LPCSTR prefix)
 
 int CListBox::GetCurSel() const
 {
-    CListBoxView* view = ViewOf(m_hWnd);
-    if (!view)
+    IListBoxPeer* list = ListOf(m_hWnd);
+    if (!list)
         return LB_ERR;
-    if (view->IsMultiSelect()) {
-        QModelIndex current = view->currentIndex();
-        return current.isValid() ? current.row() : LB_ERR;
-    }
-    QModelIndexList rows = view->selectionModel()->selectedRows();
-    return rows.isEmpty() ? LB_ERR : rows.first().row();
+    int index = list->CurSel();
+    return index < 0 ? LB_ERR : index;
 }
 
 int CListBox::SetCurSel(int index)
 {
-    CListBoxView* view = ViewOf(m_hWnd);
-    if (!view || view->IsMultiSelect())
+    IListBoxPeer* list = ListOf(m_hWnd);
+    if (!list || list->IsMultiSelect())
         return LB_ERR;
-    CCodeChange change(view);
-    CListBoxModel* model = view->Model();
-    if (!model->IsValid(index)) {
-        view->selectionModel()->clearSelection();
-        return LB_ERR;   // also for -1, which clears the selection
-    }
-    QModelIndex item = model->index(index);
-    view->selectionModel()->setCurrentIndex(item, QItemSelectionModel::ClearAndSelect);
-    view->scrollTo(item);
-    return index;
+    list->SetCurSel(index);
+    // Also for -1, which clears the selection.
+    return ValidIndex(list, index) ? index : LB_ERR;
 }
 
 int CListBox::GetSel(int index) const
 {
-    CListBoxView* view = ViewOf(m_hWnd);
-    if (!view || !view->Model()->IsValid(index))
+    IListBoxPeer* list = ListOf(m_hWnd);
+    if (!list || !ValidIndex(list, index))
         return LB_ERR;
-    return view->selectionModel()->isRowSelected(index, QModelIndex()) ? 1 : 0;
+    return list->IsSelected(index) ? 1 : 0;
 }
 
 int CListBox::SetSel(int index, BOOL select)
 {
-    CListBoxView* view = ViewOf(m_hWnd);
-    if (!view || !view->IsMultiSelect())
+    IListBoxPeer* list = ListOf(m_hWnd);
+    if (!list || !list->IsMultiSelect())
         return LB_ERR;
-    CListBoxModel* model = view->Model();
-    QItemSelectionModel::SelectionFlags flags =
-        (select ? QItemSelectionModel::Select : QItemSelectionModel::Deselect) | QItemSelectionModel::Rows;
-    CCodeChange change(view);
-    if (index == -1) {
-        if (model->Count() > 0)
-            view->selectionModel()->select(QItemSelection(model->index(0), model->index(model->Count() - 1)), flags);
-        return LB_OKAY;
-    }
-    if (!model->IsValid(index))
+    if (index != -1 && !ValidIndex(list, index))
         return LB_ERR;
-    view->selectionModel()->select(model->index(index), flags);
+    list->SetSel(index, select);
     return LB_OKAY;
 }
 
 int CListBox::GetSelCount() const
 {
-    CListBoxView* view = ViewOf(m_hWnd);
-    if (!view || !view->IsMultiSelect())
+    IListBoxPeer* list = ListOf(m_hWnd);
+    if (!list || !list->IsMultiSelect())
         return LB_ERR;
     int count = 0;
-    for (const auto& run : SelectedRuns(view))
+    for (const auto& run : list->SelectedRuns())
         count += run.second - run.first + 1;
     return count;
 }
 
 int CListBox::GetSelItems(int maxItems, LPINT items) const
 {
-    CListBoxView* view = ViewOf(m_hWnd);
-    if (!view || !view->IsMultiSelect())
+    IListBoxPeer* list = ListOf(m_hWnd);
+    if (!list || !list->IsMultiSelect())
         return LB_ERR;
     int count = 0;
     if (!items || maxItems <= 0)
         return 0;
-    for (const auto& run : SelectedRuns(view))
+    for (const auto& run : list->SelectedRuns())
         for (int row = run.first; row <= run.second && count < maxItems; ++row)
             items[count++] = row;
     return count;
@@ -226,41 +179,36 @@ int CListBox::GetSelItems(int maxItems, LPINT items) const
 
 int CListBox::GetTopIndex() const
 {
-    CListBoxView* view = ViewOf(m_hWnd);
-    if (!view)
-        return LB_ERR;
-    QModelIndex top = view->indexAt(QPoint(1, 1));
-    return top.isValid() ? top.row() : 0;
+    IListBoxPeer* list = ListOf(m_hWnd);
+    return list ? list->TopIndex() : LB_ERR;
 }
 
 int CListBox::SetTopIndex(int index)
 {
-    CListBoxView* view = ViewOf(m_hWnd);
-    if (!view || !view->Model()->IsValid(index))
+    IListBoxPeer* list = ListOf(m_hWnd);
+    if (!list || !ValidIndex(list, index))
         return LB_ERR;
-    view->scrollTo(view->Model()->index(index), QAbstractItemView::PositionAtTop);
+    list->SetTopIndex(index);
     return LB_OKAY;
 }
 
 BOOL CListBox::SetTabStops(int dialogUnits)
 {
-    CListBoxView* view = ViewOf(m_hWnd);
-    if (!view || dialogUnits <= 0)
+    IListBoxPeer* list = ListOf(m_hWnd);
+    if (!list || dialogUnits <= 0)
         return FALSE;
-    view->SetTabStopDialogUnits(dialogUnits);
+    list->SetTabStopUnits(dialogUnits);
     return TRUE;
 }
 
 void CListBox::SetTabStops()
 {
-    if (CListBoxView* view = ViewOf(m_hWnd))
-        view->SetTabStopDialogUnits(32);
+    if (IListBoxPeer* list = ListOf(m_hWnd))
+        list->SetTabStopUnits(kDefaultTabStop);
 }
 
 void CListBox::SetLineSource(int count, std::function<void(int, CString&)> line)
 {
-    if (CListBoxView* view = ViewOf(m_hWnd)) {
-        CCodeChange change(view);
-        view->Model()->SetLineSource(count, std::move(line));
-    }
+    if (IListBoxPeer* list = ListOf(m_hWnd))
+        list->SetLineSource(count, std::move(line));
 }

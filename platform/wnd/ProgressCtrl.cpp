@@ -1,13 +1,13 @@
 #include "platform/wnd/ProgressCtrl.h"
 
-#include "platform/qt/ProgressBarWidget.h"
-#include "platform/qt/WidgetHandle.h"
+#include "platform/wnd/IProgressPeer.h"
+#include "platform/wnd/WindowHandle.h"
 
 namespace {
 
-CProgressBarWidget* BarOf(HWND hWnd)
+IProgressPeer* BarOf(HWND hWnd)
 {
-    return qobject_cast<CProgressBarWidget*>(WidgetOf(hWnd));
+    return hWnd ? PeerOf(hWnd)->AsProgress() : NULL;
 }
 
 } // namespace
@@ -19,45 +19,43 @@ void CProgressCtrl::SetRange(short lower, short upper)
 
 void CProgressCtrl::SetRange32(int lower, int upper)
 {
-    if (CProgressBarWidget* bar = BarOf(m_hWnd))
+    if (IProgressPeer* bar = BarOf(m_hWnd))
         bar->SetRange(lower, upper);
 }
 
 void CProgressCtrl::GetRange(int& lower, int& upper) const
 {
     lower = upper = 0;
-    if (CProgressBarWidget* bar = BarOf(m_hWnd)) {
-        lower = bar->Lower();
-        upper = bar->Upper();
-    }
+    if (IProgressPeer* bar = BarOf(m_hWnd))
+        bar->GetRange(lower, upper);
 }
 
 int CProgressCtrl::SetPos(int pos)
 {
-    CProgressBarWidget* bar = BarOf(m_hWnd);
-    return bar ? bar->SetPosition(pos) : 0;
+    IProgressPeer* bar = BarOf(m_hWnd);
+    return bar ? bar->SetPos(pos) : 0;
 }
 
 int CProgressCtrl::GetPos() const
 {
-    CProgressBarWidget* bar = BarOf(m_hWnd);
-    return bar ? bar->Position() : 0;
+    IProgressPeer* bar = BarOf(m_hWnd);
+    return bar ? bar->GetPos() : 0;
 }
 
 int CProgressCtrl::OffsetPos(int delta)
 {
-    CProgressBarWidget* bar = BarOf(m_hWnd);
-    return bar ? bar->Offset(delta) : 0;
+    IProgressPeer* bar = BarOf(m_hWnd);
+    return bar ? bar->OffsetPos(delta) : 0;
 }
 
 int CProgressCtrl::SetStep(int step)
 {
-    CProgressBarWidget* bar = BarOf(m_hWnd);
+    IProgressPeer* bar = BarOf(m_hWnd);
     return bar ? bar->SetStep(step) : 0;
 }
 
 int CProgressCtrl::StepIt()
 {
-    CProgressBarWidget* bar = BarOf(m_hWnd);
+    IProgressPeer* bar = BarOf(m_hWnd);
     return bar ? bar->StepIt() : 0;
 }

@@ -6,7 +6,7 @@
 #include "platform/wnd/Application.h"
 #include "platform/wnd/Dialog.h"
 #include "platform/help/HelpService.h"
-#include "platform/qt/IconHandle.h"
+#include "platform/wnd/IconResource.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
 
@@ -19,6 +19,11 @@ char* Duplicate(LPCSTR text)
     return text ? strdup(text) : NULL;
 }
 
+LPCSTR RunningAppName()
+{
+    return s_pApp ? s_pApp->m_pszAppName : NULL;
+}
+
 } // namespace
 
 BEGIN_MESSAGE_MAP(CWinApp, CCmdTarget)
@@ -28,8 +33,10 @@ CWinApp::CWinApp(LPCSTR appName)
 {
     // The first application object is the application; a later one (a test's) registers only
     // when none is there.
-    if (!s_pApp)
+    if (!s_pApp) {
         s_pApp = this;
+        AppNameSlot().Install(&RunningAppName);
+    }
     LPCSTR title = appName ? appName : FindStringResource(AFX_IDS_APP_TITLE);
     m_pszAppName = Duplicate(title ? title : "");
 }
@@ -89,11 +96,3 @@ CWinApp* AfxGetApp()
 }
 
 void AfxEnableControlContainer() {}
-
-LPCSTR AfxGetAppName()
-{
-    if (s_pApp && s_pApp->m_pszAppName)
-        return s_pApp->m_pszAppName;
-    LPCSTR title = FindStringResource(AFX_IDS_APP_TITLE);
-    return title ? title : "";
-}

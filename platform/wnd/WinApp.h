@@ -2,8 +2,9 @@
 // (AfxGetApp); RunApplication starts it.
 #pragma once
 
-#include "platform/wnd/CmdTarget.h"
+#include "platform/base/AppName.h"
 #include "platform/base/CString.h"
+#include "platform/wnd/CmdTarget.h"
 
 class CWnd;
 
@@ -52,5 +53,4 @@ public:
 
 CWinApp* AfxGetApp();
 void AfxEnableControlContainer();
-// The running application's title ("" without an application object).
-LPCSTR AfxGetAppName();
+// AfxGetAppName, the running application's title: platform/base/AppName.h.

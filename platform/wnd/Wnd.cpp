@@ -1,62 +1,31 @@
 #include "platform/wnd/Wnd.h"
 
-#include <QAbstractButton>
-#include <QApplication>
-#include <QComboBox>
-#include <QFrame>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPointer>
 #include <unordered_map>
 
-#include "platform/wnd/Application.h"
-#include "platform/wnd/Dialog.h"
 #include "platform/help/HelpService.h"
-#include "platform/wnd/Menu.h"
 #include "platform/ui/UiServices.h"
+#include "platform/wnd/Application.h"
+#include "platform/wnd/IButtonPeer.h"
+#include "platform/wnd/IDialogPeer.h"
 #include "platform/wnd/WinApp.h"
-#include "platform/qt/DialogWindowPeer.h"
-#include "platform/qt/IconHandle.h"
-#include "platform/qt/ListBoxModel.h"
-#include "platform/qt/ListBoxView.h"
-#include "platform/qt/WidgetHandle.h"
+#include "platform/wnd/WindowHandle.h"
 
 namespace {
 
-std::unordered_map<QWidget*, CWnd*>& PermanentMap()
+std::unordered_map<HWND, CWnd*>& PermanentMap()
 {
-    static std::unordered_map<QWidget*, CWnd*> map;
+    static std::unordered_map<HWND, CWnd*> map;
     return map;
 }
 
-const char kRedrawOffProperty[] = "quilletRedrawOff";
-const char kBigIconProperty[] = "quilletBigIcon";
-const char kSmallIconProperty[] = "quilletSmallIcon";
-
-CDialogWindowPeer* PeerOfWindow(QWidget* widget)
+IDialogPeer* DialogPeerOf(HWND hWnd)
 {
-    return widget ? qobject_cast<CDialogWindowPeer*>(widget) : nullptr;
+    return hWnd ? PeerOf(hWnd)->AsDialog() : NULL;
 }
 
-CDialogWindowPeer* PeerContaining(QWidget* widget)
+IButtonPeer* ButtonPeerOf(const CWnd* item)
 {
-    return widget ? qobject_cast<CDialogWindowPeer*>(widget->window()) : nullptr;
-}
-
-// The CWnd that stands for a widget: its bound object or the dialog's stand-in.
-CWnd* ObjectForWidget(QWidget* widget)
-{
-    if (!widget)
-        return NULL;
-    if (CWnd* bound = CWnd::FromHandlePermanent(HandleOf(widget)))
-        return bound;
-    CDialogWindowPeer* peer = PeerContaining(widget);
-    if (!peer)
-        return NULL;
-    if (CDialogWindowPeer::Control* control = peer->ControlOfWidget(widget))
-        return peer->ObjectForControl(*control);
-    return NULL;
+    return item && item->m_hWnd ? PeerOf(item->m_hWnd)->AsButton() : NULL;
 }
 
 } // namespace
@@ -76,14 +45,14 @@ void CWnd::Attach(HWND hWnd)
     Detach();
     m_hWnd = hWnd;
     if (hWnd)
-        PermanentMap()[WidgetOf(hWnd)] = this;
+        PermanentMap()[hWnd] = this;
 }
 
 HWND CWnd::Detach()
 {
     HWND old = m_hWnd;
     if (old) {
-        auto it = PermanentMap().find(WidgetOf(old));
+        auto it = PermanentMap().find(old);
         if (it != PermanentMap().end() && it->second == this)
             PermanentMap().erase(it);
     }
@@ -93,115 +62,61 @@ HWND CWnd::Detach()
 
 CWnd* CWnd::FromHandlePermanent(HWND hWnd)
 {
-    auto it = PermanentMap().find(WidgetOf(hWnd));
+    auto it = PermanentMap().find(hWnd);
     return it == PermanentMap().end() ? NULL : it->second;
 }
 
 BOOL CWnd::EnableWindow(BOOL enable)
 {
-    QWidget* widget = WidgetOf(m_hWnd);
-    if (!widget)
+    if (!m_hWnd)
         return FALSE;
-    BOOL wasDisabled = !widget->isEnabled();
-    widget->setEnabled(enable != FALSE);
+    BOOL wasDisabled = !PeerOf(m_hWnd)->IsEnabled();
+    PeerOf(m_hWnd)->SetEnabled(enable);
     return wasDisabled;
 }
 
 BOOL CWnd::IsWindowEnabled() const
 {
-    QWidget* widget = WidgetOf(m_hWnd);
-    return widget && widget->isEnabled();
+    return m_hWnd && PeerOf(m_hWnd)->IsEnabled();
 }
 
 BOOL CWnd::ShowWindow(int command)
 {
-    QWidget* widget = WidgetOf(m_hWnd);
-    if (!widget)
+    if (!m_hWnd)
         return FALSE;
-    BOOL wasVisible = !widget->isHidden();
-    switch (command) {
-    case SW_HIDE:
-        widget->hide();
-        break;
-    case SW_MINIMIZE:
-    case SW_SHOWMINIMIZED:
-        widget->showMinimized();
-        break;
-    case SW_MAXIMIZE:
-        widget->showMaximized();
-        break;
-    case SW_RESTORE:
-        widget->showNormal();
-        break;
-    default:
-        widget->setVisible(true);
-        break;
-    }
+    BOOL wasVisible = !PeerOf(m_hWnd)->IsHidden();
+    PeerOf(m_hWnd)->Show(command);
     return wasVisible;
 }
 
 BOOL CWnd::IsWindowVisible() const
 {
-    QWidget* widget = WidgetOf(m_hWnd);
-    if (!widget)
+    if (!m_hWnd)
         return FALSE;
+    IWindowPeer* peer = PeerOf(m_hWnd);
     // A control counts as visible unless hidden, also while its dialog is still being built.
-    return widget->isWindow() ? widget->isVisible() : !widget->isHidden();
+    return peer->IsTopLevel() ? peer->IsVisible() : !peer->IsHidden();
 }
 
 BOOL CWnd::IsIconic() const
 {
-    QWidget* widget = WidgetOf(m_hWnd);
-    return widget && widget->isMinimized();
+    return m_hWnd && PeerOf(m_hWnd)->IsMinimized();
 }
 
 CWnd* CWnd::SetFocus()
 {
-    QWidget* widget = WidgetOf(m_hWnd);
-    if (!widget)
-        return NULL;
-    QWidget* previous = widget->window()->focusWidget();
-    widget->setFocus(Qt::OtherFocusReason);
-    return ObjectForWidget(previous);
+    return m_hWnd ? PeerOf(m_hWnd)->SetFocus() : NULL;
 }
 
 void CWnd::SetWindowText(LPCSTR text)
 {
-    QWidget* widget = WidgetOf(m_hWnd);
-    if (!widget)
-        return;
-    QString value = QString::fromUtf8(text ? text : "");
-    if (widget->isWindow())
-        widget->setWindowTitle(value);
-    else if (auto* button = qobject_cast<QAbstractButton*>(widget))
-        button->setText(value);
-    else if (auto* label = qobject_cast<QLabel*>(widget))
-        label->setText(value);
-    else if (auto* edit = qobject_cast<QLineEdit*>(widget))
-        edit->setText(value);
-    else if (auto* group = qobject_cast<QGroupBox*>(widget))
-        group->setTitle(value);
+    if (m_hWnd)
+        PeerOf(m_hWnd)->SetText(text);
 }
 
 void CWnd::GetWindowText(CString& text) const
 {
-    QWidget* widget = WidgetOf(m_hWnd);
-    QString value;
-    if (!widget)
-        value.clear();
-    else if (widget->isWindow())
-        value = widget->windowTitle();
-    else if (auto* button = qobject_cast<QAbstractButton*>(widget))
-        value = button->text();
-    else if (auto* label = qobject_cast<QLabel*>(widget))
-        value = label->text();
-    else if (auto* edit = qobject_cast<QLineEdit*>(widget))
-        value = edit->text();
-    else if (auto* group = qobject_cast<QGroupBox*>(widget))
-        value = group->title();
-    else if (auto* combo = qobject_cast<QComboBox*>(widget))
-        value = combo->currentText();
-    text = CString(value.toUtf8().toStdString());
+    text = m_hWnd ? PeerOf(m_hWnd)->GetText() : CString();
 }
 
 int CWnd::GetWindowTextLength() const
@@ -213,20 +128,13 @@ int CWnd::GetWindowTextLength() const
 
 CWnd* CWnd::GetDlgItem(int id) const
 {
-    CDialogWindowPeer* peer = PeerOfWindow(WidgetOf(m_hWnd));
-    if (!peer)
-        return NULL;
-    CDialogWindowPeer::Control* control = peer->FindControl(id);
-    return control ? peer->ObjectForControl(*control) : NULL;
+    IDialogPeer* dialog = DialogPeerOf(m_hWnd);
+    return dialog ? dialog->DlgItem(id) : NULL;
 }
 
 int CWnd::GetDlgCtrlID() const
 {
-    QWidget* widget = WidgetOf(m_hWnd);
-    if (!widget || widget->isWindow())
-        return 0;
-    QVariant id = widget->property("quilletId");
-    return id.isValid() ? id.toInt() : 0;
+    return m_hWnd ? PeerOf(m_hWnd)->ControlId() : 0;
 }
 
 void CWnd::SetDlgItemText(int id, LPCSTR text)
@@ -245,26 +153,19 @@ UINT CWnd::GetDlgItemText(int id, CString& text) const
 
 UINT CWnd::IsDlgButtonChecked(int id) const
 {
-    CWnd* item = GetDlgItem(id);
-    auto* button = item ? qobject_cast<QAbstractButton*>(WidgetOf(item->m_hWnd)) : nullptr;
-    return button && button->isCheckable() && button->isChecked() ? BST_CHECKED : BST_UNCHECKED;
+    IButtonPeer* button = ButtonPeerOf(GetDlgItem(id));
+    return button && button->IsChecked() ? BST_CHECKED : BST_UNCHECKED;
 }
 
 void CWnd::CheckDlgButton(int id, UINT check)
 {
-    CWnd* item = GetDlgItem(id);
-    auto* button = item ? qobject_cast<QAbstractButton*>(WidgetOf(item->m_hWnd)) : nullptr;
-    if (button && button->isCheckable())
-        button->setChecked(check == BST_CHECKED);
+    if (IButtonPeer* button = ButtonPeerOf(GetDlgItem(id)))
+        button->SetChecked(check == BST_CHECKED);
 }
 
 CWnd* CWnd::GetParent() const
 {
-    QWidget* widget = WidgetOf(m_hWnd);
-    if (!widget || widget->isWindow())
-        return NULL;
-    CDialogWindowPeer* peer = PeerContaining(widget);
-    return peer ? (CWnd*)peer->Owner() : NULL;
+    return m_hWnd ? PeerOf(m_hWnd)->OwnerDialog() : NULL;
 }
 
 void CWnd::GetClientRect(LPRECT rect) const
@@ -272,14 +173,12 @@ void CWnd::GetClientRect(LPRECT rect) const
     if (!rect)
         return;
     *rect = {0, 0, 0, 0};
-    QWidget* widget = WidgetOf(m_hWnd);
-    if (!widget)
+    if (!m_hWnd)
         return;
-    QSize size = widget->size();
-    if (auto* frame = qobject_cast<QFrame*>(widget))
-        size = frame->contentsRect().size();
-    rect->right = size.width();
-    rect->bottom = size.height();
+    int width = 0, height = 0;
+    PeerOf(m_hWnd)->GetClientSize(width, height);
+    rect->right = width;
+    rect->bottom = height;
 }
 
 void CWnd::GetWindowRect(LPRECT rect) const
@@ -287,52 +186,32 @@ void CWnd::GetWindowRect(LPRECT rect) const
     if (!rect)
         return;
     *rect = {0, 0, 0, 0};
-    QWidget* widget = WidgetOf(m_hWnd);
-    if (!widget)
-        return;
-    QPoint origin = widget->mapToGlobal(QPoint(0, 0));
-    *rect = {origin.x(), origin.y(), origin.x() + widget->width(), origin.y() + widget->height()};
+    if (m_hWnd)
+        *rect = PeerOf(m_hWnd)->ScreenRect();
 }
 
 void CWnd::MoveWindow(int x, int y, int width, int height, BOOL repaint)
 {
-    QWidget* widget = WidgetOf(m_hWnd);
-    if (!widget)
-        return;
-    widget->setGeometry(x, y, width, height);
-    if (repaint)
-        widget->update();
+    if (m_hWnd)
+        PeerOf(m_hWnd)->SetGeometry(x, y, width, height, repaint);
 }
 
 void CWnd::SetRedraw(BOOL redraw)
 {
-    QWidget* widget = WidgetOf(m_hWnd);
-    if (!widget)
-        return;
-    bool off = widget->property(kRedrawOffProperty).toBool();
-    if (off == !redraw)
-        return;
-    widget->setProperty(kRedrawOffProperty, !redraw);
-    if (auto* list = qobject_cast<CListBoxView*>(widget)) {
-        if (redraw)
-            list->Model()->ResumeUpdates();
-        else
-            list->Model()->SuspendUpdates();
-    }
-    widget->setUpdatesEnabled(redraw != FALSE);
+    if (m_hWnd)
+        PeerOf(m_hWnd)->SetRedraw(redraw);
 }
 
 void CWnd::Invalidate(BOOL)
 {
-    if (QWidget* widget = WidgetOf(m_hWnd))
-        widget->update();
+    if (m_hWnd)
+        PeerOf(m_hWnd)->Invalidate();
 }
 
 void CWnd::UpdateWindow()
 {
-    QWidget* widget = WidgetOf(m_hWnd);
-    if (widget && widget->isVisible())
-        widget->repaint();
+    if (m_hWnd)
+        PeerOf(m_hWnd)->UpdateNow();
 }
 
 LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam)
@@ -355,47 +234,30 @@ LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam)
 
 BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    QWidget* widget = WidgetOf(m_hWnd);
-    if (!widget || !qApp)
+    if (!m_hWnd)
         return FALSE;
-    QPointer<QWidget> target(widget);
-    QMetaObject::invokeMethod(
-        qApp,
-        [target, message, wParam, lParam] {
-            if (!target)
-                return;
-            if (CWnd* wnd = FromHandlePermanent(HandleOf(target.data())))
-                wnd->SendMessage(message, wParam, lParam);
-        },
-        Qt::QueuedConnection);
-    return TRUE;
+    HWND target = m_hWnd;
+    // The peer runs the task only while its window lives, so the handle is still its own.
+    return PeerOf(m_hWnd)->Post([target, message, wParam, lParam] {
+        if (CWnd* wnd = FromHandlePermanent(target))
+            wnd->SendMessage(message, wParam, lParam);
+    });
 }
 
 CMenu* CWnd::GetSystemMenu(BOOL revert) const
 {
-    CDialogWindowPeer* peer = PeerOfWindow(WidgetOf(m_hWnd));
-    return peer ? peer->SystemMenu(revert != FALSE) : NULL;
+    IDialogPeer* dialog = DialogPeerOf(m_hWnd);
+    return dialog ? dialog->SystemMenu(revert != FALSE) : NULL;
 }
 
 HICON CWnd::SetIcon(HICON icon, BOOL bigIcon)
 {
-    QWidget* widget = WidgetOf(m_hWnd);
-    if (!widget)
-        return NULL;
-    const char* property = bigIcon ? kBigIconProperty : kSmallIconProperty;
-    HICON previous = (HICON)widget->property(property).value<quintptr>();
-    widget->setProperty(property, QVariant::fromValue((quintptr)icon));
-    if (const QIcon* qicon = IconFromHandle(icon))
-        widget->setWindowIcon(*qicon);
-    return previous;
+    return m_hWnd ? PeerOf(m_hWnd)->SetIcon(icon, bigIcon) : NULL;
 }
 
 HICON CWnd::GetIcon(BOOL bigIcon) const
 {
-    QWidget* widget = WidgetOf(m_hWnd);
-    if (!widget)
-        return NULL;
-    return (HICON)widget->property(bigIcon ? kBigIconProperty : kSmallIconProperty).value<quintptr>();
+    return m_hWnd ? PeerOf(m_hWnd)->GetIcon(bigIcon) : NULL;
 }
 
 int CWnd::MessageBox(LPCSTR text, LPCSTR caption, UINT type)

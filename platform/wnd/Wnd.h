@@ -1,7 +1,8 @@
-// A window as the system code sees it: a handle to a widget of the Qt side plus the operations
-// dialogs and controls use. The object does not own the widget; a dialog creates and destroys
-// its widgets, and binds its control members to them (DDX_Control). Every operation on an
-// object with no widget behind it is a harmless no-op returning 0/FALSE/NULL.
+// A window as the system code sees it: a handle to the toolkit's peer of a widget
+// (IWindowPeer) plus the operations dialogs and controls use. The object does not own the
+// widget; a dialog creates and destroys its widgets, and binds its control members to them
+// (DDX_Control). Every operation on an object with no widget behind it is a harmless no-op
+// returning 0/FALSE/NULL.
 #pragma once
 
 #include "platform/base/CString.h"

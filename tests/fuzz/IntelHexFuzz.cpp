@@ -17,14 +17,20 @@
 #include "platform/files/File.h"
 #include "platform/ui/UiServices.h"
 
-// The target runs without any user interface; the store only asks for a message box when a
-// file cannot be opened or written.
-int AfxMessageBox(LPCSTR, UINT, UINT)
-{
-    return IDOK;
-}
-
 namespace {
+
+// The target runs without any user interface; the store only asks for a message box when a
+// file cannot be opened or written, and those are answered without a word.
+class CSilentUi : public IUiServices {
+public:
+    CSilentUi() { InstallUiServices(this); }
+    int MessageBox(const CString&, const CString&, UINT) override { return IDOK; }
+    BOOL FileDialog(const FileDialogRequest&, std::vector<CString>&) override { return FALSE; }
+    void BeginWaitCursor() override {}
+    void EndWaitCursor() override {}
+};
+
+CSilentUi s_silentUi;
 
 // Images are built only for stores that end below this, to keep each run fast; it is large
 // enough for the writer's extended address records.
