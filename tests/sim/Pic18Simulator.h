@@ -1,5 +1,5 @@
 // A PIC18FXX2 device in its programming mode, written from Microchip's published flash
-// programming specification for the PIC18FXX2/FXX8 family. It sits on a CIcspDecoder, which
+// programming guide for the PIC18FXX2/FXX8 family. It sits on a CIcspDecoder, which
 // hangs off the serial or the parallel port double, like the PIC16 device model.
 //
 // Protocol:
@@ -35,7 +35,7 @@
 // protection bytes CONFIG5L-CONFIG7H only take bits to 0.
 //
 // Faults: stuck bits in any memory, another device id, an EEPROM write that never completes,
-// and (through the decoder) a dead data line. Writes set up otherwise than the specification
+// and (through the decoder) a dead data line. Writes set up otherwise than the programming guide
 // sets them up (code and ID memory with EEPGD set and CFGS clear, configuration with both set)
 // are refused and counted.
 #pragma once
@@ -117,9 +117,9 @@ public:
     int EepromWrites() const { return m_eepromWrites; }
     int EepromPolls() const { return m_eepromPolls; }
     // Writes and erases the device did not make: protected memory, WR without WREN or the
-    // unlock, or set up otherwise than the specification does.
+    // unlock, or set up otherwise than the programming guide does.
     int RefusedWrites() const { return m_refusedWrites; }
-    // Sequences the specification does not allow: a start of programming not followed by a
+    // Sequences the programming guide does not allow: a start of programming not followed by a
     // NOP, a broken chip erase sequence, an erase code other than the chip erase.
     int ProtocolErrors() const { return m_protocolErrors; }
     int UnknownInstructions() const { return m_unknownInstructions; }
