@@ -215,22 +215,12 @@ BYTE* CPIC18Target::GetModuleImage(int module, DWORD* length)
 
 BOOL CPIC18Target::CheckBuffer()
 {
-    int status = theIntelHex.CheckOverlap();
-    LPCSTR text = CIntelHex::GetStatusText(status);
-    if (!text)
-        return TRUE;
-    int answer = AfxMessageBox(text, CIntelHex::GetStatusMessageType(status));
-    return status == CIntelHex::statusOverlaid && answer == IDYES;
+    return CheckStoreImage();
 }
 
 BOOL CPIC18Target::SaveBuffer(const CString& path)
 {
-    if (!CheckBuffer())
-        return FALSE;
-    BYTE* image = theIntelHex.BuildImage(kImageFill, kImageFill);
-    if (!image)
-        return FALSE;
-    return theIntelHex.WriteFile(path, image, theIntelHex.GetEndAddress(NULL), kImageFill);
+    return SaveStoreAsHex(path);
 }
 
 int CPIC18Target::HasOptions()
