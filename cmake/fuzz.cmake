@@ -12,8 +12,10 @@ if(QUILLET_FUZZ)
   target_link_options(quillet_base INTERFACE -fsanitize=address,undefined)
 
   # fuzz_<name> from tests/fuzz/<Source>.cpp: the Intel HEX reader, the settings-file parser,
-  # the .hye header reader and the STABS loader with its queries.
-  foreach(pair intelhex:IntelHexFuzz settings:SettingsFuzz coffheaders:CoffHeadersFuzz stabs:StabsFuzz)
+  # the .hye header reader, the STABS loader with its queries and the HID report-descriptor
+  # parser.
+  foreach(pair intelhex:IntelHexFuzz settings:SettingsFuzz coffheaders:CoffHeadersFuzz stabs:StabsFuzz
+               hidreport:HidReportFuzz)
     string(REPLACE ":" ";" parts ${pair})
     list(GET parts 0 name)
     list(GET parts 1 source)

@@ -14,7 +14,7 @@ fi
 
 CXX=clang++ CC=clang cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DQUILLET_FUZZ=ON -DQUILLET_BENCH=OFF >/dev/null
-ninja -C build-fuzz fuzz_intelhex fuzz_settings
+ninja -C build-fuzz fuzz_intelhex fuzz_settings fuzz_coffheaders fuzz_stabs fuzz_hidreport
 
 # New inputs go to a scratch corpus, so the seeds in the tree stay as they are; the input of a
 # failure is kept where the developer can replay it (build-fuzz/fuzz_NAME FILE).
@@ -23,7 +23,6 @@ trap 'rm -rf "$work"' EXIT
 artifacts="build-fuzz/artifacts"
 rm -rf "$artifacts"
 mkdir -p "$artifacts"
-ninja -C build-fuzz fuzz_coffheaders fuzz_stabs
 
 # run_target NAME SEEDS MAX_LEN [libFuzzer options...]
 run_target() {
@@ -51,4 +50,5 @@ run_target fuzz_settings tests/fuzz/settings_corpus 4096 -dict=tests/fuzz/settin
 # with its stderr closed; libFuzzer and the sanitizers still report through their own copy.
 run_target fuzz_coffheaders tests/fuzz/hye 4096 || failed=1
 run_target fuzz_stabs tests/fuzz/hye 16384 -close_fd_mask=2 || failed=1
+run_target fuzz_hidreport tests/data/hid 4096 || failed=1
 exit "$failed"
