@@ -4,38 +4,16 @@
 #include "app/MainDialog.h"
 #include "platform/testing/DialogDriver.h"
 #include "platform/testing/ModalScript.h"
-#include "platform/wnd/ComboBox.h"
-#include "platform/wnd/ListBox.h"
 #include "res/resource.h"
 #include "tests/sim/Pic18Simulator.h"
 #include "tests/sim/PicSerialBoard.h"
+#include "tests/targets/pic/PicMainDialogSupport.h"
 #include "tests/targets/pic/Pic18TestSupport.h"
 
-namespace {
-
-const char kLoadFilter[] = "Intel Hex Files (*.hex)|*.hex|All Files (*.*)|*.*||";
-const char kSaveFilter[] = "Intel Hex Files (*.hex)|*.hex|.bin Files|*.bin|All Files (*.*)|*.*||";
-const DWORD kOpenFlags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
-
-std::vector<std::string> Entries(CDialog& dialog, int id)
-{
-    std::vector<std::string> entries;
-    CString text;
-    if (CComboBox* combo = dynamic_cast<CComboBox*>(dialog.GetDlgItem(id))) {
-        for (int i = 0; i < combo->GetCount(); ++i) {
-            combo->GetLBText(i, text);
-            entries.push_back(text.str());
-        }
-    } else if (CListBox* list = dynamic_cast<CListBox*>(dialog.GetDlgItem(id))) {
-        for (int i = 0; i < list->GetCount(); ++i) {
-            list->GetText(i, text);
-            entries.push_back(text.str());
-        }
-    }
-    return entries;
-}
-
-}  // namespace
+using pictest::Entries;
+using pictest::kLoadFilter;
+using pictest::kOpenFlags;
+using pictest::kSaveFilter;
 
 class Pic18MainDialogTest : public Pic18Test {};
 
