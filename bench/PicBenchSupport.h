@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "platform/ui/UiServices.h"
+#include "targets/TargetBase.h"
 #include "ports/CommsBase.h"
 #include "tests/support/PseudoTerminal.h"
 
@@ -52,6 +53,16 @@ inline double IoctlSeconds()
     double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     comms.Close();
     return seconds / count;
+}
+
+// Calibrates the busy-wait delay once and prints what it found; gives the calibrated factor.
+inline DWORD CalibrateDelays()
+{
+    auto start = Clock::now();
+    CTargetBase::CalibrateDelay();
+    std::printf("calibration %.2f s, factor %u iterations per 10 us\n",
+                std::chrono::duration<double>(Clock::now() - start).count(), (unsigned)CTargetBase::s_nDelayFactor);
+    return CTargetBase::s_nDelayFactor;
 }
 
 }  // namespace picbench

@@ -145,13 +145,9 @@ int main(int argc, char** argv)
     setenv("XDG_CONFIG_HOME", folder.Path().c_str(), 1);
     std::string file = ImageFile(folder, words);
 
-    auto start = Clock::now();
-    CTargetBase::CalibrateDelay();
-    std::printf("calibration %.2f s, factor %u iterations per 10 us\n",
-                std::chrono::duration<double>(Clock::now() - start).count(), (unsigned)CTargetBase::s_nDelayFactor);
+    const DWORD calibrated = picbench::CalibrateDelays();
     double ioctl = IoctlSeconds();
 
-    const DWORD calibrated = CTargetBase::s_nDelayFactor;
     auto serial = [&](DWORD factor, Result& r, CPic16Simulator& sim) {
         CTargetBase::s_nDelayFactor = factor;
         CPicSerialBoard board(sim, "COM1:");

@@ -125,11 +125,7 @@ int main(int argc, char** argv)
     setenv("XDG_CONFIG_HOME", folder.Path().c_str(), 1);
     std::string file = ImageFile(folder, bytes);
 
-    auto start = Clock::now();
-    CTargetBase::CalibrateDelay();
-    std::printf("calibration %.2f s, factor %u iterations per 10 us\n",
-                std::chrono::duration<double>(Clock::now() - start).count(), (unsigned)CTargetBase::s_nDelayFactor);
-    const DWORD calibrated = CTargetBase::s_nDelayFactor;
+    const DWORD calibrated = picbench::CalibrateDelays();
     double ioctl = IoctlSeconds();
 
     CPic18Simulator sim(CPic18Simulator::F252), bareSim(CPic18Simulator::F252);
