@@ -14,6 +14,11 @@ namespace {
 const BYTE kSync = 0xAA;
 const BYTE kFlagData = 0x01;
 const DWORD kClockStepMs = 50;
+// How far the board moves the clock on for one fault, at most: past any time-out of a host
+// that waits once, short of one that waits twice. Without the cap a host thread held up after
+// its time-out would find the clock far beyond it, and a test of how long the wait lasted
+// would fail for the load on the machine.
+const uint64_t kLongestWaitMs = 8000;
 // Real time without any activity after which the board moves a virtual clock on anyway, so
 // that a host waiting for a time-out nobody expected fails its test instead of hanging it.
 const uint64_t kIdleWatchdogMs = 2000;
@@ -136,7 +141,8 @@ void CHyBoardSimulator::Run()
             continue;
         }
         MoveClockWhileQuiet();
-        m_changed.wait_for(lock, std::chrono::milliseconds(m_quiet && m_clock ? 1 : 100));
+        bool movingClock = m_clock && m_quiet && m_quietMovedMs < kLongestWaitMs;
+        m_changed.wait_for(lock, std::chrono::milliseconds(movingClock ? 1 : 100));
     }
 }
 
@@ -147,12 +153,20 @@ void CHyBoardSimulator::MoveClockWhileQuiet()
     // down whatever the test measures next, before the board's next fault.
     if (m_quiet && (!m_device.IsOpen() || m_device.ConnectCount() != m_quietConnection))
         m_quiet = false;
-    if (m_clock && (m_quiet || RealMs() - m_lastActivityMs > kIdleWatchdogMs))
+    if (!m_clock)
+        return;
+    if (m_quiet && m_quietMovedMs < kLongestWaitMs) {
         m_clock->Advance(kClockStepMs);
+        m_quietMovedMs += kClockStepMs;
+    } else if (RealMs() - m_lastActivityMs > kIdleWatchdogMs) {
+        m_clock->Advance(kClockStepMs);
+    }
 }
 
 void CHyBoardSimulator::BeQuiet()
 {
+    if (!m_quiet)
+        m_quietMovedMs = 0;
     m_quiet = true;
     m_quietConnection = m_device.ConnectCount();
 }

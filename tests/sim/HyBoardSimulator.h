@@ -21,9 +21,9 @@
 // that stays silent after its reset, raw bytes of any kind (bad frames, length fields above
 // the maximum), frames of its own right after an answer, and the cable pulled mid-transfer.
 // Where a fault leaves the host waiting for a time-out, the board moves the test's virtual
-// clock on (50 ms for every real millisecond) so that the time-out comes quickly, until the
-// host sends again or closes its port; it never moves the clock otherwise, so no wait of a
-// working exchange can time out.
+// clock on (50 ms for every real millisecond, 8 s at most) so that the time-out comes quickly,
+// until the host sends again or closes its port; it never moves the clock otherwise, so no
+// wait of a working exchange can time out.
 #pragma once
 
 #include <condition_variable>
@@ -162,6 +162,7 @@ private:
     bool m_rts = true;     // the host's RTS level as last seen
     bool m_quiet = false;  // a fault left the host waiting
     int m_quietConnection = 0;  // the host's connection that waits
+    uint64_t m_quietMovedMs = 0;  // how far the clock was moved for this fault
     uint64_t m_lastActivityMs = 0;
 
     size_t m_hostByteCount = 0;
