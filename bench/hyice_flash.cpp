@@ -3,6 +3,10 @@
 // the programmer asks for it (268 bytes a request), the completion, and the read-back of the
 // whole FLASH, through the link's three threads and the modem-line serial double.
 //
+// The run must succeed with the FLASH as the image and the counts a 64 KiB FLASH gives (the
+// tests run a smaller board): 245 image blocks, the last of 144 bytes, 245 read-backs, the
+// last at 0xE000FF70, and the bar at 244 of 244; otherwise the benchmark fails.
+//
 // Reports the total time, frames per second (each host frame is a request the board answers
 // or an acknowledgement of a board frame, so the board sent as many as the host), the host's
 // time per acknowledged byte, the host's processor time during the run, and its processor time
@@ -69,6 +73,28 @@ double NowMs()
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
+std::vector<CHyBoardSimulator::Frame> OfType(const std::vector<CHyBoardSimulator::Frame>& frames, BYTE type)
+{
+    std::vector<CHyBoardSimulator::Frame> out;
+    for (const CHyBoardSimulator::Frame& frame : frames)
+        if (frame.type == type)
+            out.push_back(frame);
+    return out;
+}
+
+bool WholeFlashCounts(const std::vector<CHyBoardSimulator::Frame>& frames, const CFakeTargetHost& host)
+{
+    std::vector<CHyBoardSimulator::Frame> blocks = OfType(frames, 0x03);
+    std::vector<CHyBoardSimulator::Frame> reads = OfType(frames, 0x07);
+    bool counts = blocks.size() == 245 && blocks.back().address == 0xE000FF70 && blocks.back().length == 144 &&
+                  reads.size() == 245 && reads.back().address == 0xE000FF70 && reads.back().length == 144 &&
+                  host.Upper() == 244 && host.Pos() == 244;
+    if (!counts)
+        fprintf(stderr, "%zu blocks, %zu read-backs, bar at %d of %d: not what 64 KiB gives\n", blocks.size(),
+                reads.size(), host.Pos(), host.Upper());
+    return counts;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -105,8 +131,10 @@ int main(int argc, char** argv)
     bool ok = target.Program("COM2:", &status);
     double totalMs = NowMs() - start;
     double hostCpuMs = (ProcessCpuMs() - cpuStart) - (board.CpuSeconds() * 1000.0 - boardCpuStart);
+    board.WaitTaken(2000);
     std::vector<BYTE> flash = board.Memory(0xE0000000, kFlashSize);
     ok = ok && std::string(flash.begin(), flash.end()) == image;
+    ok = ok && WholeFlashCounts(board.HostFrames(), host);
     size_t hostFrames = board.HostFrames().size();
     size_t acknowledged = board.HostBytes().size() + board.BoardBytesSent();
 

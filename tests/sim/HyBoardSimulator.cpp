@@ -14,6 +14,11 @@ namespace {
 const BYTE kSync = 0xAA;
 const BYTE kFlagData = 0x01;
 const DWORD kClockStepMs = 50;
+// How far the board moves the clock on for one fault, at most: past any time-out of a host
+// that waits once, short of one that waits twice. Without the cap a host thread held up after
+// its time-out would find the clock far beyond it, and a test of how long the wait lasted
+// would fail for the load on the machine.
+const uint64_t kLongestWaitMs = 8000;
 // Real time without any activity after which the board moves a virtual clock on anyway, so
 // that a host waiting for a time-out nobody expected fails its test instead of hanging it.
 const uint64_t kIdleWatchdogMs = 2000;
@@ -60,6 +65,7 @@ CHyBoardSimulator::CHyBoardSimulator(CFakeSerialDevice& device, CVirtualClock* c
             if (m_unacked > 0)
                 ++m_unpaced;
             ++m_unacked;
+            ++m_hostBytesQueued;
             Event event(Event::HostByte);
             event.byte = data[i];
             m_events.push_back(event);
@@ -135,20 +141,41 @@ void CHyBoardSimulator::Run()
             continue;
         }
         MoveClockWhileQuiet();
-        m_changed.wait_for(lock, std::chrono::milliseconds(m_quiet && m_clock ? 1 : 100));
+        bool movingClock = m_clock && m_quiet && m_quietMovedMs < kLongestWaitMs;
+        m_changed.wait_for(lock, std::chrono::milliseconds(movingClock ? 1 : 100));
     }
 }
 
 void CHyBoardSimulator::MoveClockWhileQuiet()
 {
-    if (m_clock && (m_quiet || RealMs() - m_lastActivityMs > kIdleWatchdogMs))
+    // The wait belongs to the host's connection: once the host has closed its port (and
+    // perhaps opened it again) it waits for nothing, and moving the clock on would only run
+    // down whatever the test measures next, before the board's next fault.
+    if (m_quiet && (!m_device.IsOpen() || m_device.ConnectCount() != m_quietConnection))
+        m_quiet = false;
+    if (!m_clock)
+        return;
+    if (m_quiet && m_quietMovedMs < kLongestWaitMs) {
         m_clock->Advance(kClockStepMs);
+        m_quietMovedMs += kClockStepMs;
+    } else if (RealMs() - m_lastActivityMs > kIdleWatchdogMs) {
+        m_clock->Advance(kClockStepMs);
+    }
+}
+
+void CHyBoardSimulator::BeQuiet()
+{
+    if (!m_quiet)
+        m_quietMovedMs = 0;
+    m_quiet = true;
+    m_quietConnection = m_device.ConnectCount();
 }
 
 void CHyBoardSimulator::Handle(Lock& lock, const Event& event)
 {
     switch (event.kind) {
     case Event::HostByte:
+        --m_hostBytesQueued;
         OnHostByte(lock, event.byte);
         break;
     case Event::RtsLevel:
@@ -168,7 +195,7 @@ void CHyBoardSimulator::Handle(Lock& lock, const Event& event)
         m_hostByteCount = 0;
         if (m_behaviour.silent) {
             m_state = State::Silent;
-            m_quiet = true;
+            BeQuiet();
             break;
         }
         m_state = State::Handshake;
@@ -235,7 +262,7 @@ void CHyBoardSimulator::OnHostByte(Lock& lock, BYTE b)
     if (m_state != State::Handshake && m_state != State::Running)
         return;
     if (m_hostByteCount >= m_behaviour.ackedHostBytes) {
-        m_quiet = true;
+        BeQuiet();
         return;
     }
     m_quiet = false;
@@ -263,7 +290,7 @@ void CHyBoardSimulator::OnHostFrame(Lock&)
     m_hostFrames.push_back(frame);
     std::vector<Frame> answers = m_responder ? m_responder(frame) : DefaultAnswer(frame);
     if (answers.empty() && frame.type >= 0x03 && frame.type <= 0x1A)
-        m_quiet = true;  // the host waits for an answer that does not come
+        BeQuiet();  // the host waits for an answer that does not come
     for (const Frame& answer : answers) {
         std::vector<BYTE> wire = answer.Wire();
         m_out.insert(m_out.end(), wire.begin(), wire.end());
@@ -468,6 +495,12 @@ bool CHyBoardSimulator::WaitSent(DWORD timeoutMs) const
     return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
         return m_events.empty() && m_out.empty() && !m_awaitingAck;
     });
+}
+
+bool CHyBoardSimulator::WaitTaken(DWORD timeoutMs) const
+{
+    Lock lock(m_mutex);
+    return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return m_hostBytesQueued == 0; });
 }
 
 double CHyBoardSimulator::CpuSeconds() const

@@ -21,8 +21,9 @@
 // that stays silent after its reset, raw bytes of any kind (bad frames, length fields above
 // the maximum), frames of its own right after an answer, and the cable pulled mid-transfer.
 // Where a fault leaves the host waiting for a time-out, the board moves the test's virtual
-// clock on (50 ms for every real millisecond) so that the time-out comes quickly; it never
-// moves the clock otherwise, so no wait of a working exchange can time out.
+// clock on (50 ms for every real millisecond, 8 s at most) so that the time-out comes quickly,
+// until the host sends again or closes its port; it never moves the clock otherwise, so no
+// wait of a working exchange can time out.
 #pragma once
 
 #include <condition_variable>
@@ -116,6 +117,10 @@ public:
     // board has nothing left to send and the host has acknowledged it all.
     bool WaitForHostFrames(size_t count, DWORD timeoutMs) const;
     bool WaitSent(DWORD timeoutMs) const;
+    // Until the board has taken every byte the host has written so far. Once the host has
+    // closed its port, what HostFrames() tells is then final: the host's last write may still
+    // be on its way to the board when the host returns.
+    bool WaitTaken(DWORD timeoutMs) const;
 
     // Processor time the board's thread has used, in seconds.
     double CpuSeconds() const;
@@ -140,6 +145,7 @@ private:
     void ToggleCarrier();
     void Post(Event event);
     void MoveClockWhileQuiet();
+    void BeQuiet();
 
     CFakeSerialDevice& m_device;
     CVirtualClock* m_clock;
@@ -155,9 +161,12 @@ private:
     int m_roundsLeft = 0;
     bool m_rts = true;     // the host's RTS level as last seen
     bool m_quiet = false;  // a fault left the host waiting
+    int m_quietConnection = 0;  // the host's connection that waits
+    uint64_t m_quietMovedMs = 0;  // how far the clock was moved for this fault
     uint64_t m_lastActivityMs = 0;
 
     size_t m_hostByteCount = 0;
+    size_t m_hostBytesQueued = 0;  // written by the host, not yet taken by the board
     size_t m_unacked = 0;  // host bytes arrived and not yet acknowledged
     size_t m_unpaced = 0;
     std::vector<BYTE> m_hostBytes;

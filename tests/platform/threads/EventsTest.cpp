@@ -38,6 +38,30 @@ struct Events {
     std::vector<HANDLE> handles;
 };
 
+// A test clock that counts how often it is read, so that a thread moving it can tell that a
+// wait has begun (its deadline is taken from the first reading) and has looked again since.
+class CCountingClock : public CVirtualClock {
+public:
+    using CVirtualClock::CVirtualClock;
+    uint64_t NowMilliseconds() override
+    {
+        ++m_reads;
+        return CVirtualClock::NowMilliseconds();
+    }
+    // Real-time wait, at most 5 s, until the clock has been read `more` times after `since`
+    // readings.
+    uint64_t WaitForReads(uint64_t since, uint64_t more)
+    {
+        for (int64_t start = RealMs(); m_reads.load() < since + more && RealMs() - start < 5000;)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return m_reads.load();
+    }
+    uint64_t Reads() const { return m_reads.load(); }
+
+private:
+    std::atomic<uint64_t> m_reads{0};
+};
+
 }  // namespace
 
 TEST(Events, SignalsLatchUntilTakenOrReset)
@@ -103,14 +127,16 @@ TEST(Events, TimeOutsFollowTheInstalledClock)
     EXPECT_LT(elapsed, 1000);
 
     // On a test clock a wait ends when the clock passes its time-out, not before, however
-    // long it takes in real time; and a signal still ends it at once.
-    CVirtualClock clock(1000);
+    // long it takes in real time; and a signal still ends it at once. The clock is moved only
+    // once the wait has read it (a wait that began after a move would never end).
+    CCountingClock clock(1000);
     CScopedClock useClock(clock);
     std::atomic<bool> waiting{true};
+    const uint64_t before = clock.Reads();
     std::thread mover([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        uint64_t reads = clock.WaitForReads(before, 2);
         clock.Advance(4999);
-        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        clock.WaitForReads(reads, 3);
         EXPECT_TRUE(waiting.load());
         clock.Advance(1);
     });

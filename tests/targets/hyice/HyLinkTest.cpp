@@ -143,11 +143,11 @@ TEST_F(HyLinkTest, AFrameTheBoardSendsRightAfterItsAnswerIsNotLost)
 TEST_F(HyLinkTest, EachBoardFaultFailsTheExchange)
 {
     enum class Ends { TimeOut, AtOnce };
+    using Responder = CHyBoardSimulator::Responder;
     struct Case {
         const char* name;
         Behaviour behaviour;
-        std::vector<BYTE> boardSends;  // after the reset, instead of answering
-        bool answers;
+        Responder responder;  // NULL: the board's own answers
         Ends ends;
         int fault;  // the link's failure code; 0 when the link stays sound
     };
@@ -155,12 +155,16 @@ TEST_F(HyLinkTest, EachBoardFaultFailsTheExchange)
     lostAck.ackedHostBytes = 12 + 12 + 5;  // the reset echo, the request header, 5 data bytes
     Behaviour pulled;
     pulled.disconnectAtHostByte = 12 + 20;
-    std::vector<BYTE> tooLong = Header(0x01, 0x85, 0, 269);
+    Responder silent = [](const Frame&) { return std::vector<Frame>(); };
+    // The answer's header announces 269 data bytes (none follow). It comes as the answer, not
+    // before the request: a link failure between two exchanges is cleared by the next Send,
+    // which then runs into its time-out.
+    Responder tooLong = [](const Frame&) { return std::vector<Frame>{Frame{0x01, 0x85, 0, 269, {}, {}}}; };
     Case cases[] = {
-        {"lost acknowledgement", lostAck, {}, true, Ends::TimeOut, 0},
-        {"no answer", Behaviour(), {}, false, Ends::TimeOut, 0},
-        {"disconnected mid-transfer", pulled, {}, true, Ends::AtOnce, -1},
-        {"length above the maximum", Behaviour(), tooLong, false, Ends::AtOnce, CHySerialIf::errFrameTooLong},
+        {"lost acknowledgement", lostAck, nullptr, Ends::TimeOut, 0},
+        {"no answer", Behaviour(), silent, Ends::TimeOut, 0},
+        {"disconnected mid-transfer", pulled, nullptr, Ends::AtOnce, -1},
+        {"length above the maximum", Behaviour(), tooLong, Ends::AtOnce, CHySerialIf::errFrameTooLong},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -168,10 +172,7 @@ TEST_F(HyLinkTest, EachBoardFaultFailsTheExchange)
         board.SetResponder(nullptr);
         device.SetDisconnected(false);
         Connect();
-        if (!c.answers)
-            board.SetResponder([](const Frame&) { return std::vector<Frame>(); });
-        if (!c.boardSends.empty())
-            board.SendRaw(c.boardSends);
+        board.SetResponder(c.responder);
         CHyMessage* write = MakeFrame(0x18, 0x01, 0x8000, 100, std::vector<BYTE>(100, 0x5A));
         CHyMessage* reply = NULL;
         uint64_t elapsed = Elapsed([&] { EXPECT_FALSE(target.Transact(write, &reply)); });
@@ -189,7 +190,7 @@ TEST_F(HyLinkTest, EachBoardFaultFailsTheExchange)
             EXPECT_NE(target.Link().GetLastFault(), 0);
         else
             EXPECT_EQ(target.Link().GetLastFault(), 0);
-        if (c.ends == Ends::TimeOut && c.answers) {
+        if (c.ends == Ends::TimeOut && !c.responder) {
             // The frame is still being sent: a second one is refused without waiting out the
             // time-out (the board thread may move the virtual clock on meanwhile).
             CHyMessage* next = MakeFrame(0x0D, 0x00, 0, 0);

@@ -32,6 +32,20 @@ public:
 class CTestFlashTarget : public CHyICEFlash {
 public:
     CTestFlashTarget() : CHyICEFlash(0x7B, "HYFLASH", "Serial link FLASH test board") {}
+
+    // With a size set, the 64 KiB board type keeps everything but its FLASH, which holds only
+    // `size` bytes: whole runs of a board paced byte by byte then stay short.
+    void SetFlashSize(DWORD size) { m_nTestFlashSize = size; }
+    BOOL InitOptions(DWORD boardType, WORD defaultOptions, CString defaultSerial) override
+    {
+        BOOL ok = CHyICEFlash::InitOptions(boardType, defaultOptions, defaultSerial);
+        if (ok && m_nTestFlashSize != 0)
+            m_nImageSize = m_nTestFlashSize;
+        return ok;
+    }
+
+private:
+    DWORD m_nTestFlashSize = 0;
 };
 
 namespace hytest {

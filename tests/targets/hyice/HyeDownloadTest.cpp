@@ -54,6 +54,7 @@ protected:
         ExpectResetPrompt();
         BOOL ok = target.Program("COM3:", status);
         ui.VerifyAndClear();
+        EXPECT_TRUE(board.WaitTaken(2000));
         return ok;
     }
 
