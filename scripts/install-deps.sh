@@ -2,7 +2,8 @@
 # Installs the Debian packages needed to build, run and test the programmer.
 set -euo pipefail
 packages=(build-essential cmake ninja-build qt6-base-dev libgl-dev libgtest-dev libgmock-dev
-          libbenchmark-dev srecord binutils clang libclang-rt-14-dev xvfb xauth)
+          libbenchmark-dev srecord binutils clang libclang-rt-14-dev xvfb xauth
+          qt6-base-private-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -8,6 +8,8 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include "platform/time/KeepAlive.h"
+
 namespace {
 
 int64_t NowMs()
@@ -46,12 +48,19 @@ CHidrawDevice::~CHidrawDevice()
 int CHidrawDevice::WaitFor(short events, int64_t deadline)
 {
     for (;;) {
+        // A long wait for a report goes in slices, with the window kept alive between them.
+        int wait = Remaining(deadline);
+        int slice = KeepAliveSlice(wait);
         pollfd entry = {m_fd, events, 0};
-        int ready = poll(&entry, 1, Remaining(deadline));
+        int ready = poll(&entry, 1, slice);
         if (ready < 0) {
             if (errno == EINTR)
                 continue;
             return -1;
+        }
+        if (ready == 0 && slice != wait) {
+            KeepAliveNow();
+            continue;
         }
         if (ready == 0)
             return 0;

@@ -6,7 +6,7 @@
 #include "platform/hid/HidDeviceInfo.h"
 
 #ifndef INFINITE
-#define INFINITE 0xFFFFFFFF
+#define INFINITE 0xFFFFFFFFu
 #endif
 
 // Outcome of one report transfer.

@@ -10,6 +10,7 @@ CQtBackend::CQtBackend()
     m_help.emplace();
     m_uiScope.emplace(UiServicesSlot(), &*m_ui);
     m_helpScope.emplace(HelpServiceSlot(), &*m_help);
+    m_keepAliveScope.emplace(KeepAliveSlot(), &m_keepAlive);
 }
 
 CQtBackend::~CQtBackend()
@@ -17,6 +18,7 @@ CQtBackend::~CQtBackend()
     // The help window belongs to this session; it closes with it.
     if (m_help)
         m_help->Quit();
+    m_keepAliveScope.reset();
     m_helpScope.reset();
     m_uiScope.reset();
 }

@@ -13,6 +13,7 @@
 #include "platform/wnd/Dialog.h"
 #include "platform/files/FileFilter.h"
 #include "platform/qt/WidgetHandle.h"
+#include "platform/time/KeepAlive.h"
 
 namespace {
 
@@ -95,6 +96,15 @@ QWidget* CQtUiServices::DialogParent(CWnd* parent)
 }
 
 int CQtUiServices::MessageBox(const CString& text, const CString& caption, UINT type)
+{
+    int result = RunMessageBox(text, caption, type);
+    // An operation often goes on waiting after an answer: the box must not stay painted
+    // over the window until it is done.
+    KeepAliveNow();
+    return result;
+}
+
+int CQtUiServices::RunMessageBox(const CString& text, const CString& caption, UINT type)
 {
     QMessageBox box(IconFor(type), FromC(caption), FromC(text), QMessageBox::NoButton, DialogParent(NULL));
     // A text that happens to start like markup (a path with '<') must show as it stands.

@@ -21,5 +21,6 @@ public:
 
 private:
     static QWidget* DialogParent(CWnd* parent);
+    static int RunMessageBox(const CString& text, const CString& caption, UINT type);
     int m_nWaitDepth = 0;
 };

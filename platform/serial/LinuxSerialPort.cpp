@@ -3,6 +3,7 @@
 #include "platform/os/Poll.h"
 #include "platform/os/RetryIoctl.h"
 #include "platform/threads/Synchronization.h"
+#include "platform/time/KeepAlive.h"
 
 #include <cerrno>
 #include <chrono>
@@ -285,15 +286,23 @@ BOOL CLinuxSerialPort::Read(BYTE* buffer, DWORD count, DWORD& done)
     while (done < count) {
         int wait = Remaining(deadline);
         // The gap between bytes only counts once the first byte has come.
-        if (done > 0 && t.readInterval != 0 && t.readInterval != MAXDWORD &&
-            (wait < 0 || (DWORD)wait > t.readInterval))
+        bool gapBound = done > 0 && t.readInterval != 0 && t.readInterval != MAXDWORD &&
+                        (wait < 0 || (DWORD)wait > t.readInterval);
+        if (gapBound)
             wait = (int)t.readInterval;
+        // A long wait for the deadline goes in slices with the window kept alive between
+        // them; a gap wait is measured from the last byte, so it is not cut.
+        int slice = gapBound ? wait : KeepAliveSlice(wait);
         pollfd entry = {m_fd, POLLIN, 0};
-        int ready = poll(&entry, 1, wait);
+        int ready = poll(&entry, 1, slice);
         if (ready < 0) {
             if (errno == EINTR)
                 continue;
             return FALSE;
+        }
+        if (ready == 0 && slice != wait) {
+            KeepAliveNow();
+            continue;
         }
         if (ready == 0)
             return TRUE;
@@ -324,12 +333,18 @@ BOOL CLinuxSerialPort::Write(const BYTE* buffer, DWORD count, DWORD& done)
         return FALSE;
     int64_t deadline = Deadline(m_timeouts.writeTotalConstant, m_timeouts.writeTotalMultiplier, count);
     while (done < count) {
+        int wait = Remaining(deadline);
+        int slice = KeepAliveSlice(wait);
         pollfd entry = {m_fd, POLLOUT, 0};
-        int ready = poll(&entry, 1, Remaining(deadline));
+        int ready = poll(&entry, 1, slice);
         if (ready < 0) {
             if (errno == EINTR)
                 continue;
             return FALSE;
+        }
+        if (ready == 0 && slice != wait) {
+            KeepAliveNow();
+            continue;
         }
         if (ready == 0)
             break;
@@ -360,6 +375,8 @@ DWORD CLinuxSerialPort::DrainOutput(int64_t deadline)
         int wait = Remaining(deadline);
         if (wait == 0)
             return (DWORD)queued;
+        // A handshake that holds the bytes back keeps this going until the deadline.
+        KeepAlive();
         // A millisecond is two bytes at 19200 baud: short enough not to slow a transfer.
         poll(NULL, 0, wait < 0 || wait > 1 ? 1 : wait);
     }

@@ -6,6 +6,7 @@
 #include "platform/os/Poll.h"
 #include "platform/threads/Event.h"
 #include "platform/time/Clock.h"
+#include "platform/time/KeepAlive.h"
 
 namespace {
 
@@ -88,10 +89,12 @@ DWORD WaitForMultipleObjects(DWORD count, const HANDLE* events, BOOL waitAll, DW
             if (EventOf(events[i])->TryTake())
                 return WAIT_OBJECT_0 + i;
         }
-        int wait = NextPollWait(timeoutMs, deadline);
+        // A link's answer awaited on the GUI thread keeps the window alive meanwhile.
+        int wait = KeepAliveSlice(NextPollWait(timeoutMs, deadline));
         if (wait == 0 && CurrentClock().NowMilliseconds() >= deadline)
             return WAIT_TIMEOUT;
         if (PollRestarting(entries.data(), count, wait) < 0)
             return WAIT_FAILED;
+        KeepAlive();
     }
 }

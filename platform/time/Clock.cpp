@@ -1,6 +1,9 @@
 #include "platform/time/Clock.h"
 
+#include <algorithm>
 #include <time.h>
+
+#include "platform/time/KeepAlive.h"
 
 namespace {
 
@@ -54,5 +57,20 @@ DWORD GetTickCount()
 
 void Sleep(DWORD ms)
 {
-    CurrentClock().SleepMilliseconds(ms);
+    IClock& clock = CurrentClock();
+    if (ms <= kKeepAliveInterval || !KeepAliveActive()) {
+        KeepAlive();
+        clock.SleepMilliseconds(ms);
+        return;
+    }
+    // A long sleep on the GUI thread goes in slices with the window kept alive between them;
+    // the whole lasts at least `ms`, as before.
+    uint64_t end = clock.NowMilliseconds() + ms;
+    for (;;) {
+        KeepAlive();
+        uint64_t now = clock.NowMilliseconds();
+        if (now >= end)
+            return;
+        clock.SleepMilliseconds((DWORD)std::min<uint64_t>(end - now, kKeepAliveInterval));
+    }
 }

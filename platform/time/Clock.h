@@ -28,4 +28,5 @@ bool IsSystemClockInstalled();
 
 // Win32-style tick counter: milliseconds, 32 bits, wrapping after about 49.7 days.
 DWORD GetTickCount();
+// Sleeps at least `ms`; on the GUI thread the window is kept alive meanwhile (KeepAlive.h).
 void Sleep(DWORD ms);

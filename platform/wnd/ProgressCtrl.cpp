@@ -1,5 +1,6 @@
 #include "platform/wnd/ProgressCtrl.h"
 
+#include "platform/time/KeepAlive.h"
 #include "platform/wnd/IProgressPeer.h"
 #include "platform/wnd/WindowHandle.h"
 
@@ -8,6 +9,13 @@ namespace {
 IProgressPeer* BarOf(HWND hWnd)
 {
     return hWnd ? PeerOf(hWnd)->AsProgress() : NULL;
+}
+
+// A bar that moves is an operation at work on the GUI thread: the window gets to show it.
+int AfterMove(int previous)
+{
+    KeepAlive();
+    return previous;
 }
 
 } // namespace
@@ -33,7 +41,7 @@ void CProgressCtrl::GetRange(int& lower, int& upper) const
 int CProgressCtrl::SetPos(int pos)
 {
     IProgressPeer* bar = BarOf(m_hWnd);
-    return bar ? bar->SetPos(pos) : 0;
+    return AfterMove(bar ? bar->SetPos(pos) : 0);
 }
 
 int CProgressCtrl::GetPos() const
@@ -45,7 +53,7 @@ int CProgressCtrl::GetPos() const
 int CProgressCtrl::OffsetPos(int delta)
 {
     IProgressPeer* bar = BarOf(m_hWnd);
-    return bar ? bar->OffsetPos(delta) : 0;
+    return AfterMove(bar ? bar->OffsetPos(delta) : 0);
 }
 
 int CProgressCtrl::SetStep(int step)
@@ -57,5 +65,5 @@ int CProgressCtrl::SetStep(int step)
 int CProgressCtrl::StepIt()
 {
     IProgressPeer* bar = BarOf(m_hWnd);
-    return bar ? bar->StepIt() : 0;
+    return AfterMove(bar ? bar->StepIt() : 0);
 }

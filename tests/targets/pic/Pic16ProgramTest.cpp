@@ -1,13 +1,16 @@
 // Whole programming runs of both PIC16 boards against the simulated PIC16F87x on the port
 // doubles: the commands on the lines, the device's memories afterwards, the prompts, the
 // progress and the outcome, and every way a run can fail.
+#include <algorithm>
 #include <functional>
+#include <time.h>
 #include <utility>
 
 #include "ports/CommsBase.h"
 #include "tests/sim/Pic16Simulator.h"
 #include "tests/sim/PicParallelBoard.h"
 #include "tests/sim/PicSerialBoard.h"
+#include "tests/support/CountingKeepAlive.h"
 #include "tests/targets/pic/Pic16TestSupport.h"
 
 using pic16test::Bytes;
@@ -410,5 +413,78 @@ TEST_F(Pic16ProgramTest, ImagesThatCannotBeProgrammedNeverOpenThePort)
     ui.ExpectMessage(kQD5140Prompt, MB_OK, IDOK, [&] { board.PressReset(); });
     EXPECT_FALSE(qd.Program("COM1:", &status));
     EXPECT_EQ(status, "Unable to create FLASH download");
+    EXPECT_TRUE(board.PortClosed());
+}
+
+namespace {
+
+double ThreadCpuMs()
+{
+    timespec now;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
+}
+
+// A delay factor that makes a unit about 10 microseconds of this thread's processor time, as
+// the calibration would, measured in a few milliseconds.
+DWORD TenMicrosecondFactor()
+{
+    const DWORD saved = CTargetBase::s_nDelayFactor;
+    CTargetBase::s_nDelayFactor = 1000;
+    double start = ThreadCpuMs();
+    CTargetBase::Delay(5000);
+    double ms = std::max(ThreadCpuMs() - start, 0.001);
+    CTargetBase::s_nDelayFactor = saved;
+    return (DWORD)std::max(1.0, 5000.0 * 1000 * 0.01 / ms);
+}
+
+}  // namespace
+
+// Half a second of real busy waits: the window is kept alive at least every 50 ms of that work
+// (with a little slack for one word's frames), and only ever between two frames, so no edge of
+// a command or data word is stretched.
+TEST_F(Pic16ProgramTest, ALongRunKeepsTheWindowAliveBetweenFramesOnly)
+{
+    CPic16Simulator sim(CPic16Simulator::F876);
+    CPicSerialBoard board(sim);
+    std::vector<WORD> words(96);
+    for (size_t i = 0; i < words.size(); ++i)
+        words[i] = (WORD)(0x2800 + i);
+    ASSERT_TRUE(qd.LoadModule(0, HexFile("long.hex", 0, Bytes(words))));
+    ui.ExpectMessage(kQD5140Prompt, MB_OK, IDOK, [&] { board.PressReset(); });
+    ui.ExpectMessage(kQD5140Prompt, MB_OK, IDOK, [&] { board.PressReset(); });
+
+    // A frame is a command's six pulses and the 16 of its data word, if it has one: a pump
+    // between frames sees no pulse, or all 16, since the last command came in.
+    uint64_t pulsesAtCommand = 0;
+    int pulsesOwed = 0;
+    sim.OnCommand([&](BYTE code) {
+        pulsesAtCommand = board.Lines().ClockPulses();
+        pulsesOwed = code <= 5 && code != 1 ? 16 : 0;
+    });
+    std::vector<double> pumpsAt;
+    int pumpsInsideFrames = 0;
+    CCountingKeepAlive pump([&] {
+        pumpsAt.push_back(ThreadCpuMs());
+        pumpsInsideFrames += board.Lines().ClockPulses() - pulsesAtCommand != (uint64_t)pulsesOwed;
+    });
+    const DWORD savedFactor = CTargetBase::s_nDelayFactor;
+    CTargetBase::s_nDelayFactor = TenMicrosecondFactor();
+    double start = ThreadCpuMs();
+    BOOL ok = qd.Program("COM1:", &status);
+    double end = ThreadCpuMs();
+    CTargetBase::s_nDelayFactor = savedFactor;
+
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(status, "Programming complete");
+    EXPECT_EQ(sim.ProgramWord(95), 0x2800 + 95);
+    EXPECT_GT(end - start, 400.0);
+    EXPECT_EQ(pumpsInsideFrames, 0);
+    pumpsAt.insert(pumpsAt.begin(), start);
+    pumpsAt.push_back(end);
+    double longestGap = 0;
+    for (size_t i = 1; i < pumpsAt.size(); ++i)
+        longestGap = std::max(longestGap, pumpsAt[i] - pumpsAt[i - 1]);
+    EXPECT_LE(longestGap, 60.0);
     EXPECT_TRUE(board.PortClosed());
 }
