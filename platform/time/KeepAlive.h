@@ -6,8 +6,9 @@
 //
 // Who calls it: Sleep (between slices of a long sleep), the progress bar as it moves (at most
 // once per kKeepAliveInterval), the serial and HID ports' waits, the waits for events (a
-// link's answer), and the message boxes as they close. Nothing pumps inside a timed line sequence: the calibrated delay and the line
-// operations never call it, and the programming runs step their bars between frames only.
+// link's answer), and the message boxes as they close. Nothing pumps inside a timed line
+// sequence: the calibrated delay and the line operations never call it, and the programming
+// runs step their bars between frames only.
 #pragma once
 
 #include "platform/base/ServiceSlot.h"
