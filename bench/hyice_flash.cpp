@@ -18,13 +18,13 @@
 #include <thread>
 #include <vector>
 
-#include <sys/resource.h>
 
 #include <QApplication>
 
 #include "platform/ui/UiServices.h"
 #include "targets/hyice/hyICEFlash.h"
 #include "targets/hyice/hyMessage.h"
+#include "bench/HyBenchSupport.h"
 #include "tests/sim/HyBoardSimulator.h"
 #include "tests/support/FakeSerialDevice.h"
 #include "tests/support/FakeTargetHost.h"
@@ -40,38 +40,9 @@ public:
     void SetTimeout(DWORD ms) { m_nTimeout = ms; }
 };
 
-// The user presses the board's reset button whenever asked to; other prompts are confirmed.
-class CResetPresser : public IUiServices {
-public:
-    explicit CResetPresser(CHyBoardSimulator& board) : m_board(board), m_previous(InstallUiServices(this)) {}
-    ~CResetPresser() override { InstallUiServices(m_previous); }
-    int MessageBox(const CString& text, const CString&, UINT) override
-    {
-        if (text.Find("reset") >= 0)
-            m_board.PressReset();
-        return IDOK;
-    }
-    BOOL FileDialog(const FileDialogRequest&, std::vector<CString>&) override { return FALSE; }
-    void BeginWaitCursor() override {}
-    void EndWaitCursor() override {}
-
-private:
-    CHyBoardSimulator& m_board;
-    IUiServices* m_previous;
-};
-
-double ProcessCpuMs()
-{
-    rusage usage;
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec * 1000.0 + usage.ru_utime.tv_usec / 1000.0 + usage.ru_stime.tv_sec * 1000.0 +
-           usage.ru_stime.tv_usec / 1000.0;
-}
-
-double NowMs()
-{
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
+using hybench::CResetPresser;
+using hybench::NowMs;
+using hybench::ProcessCpuMs;
 
 std::vector<CHyBoardSimulator::Frame> OfType(const std::vector<CHyBoardSimulator::Frame>& frames, BYTE type)
 {
