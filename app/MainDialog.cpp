@@ -8,6 +8,7 @@
 #include "platform/wnd/DataExchange.h"
 #include "platform/ui/FileDialog.h"
 #include "platform/files/FileFind.h"
+#include "platform/base/FailureDetail.h"
 #include "platform/os/PortOpenFailure.h"
 #include "platform/wnd/Menu.h"
 #include "platform/wnd/PaintDC.h"
@@ -36,7 +37,7 @@ void ShowFileMessage(const char* format, const CString& path)
 {
     CString text;
     text.Format(format, (LPCSTR)path);
-    AfxMessageBox(text, MB_OK);
+    AfxMessageBox(CFailureDetail::AddTo(text), MB_OK);
 }
 
 }  // namespace
@@ -271,6 +272,7 @@ void CMainDialog::OnLoadFile()
 BOOL CMainDialog::LoadMatches(const CString& path)
 {
     CFileFind finder;
+    CFailureDetail::Clear();
     if (!finder.FindFile(path)) {
         ShowFileMessage("Unable to find specified file \xC2\xAB%s\xC2\xBB", path);
         return FALSE;
@@ -282,6 +284,7 @@ BOOL CMainDialog::LoadMatches(const CString& path)
         int block = m_pTarget->GetModuleCount() < 2 ? 0 : m_pTarget->SelectModuleForFile(file);
         if (block == -1)
             break;
+        CFailureDetail::Clear();
         if (!m_pTarget->LoadModule(block, file)) {
             ShowFileMessage("Unable to load specified file \xC2\xAB%s\xC2\xBB", file);
             break;
@@ -387,12 +390,16 @@ void CMainDialog::OnProgram()
         m_cbResources.GetLBText(selection, resource);
     CString message;
     CPortOpenFailure::ClearLast();
+    CFailureDetail::Clear();
     BOOL ok = m_pTarget->Program(resource, &message);
     // The target's text stays as it is; a port that would not open adds which device it was
-    // and why, which the target cannot know.
+    // and why, which the target cannot know, and any other cause the run recorded comes the
+    // same way.
     const CPortOpenFailure& reason = CPortOpenFailure::GetLast();
     if (!ok && reason.IsSet())
         message += "\n" + reason.Describe();
+    else if (!ok)
+        message = CFailureDetail::AddTo(message);
     AfxMessageBox(message, ok ? MB_ICONINFORMATION : MB_ICONEXCLAMATION);
     SetControlState(3);
 }

@@ -6,6 +6,7 @@
 #include <new>
 
 #include "platform/base/DebugOutput.h"
+#include "platform/base/FailureDetail.h"
 #include "platform/files/File.h"
 #include "platform/ui/UiServices.h"
 
@@ -220,7 +221,10 @@ HexRecord* CIntelHex::ReadFile(const CString& path, HexRecord** list, DWORD base
     CFile file;
     CFileException error;
     if (!file.Open(path, CFile::modeRead | CFile::shareExclusive | CFile::typeBinary, &error)) {
-        AfxMessageBox("Unable to open download file", MB_OK);
+        CFailureDetail::Set(CFailureDetail::ForFile(path, DescribeOpenFailure(error)));
+        AfxMessageBox(CFailureDetail::AddTo("Unable to open download file"), MB_OK);
+        // Shown already: the caller's own text must not repeat it.
+        CFailureDetail::Clear();
         DebugTrace("File could not be opened %d\n", error.m_cause);
         return NULL;
     }
@@ -229,12 +233,26 @@ HexRecord* CIntelHex::ReadFile(const CString& path, HexRecord** list, DWORD base
     return head;
 }
 
+CString CIntelHex::DescribeOpenFailure(const CFileException& error)
+{
+    if (error.m_lOsError > 0)
+        return CFailureDetail::SystemReason((int)error.m_lOsError);
+    if (error.m_cause == CFileException::sharingViolation)
+        return "in use by another program";
+    return "cannot be opened";
+}
+
 HexRecord* CIntelHex::ParseRecords(CFile& file, HexRecord** list, DWORD base)
 {
     if (!list)
         return NULL;
     enum State { start, count, address, type, body, checksum, skip, stopped };
+    // A rejected file takes back only its own records: what earlier files loaded stays.
+    HexRecord* const newestBefore = m_pNewest;
     m_nChecksum = 0;
+    m_nLine = 1;
+    m_bBadCharacter = FALSE;
+    m_pszProblem = NULL;
     DWORD extended = 0;
     BOOL endSeen = FALSE;
     int recordCount = 0, recordAddress = 0, recordType = 0;
@@ -246,9 +264,12 @@ HexRecord* CIntelHex::ParseRecords(CFile& file, HexRecord** list, DWORD base)
             // the count state, so that it is rejected like any other short file.
             int ch = file.ReadChar();
             state = (ch == ':' || ch < 0) ? count : stopped;
+            if (state == stopped)
+                m_pszProblem = "the file does not start with ':'";
             break;
         }
         case count:
+            m_bBadCharacter = FALSE;
             recordCount = ReadHexByte(file, FALSE);
             state = recordCount < 0 ? stopped : address;
             break;
@@ -269,10 +290,14 @@ HexRecord* CIntelHex::ParseRecords(CFile& file, HexRecord** list, DWORD base)
         case checksum:
             // The end record's checksum is read but never decides the outcome: the end flag
             // is already set.
-            if (ReadHexByte(file, FALSE) < 0 || m_nChecksum != 0 || endSeen)
+            if (ReadHexByte(file, FALSE) < 0 || endSeen) {
                 state = stopped;
-            else
+            } else if (m_nChecksum != 0) {
+                m_pszProblem = m_bBadCharacter ? "bad character" : "bad checksum";
+                state = stopped;
+            } else {
                 state = skip;
+            }
             break;
         case skip: {
             int ch = file.ReadChar();
@@ -280,6 +305,8 @@ HexRecord* CIntelHex::ParseRecords(CFile& file, HexRecord** list, DWORD base)
                 state = stopped;
             else if (ch == ':')
                 state = count;
+            else if (ch == '\n')
+                ++m_nLine;
             break;
         }
         case stopped:
@@ -288,8 +315,29 @@ HexRecord* CIntelHex::ParseRecords(CFile& file, HexRecord** list, DWORD base)
     }
     if (endSeen)
         return *list;
-    DeleteRecords(list);
+    DescribeRejection(file);
+    DeleteRecordsNewerThan(newestBefore);
     return NULL;
+}
+
+// Records the line and the reason of a rejected file as the second line of the message the
+// caller shows.
+void CIntelHex::DescribeRejection(CFile& file)
+{
+    CString text;
+    if (m_pszProblem)
+        text.Format("Line %d: %s", m_nLine, m_pszProblem);
+    else if (file.ReadChar() < 0 && m_nChecksum == 0 && !m_bBadCharacter)
+        text.Format("Line %d: no end record", m_nLine);
+    else
+        text.Format("Line %d: the record is cut short", m_nLine);
+    CFailureDetail::Set(text);
+}
+
+void CIntelHex::DeleteRecordsNewerThan(HexRecord* record)
+{
+    while (m_pNewest && m_pNewest != record)
+        DeleteRecord(m_pNewest);
 }
 
 BOOL CIntelHex::ReadRecordBody(CFile& file, HexRecord** list, DWORD base, BYTE count,
@@ -298,11 +346,15 @@ BOOL CIntelHex::ReadRecordBody(CFile& file, HexRecord** list, DWORD base, BYTE c
     switch (type) {
     case 0x00: {
         DWORD recordBase = base + extended;
-        if (!IsRecordInRange(recordBase, address, count))
+        if (!IsRecordInRange(recordBase, address, count)) {
+            m_pszProblem = "the record reaches past the 32-bit address range";
             return FALSE;
+        }
         HexRecord* record = NewRecord(list, count, address, recordBase);
-        if (!record)
+        if (!record) {
+            m_pszProblem = "not enough memory for the record";
             return FALSE;
+        }
         for (int i = 0; i < count; ++i) {
             int value = ReadHexByte(file, FALSE);
             if (value < 0)
@@ -324,6 +376,8 @@ BOOL CIntelHex::ReadRecordBody(CFile& file, HexRecord** list, DWORD base, BYTE c
         return TRUE;
     }
     default:
+        m_pszProblem = type == 0x03 || type == 0x05 ? "start address records (type 03 and 05) are not read"
+                                                   : "unknown record type";
         return FALSE;
     }
 }
@@ -338,6 +392,8 @@ int CIntelHex::ReadHexByte(CFile& file, BOOL word)
         int low = file.ReadChar();
         if (low < 0)
             return -1;
+        if (kHexDigits.value[high] == 0xFF || kHexDigits.value[low] == 0xFF)
+            m_bBadCharacter = TRUE;
         BYTE byte = (BYTE)((kHexDigits.value[high] << 4) | kHexDigits.value[low]);
         m_nChecksum = (BYTE)(m_nChecksum + byte);
         value = (value << 8) | byte;
@@ -590,7 +646,9 @@ BOOL CIntelHex::WriteFile(const CString& path, BYTE* image, DWORD length, int fi
 // A write that fails is reported like a file that cannot be created: the user sees one text.
 void CIntelHex::ReportWriteFailure(const CFileException& error)
 {
-    AfxMessageBox("Unable to create buffer file", MB_OK);
+    CFailureDetail::Set(CFailureDetail::ForFile(error.m_strFileName, DescribeOpenFailure(error)));
+    AfxMessageBox(CFailureDetail::AddTo("Unable to create buffer file"), MB_OK);
+    CFailureDetail::Clear();
     DebugTrace("File could not be created %d\n", error.m_cause);
 }
 

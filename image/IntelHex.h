@@ -47,6 +47,10 @@ public:
     void LinkAtHead(HexRecord** list, HexRecord* record);
     // FALSE for NULL; otherwise removes the record from both lists and frees it.
     BOOL DeleteRecord(HexRecord* record);
+    // Deletes every record that is newer than `record` (every record when NULL): what was
+    // added since m_pNewest was `record` goes, so an operation that fails can take back its
+    // own records and nothing else.
+    void DeleteRecordsNewerThan(HexRecord* record);
     // Deletes every record of `list`; with NULL every record of the store, which also sets
     // every module head of every target to NULL.
     void DeleteRecords(HexRecord** list);
@@ -55,8 +59,10 @@ public:
 
     // Adds the records of an Intel HEX file to `list`, each at `base` plus the file's
     // extended address. Returns the list's head, or NULL on failure: when the file cannot be
-    // opened the user is told and the list is left alone; a file that is rejected empties the
-    // whole list, earlier records included. A NULL `list` fails at once and changes nothing.
+    // opened the user is told (with the path and the system's reason) and the list is left
+    // alone; a file that is rejected takes back only the records it added, and its line and
+    // what is wrong there are left in CFailureDetail for the caller's message. A NULL `list`
+    // fails at once and changes nothing.
     HexRecord* ReadFile(const CString& path, HexRecord** list, DWORD base);
     // The parser behind ReadFile, reading one character at a time from an open file.
     HexRecord* ParseRecords(CFile& file, HexRecord** list, DWORD base);
@@ -139,6 +145,13 @@ private:
     BOOL ReadRecordBody(CFile& file, HexRecord** list, DWORD base, BYTE count, WORD address,
                         BYTE type, DWORD& extended, BOOL& endSeen);
     static void ReportWriteFailure(const CFileException& error);
+    static CString DescribeOpenFailure(const CFileException& error);
+    void DescribeRejection(CFile& file);
+
+    // Where the reader stands and what it found wrong, for the message of a rejected file.
+    int m_nLine = 1;
+    BOOL m_bBadCharacter = FALSE;
+    const char* m_pszProblem = NULL;
 
     static AllocationGate s_pfnAllocationGate;
 };

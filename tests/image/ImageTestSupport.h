@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "image/IntelHex.h"
+#include "platform/base/FailureDetail.h"
 #include "tests/support/ScriptedUi.h"
 #include "tests/support/TempFolder.h"
 

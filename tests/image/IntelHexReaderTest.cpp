@@ -82,36 +82,44 @@ TEST_F(IntelHexReaderTest, RecordsMayRunAcrossA64KBoundaryOfTheirBase)
 struct RejectedFile {
     const char* name;
     const char* text;
+    const char* detail;   // the second line under the caller's message
 };
 
 class IntelHexRejectTest : public IntelHexReaderTest,
                            public ::testing::WithParamInterface<RejectedFile> {};
 
-TEST_P(IntelHexRejectTest, RejectedFileEmptiesItsListOnly)
+TEST_P(IntelHexRejectTest, RejectedFileTakesBackOnlyItsOwnRecordsAndSaysWhere)
 {
     Preload();
     m_store.AddWordRecord(&m_other, 0, 0, 0x5555);
+    CFailureDetail::Clear();
     EXPECT_EQ(Load(GetParam().text, &m_list), nullptr);
-    EXPECT_EQ(m_list, nullptr) << "earlier records of the list go too";
-    EXPECT_EQ(CheckInvariants(m_store, {&m_list, &m_other}), 1);
+    ASSERT_EQ(CountList(m_list), 1) << "the records of earlier files stay";
+    EXPECT_EQ(Bytes(m_list), (std::vector<BYTE>{0x12, 0x34}));
+    EXPECT_EQ(CheckInvariants(m_store, {&m_list, &m_other}), 2);
+    EXPECT_EQ(CFailureDetail::Get(), GetParam().detail);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Forms, IntelHexRejectTest,
     ::testing::Values(
-        RejectedFile{"Empty", ""},
-        RejectedFile{"LeadingBlankLine", "\r\n:00000001FF\r\n"},
-        RejectedFile{"ByteOrderMark", "\xEF\xBB\xBF:00000001FF\r\n"},
-        RejectedFile{"StartSegmentAddress", ":0400000300001000E9\n:00000001FF\n"},
-        RejectedFile{"StartLinearAddress", ":0400000500001000E7\n:00000001FF\n"},
-        RejectedFile{"UnknownType", ":0000000AF6\n:00000001FF\n"},
-        RejectedFile{"DataChecksum", ":0400100001020304E3\n:00000001FF\n"},
-        RejectedFile{"AddressChecksum", ":020000040001FA\n:00000001FF\n"},
-        RejectedFile{"TruncatedInData", ":04001000010203"},
-        RejectedFile{"TruncatedInChecksum", ":0400100001020304E"},
-        RejectedFile{"MissingEndRecord", ":0400100001020304E2\r\n"},
-        RejectedFile{"CountLongerThanAddressRecord", ":0400000400010000F7\n:00000001FF\n"},
-        RejectedFile{"BeyondAddressSpace", ":02000004FFFFFC\n:02FFFF000102FD\n:00000001FF\n"}),
+        RejectedFile{"Empty", "", "Line 1: no end record"},
+        RejectedFile{"LeadingBlankLine", "\r\n:00000001FF\r\n", "Line 1: the file does not start with ':'"},
+        RejectedFile{"ByteOrderMark", "\xEF\xBB\xBF:00000001FF\r\n", "Line 1: the file does not start with ':'"},
+        RejectedFile{"StartSegmentAddress", ":0400000300001000E9\n:00000001FF\n",
+                     "Line 1: start address records (type 03 and 05) are not read"},
+        RejectedFile{"StartLinearAddress", ":0100100001EE\n:0400000500001000E7\n:00000001FF\n",
+                     "Line 2: start address records (type 03 and 05) are not read"},
+        RejectedFile{"UnknownType", ":0000000AF6\n:00000001FF\n", "Line 1: unknown record type"},
+        RejectedFile{"DataChecksum", ":0100100001EE\n\n:0400100001020304E3\n:00000001FF\n", "Line 3: bad checksum"},
+        RejectedFile{"BadCharacter", ":0100100001EE\n:04001000010G0304E3\n:00000001FF\n", "Line 2: bad character"},
+        RejectedFile{"AddressChecksum", ":020000040001FA\n:00000001FF\n", "Line 1: bad checksum"},
+        RejectedFile{"TruncatedInData", ":04001000010203", "Line 1: the record is cut short"},
+        RejectedFile{"TruncatedInChecksum", ":0400100001020304E", "Line 1: the record is cut short"},
+        RejectedFile{"MissingEndRecord", ":0400100001020304E2\r\n", "Line 2: no end record"},
+        RejectedFile{"CountLongerThanAddressRecord", ":0400000400010000F7\n:00000001FF\n", "Line 1: bad checksum"},
+        RejectedFile{"BeyondAddressSpace", ":02000004FFFFFC\n:02FFFF000102FD\n:00000001FF\n",
+                     "Line 2: the record reaches past the 32-bit address range"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(IntelHexReaderTest, RecordEndingAtTheTopOfTheAddressSpaceIsAccepted)
@@ -134,16 +142,18 @@ TEST_F(IntelHexReaderTest, BadHexDigitsAreJudgedByTheChecksumAlone)
 TEST_F(IntelHexReaderTest, UnopenableFileIsReportedAndLeavesTheListAlone)
 {
     Preload();
-    m_ui.ExpectMessage("Unable to open download file", MB_OK, IDOK);
+    std::string path = m_folder / "missing.hex";
+    m_ui.ExpectMessage("Unable to open download file\n" + path + ": No such file or directory", MB_OK, IDOK);
     setenv("QUILLET_DEBUG", "1", 1);
     testing::internal::CaptureStderr();
-    HexRecord* head = m_store.ReadFile((m_folder / "missing.hex").c_str(), &m_list, 0);
+    HexRecord* head = m_store.ReadFile(path.c_str(), &m_list, 0);
     std::string debug = testing::internal::GetCapturedStderr();
     unsetenv("QUILLET_DEBUG");
 
     EXPECT_EQ(head, nullptr);
     EXPECT_EQ(CountList(m_list), 1);
     EXPECT_EQ(debug, "File could not be opened 2\n");
+    EXPECT_FALSE(CFailureDetail::IsSet()) << "shown once, not again under the caller's text";
 }
 
 TEST_F(IntelHexReaderTest, NoListOrNoMemoryMeansNoRecords)

@@ -58,10 +58,11 @@ TEST_F(IntelHexWriterTest, AddressFieldWrapsAndTheLastLineIsShort)
 
 TEST_F(IntelHexWriterTest, FileThatCannotBeCreatedIsReported)
 {
-    m_ui.ExpectMessage("Unable to create buffer file", MB_OK, IDOK);
+    std::string path = m_folder / "no/such/folder.hex";
+    m_ui.ExpectMessage("Unable to create buffer file\n" + path + ": No such file or directory", MB_OK, IDOK);
     setenv("QUILLET_DEBUG", "1", 1);
     testing::internal::CaptureStderr();
-    BOOL written = m_store.WriteFile((m_folder / "no/such/folder.hex").c_str(),
+    BOOL written = m_store.WriteFile(path.c_str(),
                                      FilledImage(16, 0), 16, 0xFF);
     std::string debug = testing::internal::GetCapturedStderr();
     unsetenv("QUILLET_DEBUG");
@@ -73,8 +74,8 @@ TEST_F(IntelHexWriterTest, FileThatCannotBeCreatedIsReported)
 TEST_F(IntelHexWriterTest, FailedWriteIsReportedNotTakenForSuccess)
 {
     // Every write to /dev/full fails with "no space left on device".
-    m_ui.ExpectMessage("Unable to create buffer file", MB_OK, IDOK)
-        .ExpectMessage("Unable to create buffer file", MB_OK, IDOK);
+    const char* full = "Unable to create buffer file\n/dev/full: No space left on device";
+    m_ui.ExpectMessage(full, MB_OK, IDOK).ExpectMessage(full, MB_OK, IDOK);
     EXPECT_FALSE(m_store.WriteFile("/dev/full", FilledImage(0x40000, 0x12), 0x40000, 0xFF));
     EXPECT_FALSE(m_store.WriteFile("/dev/full", FilledImage(16, 0x12), 16, 0xFF))
         << "a short file fails when it is closed";

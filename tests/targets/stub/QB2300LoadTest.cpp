@@ -178,7 +178,8 @@ TEST_F(StubBoardTest, ClearingAllReloadsTheDefaultThinStub)
     EXPECT_FALSE(board.IsModuleLoaded(1));
 
     remove(thin.c_str());
-    ui.ExpectMessage("Unable to open download file", MB_OK, IDOK);
+    ui.ExpectMessage("Unable to open download file\n" + board.GetThinDefault().str() + ": No such file or directory",
+                     MB_OK, IDOK);
     board.ClearModule(-1);
     ui.VerifyAndClear();
     EXPECT_FALSE(board.IsModuleLoaded(1));

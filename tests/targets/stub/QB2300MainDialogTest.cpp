@@ -162,7 +162,7 @@ TEST_F(StubBoardTest, SaveBufferAsksFirstAndReplacesTheOldFileOnlyWhenTheNewOneI
         ui.ExpectOpenFile(kLoadFilter, kLoadFlags, {bank0.c_str()});
         ui.ExpectSaveFile(saveFilter, saveFlags, target.c_str());
         if (!c.saved)
-            ui.ExpectMessage("Unable to create buffer file", MB_OK, IDOK)
+            ui.ExpectMessage("Unable to create buffer file\n" + target + ": File too large", MB_OK, IDOK)
                 .ExpectMessage("Error - Unable to save the buffer", MB_OK, IDOK);
         CModalScript script;
         script.Expect(IDD_MODULE_SELECT, [](CDialog& dialog) {

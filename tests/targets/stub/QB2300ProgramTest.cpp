@@ -360,7 +360,7 @@ TEST_F(ThinStubQuestionTest, NoMissingOrMalformedFileProgramsWithoutIt)
     ui.ExpectMessage(question, MB_YESNO, IDNO);
     EXPECT_TRUE(Program(board));
     ui.VerifyAndClear();
-    ui.ExpectMessage(question, MB_YESNO, IDYES).ExpectMessage("Unable to open download file", MB_OK, IDOK);
+    ui.ExpectMessage(question, MB_YESNO, IDYES).ExpectMessage("Unable to open download file\nBOOT2300.HEX: No such file or directory", MB_OK, IDOK);
     EXPECT_TRUE(Program(board));
     ui.VerifyAndClear();
     folder.Write("BOOT2300.HEX", ":10000000");
