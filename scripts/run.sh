@@ -8,6 +8,6 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 scripts/install-deps.sh
 cmake -S . -B build -G Ninja >/dev/null
-ninja -C build quillet
+cmake --build build --target quillet
 cd "$caller"
 exec "$root/build/quillet" "$@"
