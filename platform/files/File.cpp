@@ -45,15 +45,20 @@ int LockFor(UINT openFlags)
 
 // Why an open descriptor must still not be used, or 0: a folder opens for reading here but
 // is no file to read (the Windows open refuses it), and the share mode's lock may be held
-// elsewhere.
+// elsewhere. Only that conflict refuses: a lock the file system cannot take (ENOLCK without a
+// lock manager, EBADF for an exclusive lock on a read-only descriptor over NFSv4) protects
+// nothing, and refusing would make every file there unreadable.
 int ReasonToRefuse(int fd, UINT openFlags)
 {
     struct stat info;
     if (fstat(fd, &info) == 0 && S_ISDIR(info.st_mode))
         return EISDIR;
     int lock = LockFor(openFlags);
-    if (lock && flock(fd, lock | LOCK_NB) != 0)
-        return errno;
+    if (!lock)
+        return 0;
+    CFile::LockCall call = CFile::LockSlot().Get();
+    if ((call ? call : ::flock)(fd, lock | LOCK_NB) != 0 && errno == EWOULDBLOCK)
+        return EWOULDBLOCK;
     return 0;
 }
 
@@ -74,8 +79,9 @@ int OpenDirect(const std::string& name, UINT openFlags, bool create, int& openEr
     return fd;
 }
 
-// A name beside `target` that nothing else is likely to use; the open that creates it is
-// exclusive, so a clash only costs another try.
+// A name in the folder of `target` that nothing else is likely to use; the open that creates
+// it is exclusive, so a clash only costs another try. It is short whatever the target's name,
+// which may already be as long as the file system allows.
 std::string TemporaryNameBeside(const std::string& target)
 {
     static std::atomic<unsigned> s_counter{0};
@@ -84,7 +90,8 @@ std::string TemporaryNameBeside(const std::string& target)
     clock_gettime(CLOCK_REALTIME, &now);
     uint64_t mix = (uint64_t)now.tv_nsec ^ ((uint64_t)getpid() << 32) ^
                    ((uint64_t)s_counter.fetch_add(1) * 0x9E3779B97F4A7C15ull);
-    std::string name = target + ".";
+    size_t slash = target.rfind('/');
+    std::string name = (slash == std::string::npos ? std::string() : target.substr(0, slash + 1)) + ".quillet-";
     for (int i = 0; i < 6; ++i, mix /= 36)
         name += letters[mix % 36];
     return name;
@@ -125,8 +132,14 @@ int OpenReplacement(std::string& target, UINT openFlags, std::string& replacing,
             openError = errno;
             return -1;
         }
-        if (replacesFile)
+        if (replacesFile) {
+            // The old owner and group first (a change of owner clears set-id bits): the mode
+            // means what it meant only for them. Only root may give a file away, anyone may
+            // hand it to a group of their own; failing both, it is the user's like a new file.
+            bool sameOwners = fchown(fd, info.st_uid, info.st_gid) == 0 || fchown(fd, (uid_t)-1, info.st_gid) == 0;
+            (void)sameOwners;
             fchmod(fd, info.st_mode & 07777);
+        }
         replacing = name;
         return fd;
     }
@@ -146,6 +159,12 @@ void SyncFolderOf(const std::string& path)
 }
 
 } // namespace
+
+CServiceSlot<CFile::LockCall>& CFile::LockSlot()
+{
+    static CServiceSlot<LockCall> slot;
+    return slot;
+}
 
 int CFileException::OsErrorToException(int error)
 {

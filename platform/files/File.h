@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/base/CString.h"
+#include "platform/base/ServiceSlot.h"
 
 class CFileException {
 public:
@@ -62,8 +63,8 @@ public:
         modeNoTruncate = 0x2000,
         typeText = 0x4000,
         typeBinary = 0x8000,
-        // Not the class library's: the file is written beside `path` under a temporary name,
-        // and only Close puts it in place (synced, then renamed over the old file, whose
+        // Not the class library's: the file is written beside `path` under a short temporary
+        // name of its own (so any name the folder allows can be replaced), and only Close puts it in place (synced, then renamed over the old file, whose
         // permissions it takes). A failure on the way, or Abort, removes the temporary file
         // and leaves the old one as it was. Implies modeCreate; the share modes do not apply.
         // An existing target that is no regular file (a device, a pipe) is written directly,
@@ -83,8 +84,10 @@ public:
     // looked up case-insensitively, folder by folder, since callers may hand over upper-cased
     // paths of files whose names on disk are mixed case. The share modes become advisory
     // locks: shareExclusive and shareDenyRead an exclusive one, shareDenyWrite a shared one;
-    // a conflicting lock held elsewhere fails the open with sharingViolation. Text mode is
-    // accepted and treated as binary (there is no line-end translation on this system).
+    // a conflicting lock held elsewhere fails the open with sharingViolation. A file system
+    // that cannot lock (NFS without a lock manager, an exclusive lock on a read-only
+    // descriptor over NFSv4) opens the file without the lock. Text mode is accepted and
+    // treated as binary (there is no line-end translation on this system).
     BOOL Open(LPCSTR path, UINT openFlags, CFileException* error = NULL);
     // Reads `size` bytes in memory as a file, without a copy: the caller keeps them alive
     // until the file is closed. Such a file is read-only; Write and Seek throw invalidFile.
@@ -115,6 +118,11 @@ public:
 
     BOOL IsOpen() const { return m_fd >= 0 || m_bMemory; }
     const CString& GetFilePath() const { return m_strPath; }
+
+    // The advisory-lock call behind the share modes, with flock's contract; empty: flock.
+    // Tests install one that fails as a remote file system does.
+    typedef int (*LockCall)(int fd, int operation);
+    static CServiceSlot<LockCall>& LockSlot();
 
 private:
     void PutInPlace(int& error);

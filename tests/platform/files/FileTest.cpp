@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cerrno>
 #include <string>
 #include <vector>
 
@@ -92,12 +93,37 @@ TEST(FileTest, ExclusiveOpenShutsOutASecondOne)
     EXPECT_TRUE(second.Open(path.c_str(), CFile::modeRead | CFile::shareDenyWrite));
 }
 
+int s_lockError = 0;
+
+TEST(FileTest, OnlyALockHeldElsewhereRefusesTheOpen)
+{
+    CTempFolder folder;
+    std::string path = folder.Write("remote.hex", "x");
+    // NFSv4 refuses an exclusive lock on a read-only descriptor; without a lock manager every lock.
+    for (int error : {EBADF, ENOLCK, EWOULDBLOCK}) {
+        SCOPED_TRACE(error);
+        s_lockError = error;
+        CScopedService<CFile::LockCall> failing(CFile::LockSlot(), [](int, int) {
+            errno = s_lockError;
+            return -1;
+        });
+        CFile file;
+        CFileException refused;
+        EXPECT_EQ(error != EWOULDBLOCK, file.Open(path.c_str(), CFile::modeRead | CFile::shareExclusive, &refused));
+        if (error == EWOULDBLOCK) {
+            EXPECT_EQ(refused.m_cause, CFileException::sharingViolation);
+        } else {
+            EXPECT_EQ(file.ReadChar(), 'x');
+        }
+    }
+}
+
 std::vector<std::string> NamesIn(const CTempFolder& folder)
 {
     std::vector<std::string> names;
     if (DIR* dir = opendir(folder.Path().c_str())) {
         while (dirent* entry = readdir(dir))
-            if (entry->d_name[0] != '.')
+            if (std::string(".") != entry->d_name && std::string("..") != entry->d_name)
                 names.push_back(entry->d_name);
         closedir(dir);
     }
@@ -116,9 +142,16 @@ const UINT kReplace = CFile::modeReplaceAtomically | CFile::modeReadWrite;
 TEST(FileReplaceTest, NewContentTakesTheNameOnlyAtCloseKeepingPermissionsAndLinks)
 {
     CTempFolder folder;
-    std::string path = folder.Write("image.hex", "old content");
+    // As long as a name may be: the temporary file cannot be named after it.
+    const std::string longest = std::string(251, 'i');
+    std::string path = folder.Write(longest, "old content");
     chmod(path.c_str(), 0640);
-    ASSERT_EQ(0, symlink("image.hex", (folder / "link.hex").c_str()));
+    // Only root may give a file away; the group's bits mean nothing with another group.
+    const bool root = geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(0, chown(path.c_str(), 4321, 4321));
+    }
+    ASSERT_EQ(0, symlink(longest.c_str(), (folder / "link.hex").c_str()));
     CFile file;
     ASSERT_TRUE(file.Open((folder / "link.hex").c_str(), kReplace));
     EXPECT_EQ(file.GetFilePath(), path.c_str()) << "a link names the file it points at";
@@ -129,9 +162,13 @@ TEST(FileReplaceTest, NewContentTakesTheNameOnlyAtCloseKeepingPermissionsAndLink
     EXPECT_EQ("new", CTempFolder::Read(path));
     EXPECT_EQ(0640u, PermissionsOf(path));
     struct stat info;
+    ASSERT_EQ(0, stat(path.c_str(), &info));
+    if (root) {
+        EXPECT_EQ(std::make_pair(4321u, 4321u), std::make_pair((unsigned)info.st_uid, (unsigned)info.st_gid));
+    }
     ASSERT_EQ(0, lstat((folder / "link.hex").c_str(), &info));
     EXPECT_TRUE(S_ISLNK(info.st_mode));
-    EXPECT_EQ((std::vector<std::string>{"image.hex", "link.hex"}), NamesIn(folder));
+    EXPECT_EQ((std::vector<std::string>{longest, "link.hex"}), NamesIn(folder));
 
     // A new name is simply created; a folder is no file to replace.
     ASSERT_TRUE(file.Open((folder / "fresh.bin").c_str(), kReplace));
