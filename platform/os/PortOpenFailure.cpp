@@ -2,12 +2,14 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include <dirent.h>
 #include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -106,8 +108,11 @@ CPortOpenFailure CPortOpenFailure::FromError(Port port, const CString& device, i
         if (failure.m_strHolder.IsEmpty())
             failure.m_strHolder = holder && *holder ? holder : "another program";
     }
-    if (failure.m_nKind == kindNoAccess)
-        failure.m_strGroup = AccessGroup(device, port == portSerial ? "dialout" : "lp");
+    if (failure.m_nKind == kindNoAccess) {
+        failure.m_strNodeAccess = RootOnlyAccess(device);
+        if (failure.m_strNodeAccess.IsEmpty())
+            failure.m_strGroup = AccessGroup(device, port == portSerial ? "dialout" : "lp");
+    }
     return failure;
 }
 
@@ -128,8 +133,14 @@ CString CPortOpenFailure::Describe() const
         text += ".";
         break;
     case kindNoAccess: {
-        std::string group = m_strGroup.IsEmpty() ? std::string(m_nPort == portSerial ? "dialout" : "lp")
-                                                 : m_strGroup.str();
+        std::string usual = m_nPort == portSerial ? "dialout" : "lp";
+        if (!m_strNodeAccess.IsEmpty()) {
+            text += "permission denied, and no group you could join may open it (" + m_strNodeAccess.str() +
+                    "). The administrator must give access, for example with a udev rule that sets GROUP=\"" +
+                    usual + "\" and MODE=\"0660\" for it, and add your user to that group.";
+            break;
+        }
+        std::string group = m_strGroup.IsEmpty() ? usual : m_strGroup.str();
         text += "permission denied. Add your user to the '" + group + "' group (sudo usermod -aG " + group +
                 " $USER), then log out and in again.";
         break;
@@ -199,6 +210,21 @@ CString CPortOpenFailure::FindHolder(const CString& path)
     }
     closedir(processes);
     return CString(holder);
+}
+
+CString CPortOpenFailure::RootOnlyAccess(const CString& path)
+{
+    struct stat info;
+    const mode_t readWrite = S_IRGRP | S_IWGRP;
+    if (stat(path.GetString(), &info) != 0 || (info.st_gid != 0 && (info.st_mode & readWrite) == readWrite))
+        return CString();
+    const passwd* owner = getpwuid(info.st_uid);
+    const group* entry = getgrgid(info.st_gid);
+    char text[160];
+    snprintf(text, sizeof text, "owner %s, group %s, mode %04o",
+             owner ? owner->pw_name : std::to_string(info.st_uid).c_str(),
+             entry ? entry->gr_name : std::to_string(info.st_gid).c_str(), (unsigned)(info.st_mode & 07777));
+    return CString(text);
 }
 
 CString CPortOpenFailure::AccessGroup(const CString& path, const char* fallback)

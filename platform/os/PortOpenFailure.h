@@ -42,6 +42,9 @@ public:
     int m_nError = 0;       // errno; 0 when none applies
     CString m_strHolder;    // who holds a busy device, read after "in use by"
     CString m_strGroup;     // the group that grants access to the device
+    // "owner root, group root, mode 0600" when no group but root's may open the node, so
+    // joining a group cannot help; empty otherwise.
+    CString m_strNodeAccess;
 
     static void SetLast(const CPortOpenFailure& failure);
     static void ClearLast();
@@ -54,4 +57,7 @@ public:
     static CString FindHolder(const CString& path);
     // The group of `path` when that group may read and write it and is not root; else `fallback`.
     static CString AccessGroup(const CString& path, const char* fallback);
+    // Owner, group and mode of `path` when it exists and no group other than root's may read
+    // and write it; else empty.
+    static CString RootOnlyAccess(const CString& path);
 };

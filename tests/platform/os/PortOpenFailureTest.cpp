@@ -6,6 +6,7 @@
 #include <csignal>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -28,6 +29,8 @@ TEST(PortOpenFailure, EveryReasonSaysWhatToDo)
 {
     F noUart(F::portSerial, F::kindNoUart, "/dev/ttyS1");
     noUart.m_strPortName = "COM2:";
+    F rootOnly = Failure(F::portSerial, EACCES, "/dev/ttyUSB0", "COM1:");
+    rootOnly.m_strNodeAccess = "owner root, group root, mode 0600";
     struct Case {
         F failure;
         const char* text;
@@ -41,6 +44,10 @@ TEST(PortOpenFailure, EveryReasonSaysWhatToDo)
         {Failure(F::portParallel, EACCES, "/dev/parport0"),
          "/dev/parport0: permission denied. Add your user to the 'lp' group (sudo usermod -aG lp $USER), then log "
          "out and in again."},
+        {rootOnly,
+         "/dev/ttyUSB0: permission denied, and no group you could join may open it (owner root, group root, mode "
+         "0600). The administrator must give access, for example with a udev rule that sets GROUP=\"dialout\" and "
+         "MODE=\"0660\" for it, and add your user to that group."},
         {Failure(F::portSerial, EBUSY, "/dev/ttyS0", "COM1:", "picocom (process 812)"),
          "/dev/ttyS0: busy, in use by picocom (process 812)."},
         {Failure(F::portSerial, EBUSY, "COM4:"), "COM4: busy, in use by another program."},
@@ -56,7 +63,7 @@ TEST(PortOpenFailure, EveryReasonSaysWhatToDo)
         EXPECT_EQ(c.failure.Describe(), c.text);
 }
 
-TEST(PortOpenFailure, BusyDevicesNameTheirHolderAndDeniedOnesTheirGroup)
+TEST(PortOpenFailure, BusyDevicesNameTheirHolder)
 {
     CTempFolder folder;
     std::string path = folder.Write("port", "");
@@ -88,8 +95,46 @@ TEST(PortOpenFailure, BusyDevicesNameTheirHolderAndDeniedOnesTheirGroup)
     EXPECT_NE(busy.m_strHolder.Find(CString("(process ") + std::to_string(child).c_str() + ")"), -1)
         << busy.m_strHolder.GetString();
 
-    // A file whose group may not write it names the usual group instead.
-    EXPECT_EQ(F::FromError(F::portParallel, path.c_str(), EACCES).m_strGroup, "lp");
+}
+
+TEST(PortOpenFailure, DeniedNodesNameTheirOwnGroupOrSayNoGroupHelps)
+{
+    CTempFolder folder;
+    std::string node = folder.Write("ttyX", "");
+    // A group other than root's that this process may give the node to.
+    gid_t other = getegid();
+    for (const group* entry; other == 0 && (entry = getgrent()) != NULL;)
+        other = entry->gr_gid;
+    endgrent();
+    ASSERT_NE(other, 0u);
+    const group* otherEntry = getgrgid(other);
+    ASSERT_NE(otherEntry, (const group*)NULL);
+    const std::string otherName = otherEntry->gr_name;
+    struct Case {
+        gid_t gid;
+        mode_t mode;
+        const char* group;   // named as the remedy; empty when joining a group cannot help
+        const char* access;
+    } cases[] = {
+        {other, 0660, otherName.c_str(), ""},
+        {0, 0600, "", "group root, mode 0600"},
+        {0, 0660, "", "group root, mode 0660"},
+        {other, 0640, "", "mode 0640"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mode);
+        if (chown(node.c_str(), (uid_t)-1, c.gid) != 0)
+            continue;  // only root may hand a node to root's group
+        chmod(node.c_str(), c.mode);
+        F denied = F::FromError(F::portSerial, node.c_str(), EACCES);
+        EXPECT_EQ(denied.m_strGroup, c.group);
+        EXPECT_EQ(denied.m_strNodeAccess.IsEmpty(), !*c.access);
+        if (*c.access) {
+            EXPECT_NE(denied.m_strNodeAccess.Find(c.access), -1) << denied.m_strNodeAccess.GetString();
+        }
+    }
+    // What cannot be looked at gets the usual group.
+    EXPECT_EQ(F::FromError(F::portParallel, (folder / "gone").c_str(), EACCES).m_strGroup, "lp");
 }
 
 }  // namespace
