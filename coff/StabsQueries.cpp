@@ -215,13 +215,10 @@ DWORD AddressForLine(const char* path, int line)
             return theLineQueryNode->next->address;
         return theLineQueryFile ? theLineQueryFile->end : 0;
     }
+    // A repeat with no line remembered looks for the line-0 entries.
     bool repeat = line == 0;
-    if (repeat) {
-        if (theLineQueryLine == 0)
-            return 0;
-    } else {
+    if (!repeat)
         theLineQueryLine = (DWORD)line;
-    }
     StabsFile* file = NULL;
     StabsLine* entry = NULL;
     if (!FindLine(path, theLineQueryLine, repeat, theLineQueryAddress, file, entry)) {

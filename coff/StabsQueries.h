@@ -67,8 +67,8 @@ int ListLinesInRange(const char* name, StabsLineRange* out, int capacity, DWORD 
 // Stateful: the address of the first entry of `line` in the files whose base name equals
 // that of `path` (regardless of case), remembered for the next query. Line 0 repeats the last
 // query, passing over the address found last; line 0xFFFF gives the end of the line found
-// last (the next entry's address, or its file's end). 0 when nothing is found, and for a
-// repeat or an end query with nothing found before.
+// last (the next entry's address, or its file's end). 0 when nothing is found, and for an
+// end query with nothing found before.
 DWORD AddressForLine(const char* path, int line);
 // The address of the first entry of `line` in the first file whose base name matches as
 // above; 0 when there is none. Changes no state.

@@ -262,9 +262,9 @@ void LinkInScope(StabsSymbol*& list, StabsSymbol* symbol)
 
 void AppendToScope(StabsFile* file, StabsSymbol* symbol)
 {
-    // A symbol with no function to hold it belongs to the file, like every other symbol that
-    // comes before the file's first function.
-    if (!file->functions || !theStabsFunction) {
+    // The open function holds it even when the source-file record changed since (an included
+    // header); with no function open it belongs to the file.
+    if (!theStabsFunction) {
         PushGlobal(file, symbol);
         return;
     }
@@ -292,9 +292,10 @@ void AddScopeStab(StabsFile* file, const CoffSymbol& entry, const char* string)
         AppendToScope(file, symbol);
 }
 
-void StartBlock(StabsFile* file, DWORD value)
+// Belongs to the open function, also when the source-file record changed inside it.
+void StartBlock(DWORD value)
 {
-    if (!file->functions || !theStabsFunction) {
+    if (!theStabsFunction) {
         fputs("Unknown block\n", stderr);
         return;
     }
@@ -357,7 +358,7 @@ void AddStab(StabsFile* file, const CoffSymbol& entry, const char* string)
         break;
     case 'N':
         if (entry.ref.stabType == kStabBlockStart)
-            StartBlock(file, entry.value);
+            StartBlock(entry.value);
         else if (entry.ref.stabType == kStabBlockEnd)
             EndBlock(entry.value);
         else

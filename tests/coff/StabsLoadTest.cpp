@@ -97,6 +97,32 @@ TEST_F(StabsLoadTest, FunctionsBlocksAndTheirSymbolsLandInTheirScopes)
     EXPECT_EQ(0xFFFFFFFFu, main->next->end) << "the last file's last function keeps its open end";
 }
 
+TEST_F(StabsLoadTest, BlocksStayWithTheOpenFunctionWhenTheSourceFileRecordChanges)
+{
+    for (bool included : {true, false}) {
+        FreeReaderMemory();
+        CHyeWriter writer = Program("m.c");
+        writer.Function("main:F1", 0x100);
+        writer.BlockStart(0x104);
+        if (included)
+            writer.IncludedFile("inc.h", 0x108);
+        else
+            writer.SourceFile("m.c", 0x108);
+        writer.BlockStart(0x108);
+        writer.Local("i", 4);  // no ':': the block's, not the new record's
+        writer.BlockEnd(0x10C);
+        writer.BlockEnd(0x120);
+        EXPECT_EQ("", LoadCapturingDiagnostics(writer)) << included;
+        StabsBlock* outer = theStabsFiles->functions->blocks;
+        ASSERT_NE(nullptr, outer) << included;
+        EXPECT_EQ(0x120u, outer->end) << included;
+        ASSERT_NE(nullptr, outer->child) << included;
+        EXPECT_EQ(0x108u, outer->child->start) << included;
+        EXPECT_EQ(0x10Cu, outer->child->end) << included;
+        EXPECT_EQ(Strings({"i"}), Names(outer->child->symbols)) << included;
+    }
+}
+
 TEST_F(StabsLoadTest, TooDeepNestingIsRecordedToTheStacksDepth)
 {
     CHyeWriter writer = Program();

@@ -47,7 +47,7 @@ protected:
             {0x8100, 10}, {0x8110, 12}, {0x8120, 10},
             {0x8200, 10},
             {0x8300, 30},
-            {0x8400, 40},
+            {0x8400, 0}, {0x8410, 40},
         };
         for (const auto& [address, line] : lines)
             writer.AddLine(code, address, line);
@@ -162,7 +162,7 @@ TEST_F(StabsQueryTest, TaskLinesRunToTheLastRecordOfTheTasksPath)
     EXPECT_EQ(2, CountLinesInRange("taskA", 0x8110, 0x8200));
     EXPECT_EQ(0, CountLinesInRange("nobody", 0, 0xFFFFFFFF));
     // taskY's file has no later record of its path: to the end of the list.
-    EXPECT_EQ(9, CountLinesInRange("taskY", 0, 0xFFFFFFFF));
+    EXPECT_EQ(10, CountLinesInRange("taskY", 0, 0xFFFFFFFF));
 
     StabsLineRange ranges[3];
     memset(ranges, 0xAB, sizeof ranges);
@@ -177,7 +177,10 @@ TEST_F(StabsQueryTest, TaskLinesRunToTheLastRecordOfTheTasksPath)
 TEST_F(StabsQueryTest, LineQueriesRememberWhatTheyFound)
 {
     EXPECT_EQ(0u, AddressForLine("util.c", 0xFFFF)) << "nothing found yet";
+    theLineQueryLine = theLineQueryAddress = 0;
     EXPECT_EQ(0u, AddressForLine("util.c", 0));
+    EXPECT_EQ(0x8400u, AddressForLine("tail.c", 0)) << "with no line remembered: line 0";
+    EXPECT_EQ(0u, AddressForLine("tail.c", 0)) << "and then the next line-0 entry";
 
     EXPECT_EQ(0x8100u, AddressForLine("C:\\elsewhere\\Util.C", 10)) << "base name, any case";
     EXPECT_EQ(0x8110u, AddressForLine("util.c", 0xFFFF)) << "the line ends at the next entry";

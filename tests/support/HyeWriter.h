@@ -48,6 +48,7 @@ public:
 
     // Shorthands for the stabs the reader tells apart.
     void SourceFile(const std::string& path, uint32_t address) { AddStab('S', 0x64, path, address); }
+    void IncludedFile(const std::string& path, uint32_t address) { AddStab('S', 0x84, path, address); }
     void Function(const std::string& stab, uint32_t address) { AddStab('S', 0x24, stab, address); }
     void Local(const std::string& stab, uint32_t value) { AddStab('S', 0x80, stab, value); }
     void Global(const std::string& stab, uint32_t value) { AddStab('S', 0x20, stab, value); }
