@@ -76,6 +76,8 @@ public:
     // TRUE when the machine has at least one serial port.
     BOOL IsSerialPortPresent();
     void ReportInternalSend(int, int);
+    // Kept in the member list, but the link has no work for it and nothing calls it.
+    void Reserved(int, int) {}
 
     BOOL IsOpen() const { return m_bOpen; }
     // The code the last failed worker stopped with; 0 when none failed since Open.
