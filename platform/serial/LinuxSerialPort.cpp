@@ -442,16 +442,23 @@ BOOL CLinuxSerialPort::PollModemChange(int bits)
     }
 }
 
-BOOL CLinuxSerialPort::SampleCarrier(int& level, int& changes)
+BOOL CLinuxSerialPort::ReadCarrier(BOOL& on)
 {
     int bits = 0;
     if (Ioctl(m_fd, TIOCMGET, &bits) != 0)
         return FALSE;
-    level = (bits & TIOCM_CD) ? 1 : 0;
-    // The count only moves while the driver takes modem-status interrupts; the level is
-    // compared as well for drivers that keep none.
+    on = (bits & TIOCM_CD) ? TRUE : FALSE;
+    return TRUE;
+}
+
+BOOL CLinuxSerialPort::ReadCarrierTransitions(DWORD& count)
+{
+    // Answered by most drivers, but a PC UART counts only while it takes modem-status
+    // interrupts, which it does not with CLOCAL set: the sampler then goes by the level.
     serial_icounter_struct counts = {};
-    changes = Ioctl(m_fd, TIOCGICOUNT, &counts) == 0 ? counts.dcd : 0;
+    if (Ioctl(m_fd, TIOCGICOUNT, &counts) != 0)
+        return FALSE;
+    count = (DWORD)counts.dcd;
     return TRUE;
 }
 
@@ -459,7 +466,7 @@ BOOL CLinuxSerialPort::SetCommMask(DWORD eventMask)
 {
     if (eventMask & ~(DWORD)(EV_RXCHAR | EV_RLSD))
         return FALSE;
-    if ((eventMask & EV_RLSD) && !SampleCarrier(m_nCarrierLevel, m_nCarrierChanges))
+    if ((eventMask & EV_RLSD) && !m_carrier.Start(*this))
         return FALSE;
     m_commMask = eventMask;
     return TRUE;
@@ -475,14 +482,11 @@ int CLinuxSerialPort::WaitCommEvent(DWORD& events, HANDLE stop)
     int quietSamples = 0;
     for (;;) {
         if (watchCarrier) {
-            int level = 0, changes = 0;
-            if (!SampleCarrier(level, changes))
+            BOOL changed = FALSE;
+            if (!m_carrier.Sample(*this, changed))
                 return serialWaitFailed;
-            if (level != m_nCarrierLevel || changes != m_nCarrierChanges) {
-                m_nCarrierLevel = level;
-                m_nCarrierChanges = changes;
+            if (changed)
                 events |= EV_RLSD;
-            }
         }
         if (events)
             return serialWaitDone;

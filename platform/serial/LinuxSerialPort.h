@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "platform/base/CString.h"
+#include "platform/serial/CarrierSampler.h"
 #include "platform/serial/ISerialPort.h"
 #include "platform/threads/Event.h"
 
@@ -19,7 +20,7 @@ struct UartInfo {
     BOOL ttyS = FALSE;      // the device is a ttyS port of the PC serial driver
 };
 
-class CLinuxSerialPort : public ISerialPort {
+class CLinuxSerialPort : public ISerialPort, private ICarrierLine {
 public:
     using UartProbe = UartInfo (*)(int fd);
     // Opens `path` for exclusive use (TIOCEXCL plus an flock, so a second copy of the program
@@ -49,7 +50,7 @@ public:
     // The carrier-detect line is sampled while poll() waits (every millisecond, every ten
     // after a tenth of a second without change), not waited for with TIOCMIWAIT, which a stop
     // cannot end. The driver's change counter, where it keeps one, catches a toggle between
-    // two samples.
+    // two samples; CCarrierSampler reports each change once.
     BOOL SetCommMask(DWORD eventMask) override;
     int WaitCommEvent(DWORD& events, HANDLE stop) override;
     int WriteUntilStopped(const BYTE* buffer, DWORD count, DWORD& done, HANDLE stop) override;
@@ -65,8 +66,9 @@ private:
     // queued (0 when all went out or the driver cannot tell).
     DWORD DrainOutput(int64_t deadline);
     BOOL PollModemChange(int bits);
-    // The carrier's level and the driver's change count (0 where it keeps none).
-    BOOL SampleCarrier(int& level, int& changes);
+    // TIOCMGET and TIOCGICOUNT.
+    BOOL ReadCarrier(BOOL& on) override;
+    BOOL ReadCarrierTransitions(DWORD& count) override;
 
     static UartProbe s_uartProbe;
 
@@ -77,8 +79,7 @@ private:
     BOOL m_abortOnError = FALSE;
 
     DWORD m_commMask = 0;
-    int m_nCarrierLevel = 0;
-    int m_nCarrierChanges = 0;
+    CCarrierSampler m_carrier;
     // Bytes were reported and no Read has taken any since; Read sets m_rxRearm to let a
     // waiting WaitCommEvent look at the input again.
     std::atomic<bool> m_bRxReported{false};

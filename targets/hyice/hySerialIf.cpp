@@ -301,13 +301,7 @@ void CHySerialIf::SendFrames()
                 continue;
             }
             waiting = !m_pSending->GetNextByte(&next);
-            if (waiting) {
-                m_pSending->Release();
-                m_pSending = NULL;
-            }
         }
-        if (waiting)
-            SetEvent(m_hSentEvent);
         BYTE byte = (BYTE)next;
         DWORD done = 0;
         int result = m_hPort->WriteUntilStopped(&byte, 1, done, m_hStopEvent);
@@ -319,6 +313,16 @@ void CHySerialIf::SendFrames()
             throw LinkFault{errWriteCount};
         // The board's DCD toggle acknowledges the byte.
         WaitForEventOrStop(m_hDcdEvent);
+        // Only now is the frame sent: the owner may close the link as soon as it hears so,
+        // and a stop must not cut a byte the board has not taken.
+        if (waiting) {
+            {
+                CCriticalSectionLock lock(m_csFrames);
+                m_pSending->Release();
+                m_pSending = NULL;
+            }
+            SetEvent(m_hSentEvent);
+        }
     }
 }
 

@@ -64,8 +64,9 @@ public:
 
     // Queues `frame` for the write thread, which then owns the reference the caller added for
     // it. FALSE, with the reference still the caller's, before the start-up handshake has
-    // begun or while an earlier frame is still being sent. The sent event is set once the
-    // frame's last byte is taken for writing (before it is on the line).
+    // begun or while an earlier frame is still being sent. The sent event is set once every
+    // byte of the frame has been written and acknowledged by the board, so a Close after it
+    // cuts nothing.
     BOOL Send(CHyMessage* frame);
     // The oldest received frame not yet taken, with its reference now the caller's; NULL when
     // there is none. Frames are kept in order; none is dropped or overwritten.

@@ -5,6 +5,8 @@
 #include <deque>
 #include <mutex>
 
+#include <poll.h>
+
 #include "platform/serial/SerialPortRegistry.h"
 #include "platform/threads/Event.h"
 #include "platform/threads/Synchronization.h"
@@ -34,6 +36,8 @@ struct CFakeSerialDevice::Shared {
     bool modemLinesWork = true;
     bool stateWorks = true;
     size_t receiveLimit = (size_t)-1;
+    size_t holdAtByte = 0;
+    DWORD holdMs = 0;
 
     SerialState state;
     SerialTimeouts timeouts;
@@ -305,6 +309,17 @@ public:
             return serialWaitFailed;
         {
             Lock lock(m_shared->mutex);
+            size_t hold = m_shared->holdAtByte;
+            if (hold > m_shared->received.size() && hold <= m_shared->received.size() + count) {
+                m_shared->holdAtByte = 0;
+                pollfd stopped = {EventDescriptor(stop), POLLIN, 0};
+                int ms = (int)m_shared->holdMs;
+                lock.unlock();
+                int ready = poll(&stopped, 1, ms);
+                lock.lock();
+                if (ready > 0)
+                    return serialWaitStopped;
+            }
             if (m_shared->disconnected)
                 return serialWaitFailed;
             size_t room = m_shared->receiveLimit - std::min(m_shared->receiveLimit, m_shared->received.size());
@@ -427,6 +442,13 @@ void CFakeSerialDevice::SetModemLinesWork(bool work) { Lock lock(m_shared->mutex
 void CFakeSerialDevice::SetBusy(bool busy) { Lock lock(m_shared->mutex); m_shared->busy = busy; }
 void CFakeSerialDevice::SetStateWorks(bool works) { Lock lock(m_shared->mutex); m_shared->stateWorks = works; }
 void CFakeSerialDevice::SetReceiveLimit(size_t bytes) { Lock lock(m_shared->mutex); m_shared->receiveLimit = bytes; }
+
+void CFakeSerialDevice::HoldWrite(size_t byte, DWORD realMs)
+{
+    Lock lock(m_shared->mutex);
+    m_shared->holdAtByte = byte;
+    m_shared->holdMs = realMs;
+}
 
 void CFakeSerialDevice::SetDisconnected(bool disconnected)
 {

@@ -65,6 +65,10 @@ public:
     void SetBusy(bool busy);              // Connect refuses: another program has the port
     void SetStateWorks(bool works);       // false: not a serial port, settings fail
     void SetReceiveLimit(size_t bytes);   // the device stops taking bytes after this many
+    // The stop-aware write that would bring the `byte`-th received byte (counting from 1 over
+    // all received) waits `realMs` of real time first; a stop meanwhile ends it with nothing
+    // taken, as a line held up at that moment does.
+    void HoldWrite(size_t byte, DWORD realMs);
     // The cable is pulled (true): every call on the open connection fails from now on, waits
     // in progress end in failure, and new connections are refused until it is plugged back.
     void SetDisconnected(bool disconnected);

@@ -140,6 +140,19 @@ TEST_F(HyLinkTest, AFrameTheBoardSendsRightAfterItsAnswerIsNotLost)
     }
 }
 
+TEST_F(HyLinkTest, AFrameReportedSentReachesTheBoardWholeWhenTheLinkClosesAtOnce)
+{
+    Connect();
+    // After the reset's 12-byte echo, the negative answer's last byte is held up on its way out.
+    device.HoldWrite(12 + 12, 50);
+    CHyMessage* nak = MakeFrame(0x80, 0x00, 0, 0);
+    EXPECT_TRUE(target.Send(nak));
+    EXPECT_TRUE(target.CloseComms());
+    nak->Destroy();
+    ASSERT_TRUE(board.WaitTaken(2000));
+    EXPECT_EQ(board.HostFrames().back().wire, Header(0x00, 0x80, 0, 0));
+}
+
 TEST_F(HyLinkTest, EachBoardFaultFailsTheExchange)
 {
     enum class Ends { TimeOut, AtOnce };
