@@ -259,9 +259,10 @@ void CMainDialog::OnLoadFile()
     CWaitCursor wait;
     POSITION position = dialog.GetStartPosition();
     while (position) {
-        CString path = dialog.GetNextPathName(position);
+        CString chosen = dialog.GetNextPathName(position);
+        CString path = chosen;
         m_pTarget->FixFileName(path);
-        if (!LoadMatches(path))
+        if (!LoadMatches(chosen, path))
             break;
     }
     // Also after a path that matched nothing: files loaded earlier in this command are in
@@ -269,11 +270,19 @@ void CMainDialog::OnLoadFile()
     RefreshModuleList();
 }
 
-BOOL CMainDialog::LoadMatches(const CString& path)
+BOOL CMainDialog::LoadMatches(const CString& chosen, const CString& path)
 {
+    // '*' and '?' are legal in names here: a chosen name is opened as it is, and only wildcards
+    // that the target put in (the set of banked files) are searched for. Where the chosen name
+    // has some of its own, the two cannot be told apart, and the chosen file alone is loaded.
+    // Folders are never searched for, whatever their names hold.
+    auto hasWildcards = [](const CString& text) {
+        return text.Mid(text.ReverseFind('/') + 1).FindOneOf("*?") >= 0;
+    };
+    BOOL pattern = hasWildcards(path) && !hasWildcards(chosen);
     CFileFind finder;
     CFailureDetail::Clear();
-    if (!finder.FindFile(path)) {
+    if (!(pattern ? finder.FindFileSpelledLike(path, chosen) : finder.FindFile(chosen, CFileFind::findLiteral))) {
         ShowFileMessage("Unable to find specified file \xC2\xAB%s\xC2\xBB", path);
         return FALSE;
     }

@@ -54,9 +54,9 @@ private:
     void SelectStartupTarget();
     void FillResourceList();
     void RefreshModuleList();
-    // Loads every file the search finds for one chosen path. FALSE when nothing matches,
-    // which ends the whole Load File command.
-    BOOL LoadMatches(const CString& path);
+    // Loads the chosen file, or every file of the pattern `path` that the target's FixFileName
+    // made of it. FALSE when nothing matches, which ends the whole Load File command.
+    BOOL LoadMatches(const CString& chosen, const CString& path);
     std::vector<int> SelectedModuleRows() const;
 
     CButton m_btnOptions;

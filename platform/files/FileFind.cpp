@@ -1,6 +1,7 @@
 #include "platform/files/FileFind.h"
 
 #include <algorithm>
+#include <map>
 #include <string>
 
 #include <dirent.h>
@@ -12,6 +13,13 @@ namespace {
 char Folded(char ch)
 {
     return (ch >= 'a' && ch <= 'z') ? (char)(ch - 32) : ch;
+}
+
+std::string FoldedName(std::string name)
+{
+    for (char& ch : name)
+        ch = Folded(ch);
+    return name;
 }
 
 bool EqualNoCase(const std::string& a, const std::string& b)
@@ -162,7 +170,7 @@ CString ResolvePathNoCase(const CString& path)
     return onDisk.empty() ? path : CString(folder + onDisk);
 }
 
-BOOL CFileFind::FindFile(LPCSTR pattern, DWORD)
+BOOL CFileFind::FindFile(LPCSTR pattern, DWORD flags)
 {
     Close();
     std::string wanted = pattern && pattern[0] ? pattern : "*.*";
@@ -172,7 +180,7 @@ BOOL CFileFind::FindFile(LPCSTR pattern, DWORD)
     if (folder.empty() || folder[0] != '/')
         folder = CurrentFolder() + folder;
 
-    if (HasWildcards(last)) {
+    if (HasWildcards(last) && !(flags & findLiteral)) {
         for (const std::string& name : NamesIn(folder))
             if (MatchWildcardNoCase(CString(last), CString(name)))
                 m_matches.push_back(Match{CString(name), IsFolder(folder + name)});
@@ -184,6 +192,34 @@ BOOL CFileFind::FindFile(LPCSTR pattern, DWORD)
     if (m_matches.empty())
         return FALSE;
     m_root = CString(folder);
+    return TRUE;
+}
+
+BOOL CFileFind::FindFileSpelledLike(LPCSTR pattern, const CString& chosen)
+{
+    if (!FindFile(pattern))
+        return FALSE;
+    const std::string& path = chosen.str();
+    std::string name = path.substr(path.rfind('/') + 1);
+    auto likeness = [&](const CString& candidate) {
+        const std::string& text = candidate.str();
+        size_t same = 0;
+        for (size_t i = 0; i < text.size() && i < name.size(); ++i)
+            same += text[i] == name[i];
+        return same;
+    };
+    // Folded name -> the match spelled most like the chosen name; on a tie the first in byte order.
+    std::map<std::string, size_t> best;
+    for (size_t i = 0; i < m_matches.size(); ++i) {
+        auto [at, fresh] = best.emplace(FoldedName(m_matches[i].name.str()), i);
+        if (!fresh && likeness(m_matches[i].name) > likeness(m_matches[at->second].name))
+            at->second = i;
+    }
+    std::vector<Match> kept;
+    for (size_t i = 0; i < m_matches.size(); ++i)
+        if (best[FoldedName(m_matches[i].name.str())] == i)
+            kept.push_back(m_matches[i]);
+    m_matches.swap(kept);
     return TRUE;
 }
 

@@ -10,6 +10,13 @@
 
 class CFileFind {
 public:
+    // Flags of FindFile (the class library reserves the parameter; these are this system's).
+    enum : DWORD {
+        // The last component is a name, not a pattern: '*' and '?' are characters like any
+        // other, as they may be in names here.
+        findLiteral = 0x1,
+    };
+
     CFileFind() = default;
     virtual ~CFileFind() = default;
 
@@ -19,6 +26,11 @@ public:
     // with wildcards matches regardless of case, and a trailing ".*" also matches names
     // without an extension. "." and ".." are never reported. TRUE when something matches.
     BOOL FindFile(LPCSTR pattern = NULL, DWORD flags = 0);
+    // As FindFile, for a pattern that the program made from the file the user chose (`chosen`,
+    // a path), which may have lost the name's case: of matches whose names differ only in
+    // case, only the one spelled most like the chosen name is reported, so a set of files is
+    // the chosen file's own set even where another set differs from it only in case.
+    BOOL FindFileSpelledLike(LPCSTR pattern, const CString& chosen);
     // Makes the next match current; nonzero while more matches remain after it, so the last
     // match is current once this returns 0. Matches come sorted by name.
     BOOL FindNextFile();

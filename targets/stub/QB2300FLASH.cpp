@@ -12,6 +12,7 @@
 #include "platform/settings/Registry.h"
 #include "platform/wnd/Static.h"
 #include "platform/ui/UiServices.h"
+#include "targets/ITargetHost.h"
 #include "targets/stub/QB2300Options.h"
 
 namespace {
@@ -329,7 +330,11 @@ int CQB2300Flash::ShowOptions()
 
 int CQB2300Flash::BrowseFile(CString& path, int flags)
 {
-    return BrowseWithHost(path, flags);
+    // The chosen path as it is, never rewritten by FixFileName: upper-cased it may open
+    // another file that differs only in case, and as a bank pattern it opens nothing.
+    CString filter;
+    GetFileFilter(filter);
+    return Host() ? Host()->BrowseForFile(&path, filter, flags) : 0;
 }
 
 BOOL CQB2300Flash::GetResourceName(int index, CString& name)

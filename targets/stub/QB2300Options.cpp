@@ -71,8 +71,6 @@ void CQB2300Options::OnBrowse()
     if (!m_pTarget)
         return;
     CString path;
-    // The target rewrites the path for banked files by the mode it holds, not by the one now
-    // shown in the list.
     if (m_pTarget->BrowseFile(path, OFN_NOCHANGEDIR) == 1)
         m_ctlThinPath.SetWindowText(path);
 }

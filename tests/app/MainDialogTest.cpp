@@ -252,6 +252,47 @@ TEST_F(MainDialogTest, MissingSecondFileEndsTheCommandAfterTheFirst)
     EXPECT_EQ(Strings{"SelectModuleForFile(" + first + ")"}, m_target.CallsStartingWith("SelectModuleForFile"));
 }
 
+// '*' and '?' are legal in names: only a pattern that the target makes is expanded, and a
+// name it merely upper-cased still opens the file that was chosen.
+TEST_F(MainDialogTest, ChosenNamesOpenAsTheyAreAndOnlyTheTargetsPatternExpands)
+{
+    const Strings banks = {"prog.h00", "prog.h01", "PROG.H00", "PROG.H01"};
+    struct Case {
+        Strings files;
+        const char* chosen;
+        const char* fixed;  // what FixFileName makes of it; NULL: unchanged
+        Strings loaded;
+    } cases[] = {
+        {{"fw?.bin", "fw1.bin", "fwz.bin"}, "fw?.bin", NULL, {"fw?.bin"}},
+        {{"pr*g.hex", "prog.hex"}, "pr*g.hex", "PR*G.HEX", {"pr*g.hex"}},
+        {{"prog.hex", "PROG.HEX"}, "prog.hex", "PROG.HEX", {"prog.hex"}},
+        {banks, "prog.h00", "PROG.H*", {"prog.h00", "prog.h01"}},
+        {banks, "PROG.H00", "PROG.H*", {"PROG.H00", "PROG.H01"}},
+        {{"PROG.H00", "PROG.H01"}, "prog.h00", "PROG.H*", {"PROG.H00", "PROG.H01"}},
+        {{"v?/prog.h00", "v?/prog.h01"}, "v?/prog.h00", "v?/PROG.H*", {"v?/prog.h00", "v?/prog.h01"}},
+        // Its own wildcards and the target's cannot be told apart: the chosen file alone.
+        {{"fw?.h00", "fw?.h01", "fw1.h00"}, "fw?.h00", "FW?.H*", {"fw?.h00"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.chosen);
+        CTempFolder folder;
+        for (const std::string& name : c.files)
+            folder.Write(name);
+        m_target.m_fixes.clear();
+        if (c.fixed)
+            m_target.m_fixes[folder / c.chosen] = folder / c.fixed;
+        Run([&](CMainDialog&, CDialogDriver& driver) {
+            Choose(driver);
+            m_ui.ExpectOpenFile(m_target.m_strFilter, kMultiFlags, {(folder / c.chosen).c_str()});
+            driver.Click(IDC_LOAD_FILE);
+        });
+        Strings expected;
+        for (const std::string& name : c.loaded)
+            expected.push_back("LoadModule(0," + folder / name + ")");
+        EXPECT_EQ(expected, m_target.CallsStartingWith("LoadModule"));
+    }
+}
+
 class WildcardLoadTest : public MainDialogTest {
 protected:
     void SetUp() override
