@@ -1,8 +1,8 @@
 // Every global object of the program, in the order they must be constructed: each target joins
-// theTargetList at its head as it is built, so the list reads this order backwards.
+// theTargetList at its head as it is built, so the list reads this order backwards. The
+// parallel-port access object, which nothing here depends on, lives with the port code.
 #include "app/QuilletApp.h"
 #include "image/IntelHex.h"
-#include "ports/Parallel.h"
 #include "targets/hyusb/QB7740FLASH.h"
 #include "targets/pic/QB66XXFLASH.h"
 #include "targets/pic/QD5140FLASH.h"
@@ -17,5 +17,4 @@ CQB66XXFlash theQB6620Flash;
 CQB7740Flash theQB7740Flash;
 CQuilletApp theApp;
 CIntelHex theIntelHex;
-CParallel theParallel;
 CQP0700Flash theQP0700Flash;

@@ -8,8 +8,8 @@
 #include "coff/StabsTable.h"
 #include "platform/files/File.h"
 #include "platform/files/FileStatus.h"
+#include "platform/settings/ProfileStrings.h"
 #include "platform/settings/Registry.h"
-#include "platform/wnd/WinApp.h"
 
 DWORD theRangeTable[kRangeEntries][5];
 
@@ -138,8 +138,8 @@ LONG MapCygwinMounts()
 
 void SaveRecentDir(CString path)
 {
-    CWinApp* app = AfxGetApp();
-    if (!app)
+    IProfileStrings* profile = ProfileStringsSlot().Get();
+    if (!profile)
         return;
     // Drive and folder: everything up to the last separator of either kind.
     int folderEnd = path.GetLength();
@@ -147,13 +147,13 @@ void SaveRecentDir(CString path)
         --folderEnd;
     if (folderEnd == 0 && path.GetLength() >= 2 && path[1] == ':')
         folderEnd = 2;
-    app->WriteProfileString(kRecentDirSection, kRecentDirEntry, path.Left(folderEnd));
+    profile->WriteProfileString(kRecentDirSection, kRecentDirEntry, path.Left(folderEnd));
 }
 
 CString GetRecentDir()
 {
-    CWinApp* app = AfxGetApp();
-    return app ? app->GetProfileString(kRecentDirSection, kRecentDirEntry, "") : CString();
+    IProfileStrings* profile = ProfileStringsSlot().Get();
+    return profile ? profile->GetProfileString(kRecentDirSection, kRecentDirEntry, "") : CString();
 }
 
 BOOL IsAnySourceNewer(CString path)

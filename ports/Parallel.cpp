@@ -8,6 +8,10 @@
 #include "platform/ui/UiServices.h"
 #include "ports/CommsBase.h"
 
+// Built before any port is opened and never closes anything itself, so its place among the
+// global objects does not matter.
+CParallel theParallel;
+
 CParallel::CParallel()
 {
     std::memset(&m_Version, 0, sizeof(m_Version));

@@ -6,6 +6,7 @@
 #include "platform/wnd/Application.h"
 #include "platform/wnd/Dialog.h"
 #include "platform/help/HelpService.h"
+#include "platform/settings/ProfileStrings.h"
 #include "platform/wnd/IconResource.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
@@ -36,6 +37,7 @@ CWinApp::CWinApp(LPCSTR appName)
     if (!s_pApp) {
         s_pApp = this;
         AppNameSlot().Install(&RunningAppName);
+        ProfileStringsSlot().Install(this);
     }
     LPCSTR title = appName ? appName : FindStringResource(AFX_IDS_APP_TITLE);
     m_pszAppName = Duplicate(title ? title : "");
@@ -43,8 +45,10 @@ CWinApp::CWinApp(LPCSTR appName)
 
 CWinApp::~CWinApp()
 {
-    if (s_pApp == this)
+    if (s_pApp == this) {
         s_pApp = NULL;
+        ProfileStringsSlot().Install(NULL);
+    }
     free(m_pszHelpFilePath);
     free(m_pszExeName);
     free(m_pszAppName);

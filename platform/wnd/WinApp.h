@@ -4,11 +4,12 @@
 
 #include "platform/base/AppName.h"
 #include "platform/base/CString.h"
+#include "platform/settings/ProfileStrings.h"
 #include "platform/wnd/CmdTarget.h"
 
 class CWnd;
 
-class CWinApp : public CCmdTarget {
+class CWinApp : public CCmdTarget, public IProfileStrings {
 public:
     explicit CWinApp(LPCSTR appName = NULL);
     ~CWinApp() override;
@@ -39,8 +40,8 @@ public:
     HICON LoadIcon(UINT id) const;
 
     // Profile entries of the application, kept in the settings store.
-    CString GetProfileString(LPCSTR section, LPCSTR entry, LPCSTR defaultValue = NULL);
-    BOOL WriteProfileString(LPCSTR section, LPCSTR entry, LPCSTR value);
+    CString GetProfileString(LPCSTR section, LPCSTR entry, LPCSTR defaultValue = NULL) override;
+    BOOL WriteProfileString(LPCSTR section, LPCSTR entry, LPCSTR value) override;
     UINT GetProfileInt(LPCSTR section, LPCSTR entry, int defaultValue);
     BOOL WriteProfileInt(LPCSTR section, LPCSTR entry, int value);
 

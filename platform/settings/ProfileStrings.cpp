@@ -1,0 +1,7 @@
+#include "platform/settings/ProfileStrings.h"
+
+CServiceSlot<IProfileStrings*>& ProfileStringsSlot()
+{
+    static CServiceSlot<IProfileStrings*> slot;
+    return slot;
+}
