@@ -1,11 +1,14 @@
 #include "platform/qt/QtHelpService.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "platform/qt/WidgetHandle.h"
+#include "platform/wnd/Dialog.h"
 #include "platform/wnd/WinApp.h"
 
 namespace {
@@ -22,11 +25,37 @@ QString TopicHtml(const CHelpFile::Topic& topic)
            text.replace(QLatin1Char('\n'), QStringLiteral("<br>")) + QStringLiteral("</p>");
 }
 
+// The window of the running modal dialog, or NULL. The help window and the popups are its
+// children: its modality lets them through while it still blocks every other window.
+QWidget* RunningDialogWindow()
+{
+    CDialog* dialog = CDialog::GetActiveModal();
+    QWidget* widget = dialog && dialog->m_hWnd ? WidgetOf(dialog->m_hWnd) : nullptr;
+    return widget ? widget->window() : nullptr;
+}
+
+// A non-modal dialog of the running dialog, so that window managers keep it above that one (a
+// plain window goes behind a modal dialog). Esc dismisses it alone.
+class CHelpWindow : public QWidget {
+public:
+    CHelpWindow() : QWidget(RunningDialogWindow(), Qt::Dialog) {}
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier)
+            close();
+        else
+            QWidget::keyPressEvent(event);
+    }
+};
+
 // A control's help text. Any click or key closes it, as a Win32 help popup does; a plain
 // QLabel ignores both, and an open popup that never closes takes every input of the program.
 class CHelpPopup : public QLabel {
 public:
-    explicit CHelpPopup(const QString& text) : QLabel(text, nullptr, Qt::Popup | Qt::FramelessWindowHint)
+    explicit CHelpPopup(const QString& text)
+        : QLabel(text, RunningDialogWindow(), Qt::Popup | Qt::FramelessWindowHint)
     {
         setTextFormat(Qt::PlainText);
         setAttribute(Qt::WA_DeleteOnClose);
@@ -51,9 +80,12 @@ CQtHelpService::~CQtHelpService()
 
 void CQtHelpService::EnsureWindow()
 {
+    // Each dialog that asks for help takes the window over: the dialog run before it blocks it.
+    if (m_window && m_window->parentWidget() != RunningDialogWindow())
+        m_window->setParent(RunningDialogWindow(), m_window->windowFlags());
     if (m_window)
         return;
-    m_window = new QWidget(nullptr, Qt::Window);
+    m_window = new CHelpWindow;
     m_window->setAttribute(Qt::WA_DeleteOnClose);
     m_window->resize(480, 400);
     auto* layout = new QVBoxLayout(m_window);
@@ -61,6 +93,7 @@ void CQtHelpService::EnsureWindow()
     m_browser = new QTextBrowser(m_window);
     m_browser->setOpenLinks(false);
     layout->addWidget(m_browser);
+    m_window->setFocusProxy(m_browser);
     QObject::connect(m_browser, &QTextBrowser::anchorClicked, m_browser, [this](const QUrl& url) {
         bool ok = false;
         DWORD id = (DWORD)url.path().toULongLong(&ok, 0);

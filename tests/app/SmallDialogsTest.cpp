@@ -1,6 +1,13 @@
+#include <cstdlib>
 #include <functional>
 
+#include <QAbstractScrollArea>
+#include <QApplication>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextBrowser>
 #include <gtest/gtest.h>
+#include <qpa/qwindowsysteminterface.h>
 
 #include "app/AboutBox.h"
 #include "app/ClearChoice.h"
@@ -12,9 +19,12 @@
 #include "platform/wnd/Edit.h"
 #include "platform/testing/ModalScript.h"
 #include "platform/settings/Registry.h"
+#include "platform/qt/QtHelpService.h"
+#include "platform/qt/WidgetHandle.h"
 #include "res/resource.h"
 #include "tests/support/RecordingHelpService.h"
 #include "tests/support/RecordingTarget.h"
+#include "tests/support/UserInputWindow.h"
 
 namespace {
 
@@ -195,6 +205,80 @@ TEST_F(SmallDialogTest, ShiftF1PopsUpAControlsHelpAndMenuHelpIsSwallowed)
         EXPECT_EQ(0x80850002u, m_help.Calls()[0].contextId);
         dialog.EndDialog(IDCANCEL);
     });
+}
+
+// Input as the display delivers it: to a window that a modal dialog blocks, nothing arrives.
+void PressKey(QWidget* window, Qt::Key key)
+{
+    for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease})
+        QWindowSystemInterface::handleKeyEvent<QWindowSystemInterface::SynchronousDelivery>(
+            window->windowHandle(), type, key, Qt::NoModifier);
+}
+
+void Click(QWidget* widget, QPoint at)
+{
+    QPointF local = widget->mapTo(widget->window(), at);
+    QPointF global = widget->mapToGlobal(at);
+    QWindow* window = widget->window()->windowHandle();
+    QWindowSystemInterface::handleMouseEvent<QWindowSystemInterface::SynchronousDelivery>(
+        window, local, global, Qt::LeftButton, Qt::LeftButton, QEvent::MouseButtonPress);
+    QWindowSystemInterface::handleMouseEvent<QWindowSystemInterface::SynchronousDelivery>(
+        window, local, global, Qt::NoButton, Qt::LeftButton, QEvent::MouseButtonRelease);
+}
+
+// The help window opened from a running dialog is a window of its own: it comes up in front,
+// scrolls, follows its links and closes on Esc, while the dialog goes on running and stays
+// modal for every other window; the dialog's end closes it.
+TEST_F(SmallDialogTest, HelpWindowTakesInputBesideTheRunningDialogAndEndsWithIt)
+{
+    CQtHelpService help;
+    CScopedService<IHelpService*> useHelp(HelpServiceSlot(), &help);
+    char* helpFile = theApp.m_pszHelpFilePath;
+    theApp.m_pszHelpFilePath = strdup(QUILLET_SOURCE_DIR "/res/Kelvane.hlp");
+    CUserInputWindow other;
+    CTargetOptions options(3);
+    Run(options, [&](CDialog& dialog, CDialogDriver& driver) {
+        WidgetOf(dialog.m_hWnd)->show();   // modal, as under its own event loop
+        ASSERT_TRUE(driver.PressKey(VK_F1));
+        ASSERT_TRUE(help.IsOpen());
+        QApplication::processEvents();
+        QTextBrowser* browser = help.Browser();
+        QWidget* window = browser->window();
+        EXPECT_EQ(window, QApplication::activeWindow());
+
+        help.ShowIndex(theApp.m_pszHelpFilePath);
+        window->resize(300, 120);
+        QApplication::processEvents();
+        PressKey(window, Qt::Key_PageDown);
+        EXPECT_GT(browser->verticalScrollBar()->value(), 0);
+        QTextCursor link(browser->document()->findBlockByLineNumber(1));
+        PressKey(window, Qt::Key_PageUp);
+        Click(browser->viewport(), browser->cursorRect(link).center() + QPoint(4, 0));
+        EXPECT_FALSE(browser->toPlainText().startsWith(QStringLiteral("Contents")));
+
+        help.ShowPopup(theApp.m_pszHelpFilePath, MakeControlHelpId(133, 1021), POINT{20, 20});
+        QApplication::processEvents();
+        ASSERT_TRUE(help.Popup());
+        PressKey(help.Popup(), Qt::Key_A);
+        EXPECT_FALSE(help.Popup() && help.Popup()->isVisible());
+        other.QueueClick();
+        QApplication::processEvents();
+        EXPECT_EQ(0, other.Clicks());
+
+        PressKey(window, Qt::Key_Escape);
+        EXPECT_FALSE(help.IsOpen());
+        EXPECT_FALSE(dialog.IsEnding());
+        ASSERT_TRUE(driver.PressKey(VK_F1));
+        QWindowSystemInterface::handleCloseEvent<QWindowSystemInterface::SynchronousDelivery>(
+            help.Browser()->window()->windowHandle());
+        EXPECT_FALSE(help.IsOpen());
+        EXPECT_FALSE(dialog.IsEnding());
+        ASSERT_TRUE(driver.PressKey(VK_F1));
+        dialog.EndDialog(IDCANCEL);
+    });
+    EXPECT_FALSE(help.IsOpen());
+    free(theApp.m_pszHelpFilePath);
+    theApp.m_pszHelpFilePath = helpFile;
 }
 
 }  // namespace
