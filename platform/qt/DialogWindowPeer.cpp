@@ -26,6 +26,7 @@
 #include "platform/wnd/Static.h"
 #include "platform/qt/ListBoxView.h"
 #include "platform/qt/ProgressBarWidget.h"
+#include "platform/qt/QtWaitCursorLift.h"
 #include "platform/qt/WidgetHandle.h"
 
 namespace {
@@ -598,7 +599,10 @@ void CDialogWindowPeer::closeEvent(QCloseEvent* event)
 int CDialogWindowPeer::RunLoop()
 {
     m_loopRunning = true;
+    CQtWaitCursorLift lift;
     int result = exec();
+    // Context-help mode put its cursor above the lifted one, so it is taken back first.
+    SetContextHelpMode(false);
     m_loopRunning = false;
     return result;
 }

@@ -12,6 +12,7 @@
 
 #include "platform/wnd/Dialog.h"
 #include "platform/files/FileFilter.h"
+#include "platform/qt/QtWaitCursorLift.h"
 #include "platform/qt/WidgetHandle.h"
 #include "platform/time/KeepAlive.h"
 
@@ -121,7 +122,10 @@ int CQtUiServices::RunMessageBox(const CString& text, const CString& caption, UI
     for (const ButtonChoice& choice : choices)
         if (choice.result == IDCANCEL || (choices.size() == 1 && choice.result == IDOK))
             box.setEscapeButton(choice.button);
-    box.exec();
+    {
+        CQtWaitCursorLift lift;
+        box.exec();
+    }
     QAbstractButton* clicked = box.clickedButton();
     for (const ButtonChoice& choice : choices)
         if (clicked == box.button(choice.button))
@@ -166,8 +170,11 @@ BOOL CQtUiServices::FileDialog(const FileDialogRequest& request, std::vector<CSt
     if (!request.initialName.IsEmpty())
         dialog.selectFile(FromC(request.initialName));
     FitToColumns(dialog);
-    if (dialog.exec() != QDialog::Accepted)
-        return FALSE;
+    {
+        CQtWaitCursorLift lift;
+        if (dialog.exec() != QDialog::Accepted)
+            return FALSE;
+    }
     const QStringList chosen = dialog.selectedFiles();
     for (const QString& path : chosen)
         paths.push_back(ToC(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath())));

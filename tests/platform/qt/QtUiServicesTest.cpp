@@ -10,7 +10,9 @@
 #include <QTreeView>
 #include <functional>
 
+#include "platform/qt/DialogWindowPeer.h"
 #include "platform/qt/QtUiServices.h"
+#include "res/resource.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
@@ -158,6 +160,46 @@ TEST(QtUiServicesTest, WaitCursorNestsAndUnbalancedEndsAreIgnored)
     EXPECT_NE(QApplication::overrideCursor(), nullptr);
     ui.EndWaitCursor();
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    ui.EndWaitCursor();
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+// An operation that asks the user lifts its wait cursor while the question is open.
+TEST(QtUiServicesTest, TheWaitCursorGivesWayWhileTheUserIsAskedAndComesBackAfter)
+{
+    CQtUiServices ui;
+    struct Case {
+        const char* name;
+        std::function<void()> ask;
+    } cases[] = {
+        {"message box", [&] { ui.MessageBox("Please reset the target board (by pressing SW1)", "T", MB_OK); }},
+        {"file dialog",
+         [&] {
+             FileDialogRequest request;
+             request.filter = "Intel Hex Files (*.hex)|*.hex||";
+             std::vector<CString> paths;
+             ui.FileDialog(request, paths);
+         }},
+        {"dialog",
+         [] {
+             CDialogWindowPeer dialog(nullptr, *FindDialogTemplate(IDD_CLEAR_CHOICE), nullptr);
+             dialog.RunLoop();
+         }},
+    };
+    auto shape = [] { return QApplication::overrideCursor() ? QApplication::overrideCursor()->shape() : Qt::ArrowCursor; };
+    ui.BeginWaitCursor();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Qt::CursorShape asking = Qt::BlankCursor;
+        QTimer::singleShot(0, [&] {
+            asking = shape();
+            if (auto* open = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                open->done(0);
+        });
+        c.ask();
+        EXPECT_EQ(asking, Qt::ArrowCursor);
+        EXPECT_EQ(shape(), Qt::WaitCursor);
+    }
     ui.EndWaitCursor();
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
