@@ -5,6 +5,7 @@
 #include "app/ModuleSelect.h"
 #include "app/QuilletApp.h"
 #include "image/IntelHex.h"
+#include "platform/base/FailureDetail.h"
 #include "platform/time/Clock.h"
 #include "platform/wnd/Dialog.h"
 #include "platform/files/File.h"
@@ -194,20 +195,20 @@ BOOL CQB2300Flash::LoadModule(int block, const CString& path)
 {
     if (!IsBlock(block))
         return FALSE;
-    if (!theIntelHex.ReadFile(path, &m_pModules[block], BlockBase(block))) {
-        // A file that could not be opened leaves the block as it was; a rejected one emptied it.
-        m_bLoaded[block] = m_pModules[block] != NULL;
+    // All or nothing: a refused file takes back only what it added, so the blocks loaded
+    // before it keep their records and their flags.
+    HexRecord* const newestBefore = theIntelHex.m_pNewest;
+    if (!theIntelHex.ReadFile(path, &m_pModules[block], BlockBase(block)))
         return FALSE;
-    }
     if (block == blockFatStub)
-        return RefuseOversizedStub(block, fatStubLimit, "Too many bytes in 'fat' stub download");
+        return RefuseOversizedStub(block, fatStubLimit, "Too many bytes in 'fat' stub download", newestBefore);
     if (block == blockThinStub)
-        return RefuseOversizedStub(block, thinStubLimit, "Too many bytes in 'thin' stub download");
+        return RefuseOversizedStub(block, thinStubLimit, "Too many bytes in 'thin' stub download", newestBefore);
     SpreadBankFile();
     return TRUE;
 }
 
-BOOL CQB2300Flash::RefuseOversizedStub(int block, DWORD limit, LPCSTR text)
+BOOL CQB2300Flash::RefuseOversizedStub(int block, DWORD limit, LPCSTR text, HexRecord* newestBefore)
 {
     DWORD end = theIntelHex.GetEndAddress(m_pModules[block]);
     // Unsigned on purpose: a stub that ends below its base wraps to a huge size and is refused.
@@ -216,9 +217,7 @@ BOOL CQB2300Flash::RefuseOversizedStub(int block, DWORD limit, LPCSTR text)
         return TRUE;
     }
     AfxMessageBox(text, MB_OK);
-    theIntelHex.DeleteRecords(&m_pModules[block]);
-    m_pModules[block] = NULL;
-    m_bLoaded[block] = FALSE;
+    theIntelHex.DeleteRecordsNewerThan(newestBefore);
     return FALSE;
 }
 
@@ -252,12 +251,21 @@ void CQB2300Flash::ClearModule(int block)
     }
     if (m_strThinDefault.IsEmpty())
         return;
+    CFailureDetail::Clear();
     if (LoadModule(blockThinStub, m_strThinDefault)) {
         SetHostControlState(2);
-    } else {
-        // Forgotten in memory only: the stored value stays until the options are saved again.
-        m_strThinDefault.Empty();
+        return;
     }
+    // The reader reports a file it cannot open but not one it rejects: without a word here
+    // the default would be dropped silently.
+    if (CFailureDetail::IsSet()) {
+        CString text;
+        text.Format("Unable to load specified file \u00AB%s\u00BB", m_strThinDefault.GetString());
+        AfxMessageBox(CFailureDetail::AddTo(text), MB_OK);
+        CFailureDetail::Clear();
+    }
+    // Forgotten in memory only: the stored value stays until the options are saved again.
+    m_strThinDefault.Empty();
 }
 
 int CQB2300Flash::LastBankOfRun() const
@@ -393,17 +401,17 @@ BOOL CQB2300Flash::Program(CString resource, CString* status)
         return FALSE;
     }
 
-    OfferThinStub();
-
     BOOL ok = FALSE;
-    BYTE* image = theIntelHex.BuildImage(0xFF, 0xFF);
-    if (!image) {
-        *status = "Error Creating Binary Image";
-    } else {
-        DWORD imageLength = theIntelHex.GetEndAddress(NULL);
-        CopyThinStub(image, imageLength);
-        ok = RunStages(resource, image, imageLength, status);
-        delete[] image;
+    if (OfferThinStub(status)) {
+        BYTE* image = theIntelHex.BuildImage(0xFF, 0xFF);
+        if (!image) {
+            *status = "Error Creating Binary Image";
+        } else {
+            DWORD imageLength = theIntelHex.GetEndAddress(NULL);
+            CopyThinStub(image, imageLength);
+            ok = RunStages(resource, image, imageLength, status);
+            delete[] image;
+        }
     }
     m_Comms.Close();
 
@@ -413,26 +421,60 @@ BOOL CQB2300Flash::Program(CString resource, CString* status)
     return ok;
 }
 
-void CQB2300Flash::OfferThinStub()
+BOOL CQB2300Flash::OfferThinStub(CString* status)
 {
     if (m_bLoaded[blockThinStub] || theIntelHex.FindOverlap(NULL, thinStubTarget, thinStubLimit))
-        return;
+        return TRUE;
     if (AfxMessageBox("Automaticaly include 'thin' stub code in bank 1", MB_YESNO) != IDYES)
-        return;
+        return TRUE;
+    CString text;
+    text.Format("Unable to load specified file \u00AB%s\u00BB", kBootStubFile);
+    HexRecord* const newestBefore = theIntelHex.m_pNewest;
     // Relative to the current directory, which the file dialogs move unless told not to.
     if (theIntelHex.ReadFile(kBootStubFile, &m_pModules[blockThinStub], thinStubBase)) {
+        // This path has no size limit, and the copy to bank 1 takes the gaps between the
+        // file's records with it: whatever the whole copy would land on must be free.
+        DWORD end = theIntelHex.GetEndAddress(m_pModules[blockThinStub]);
+        DWORD covered = 0;
+        if (end > thinStubBase && FindLoadedData(thinStubTarget, end - thinStubBase, covered)) {
+            theIntelHex.DeleteRecordsNewerThan(newestBefore);
+            CString reason;
+            reason.Format("copied to bank 1 it would overwrite loaded data at 0x%05lX", (unsigned long)covered);
+            CFailureDetail::Set(CFailureDetail::ForFile(kBootStubFile, reason));
+            *status = text;
+            return FALSE;
+        }
         m_bLoaded[blockThinStub] = TRUE;
-        return;
+        return TRUE;
     }
-    m_bLoaded[blockThinStub] = m_pModules[blockThinStub] != NULL;
     // A missing file has been reported by the reader; one that opens but did not load has not.
     CFile probe;
     if (probe.Open(kBootStubFile, CFile::modeRead | CFile::shareDenyNone)) {
         probe.Abort();
-        CString text;
-        text.Format("Unable to load specified file \u00AB%s\u00BB", kBootStubFile);
-        AfxMessageBox(text, MB_OK);
+        AfxMessageBox(CFailureDetail::AddTo(text), MB_OK);
     }
+    // Programming goes on without the stub: a later failure must not carry this cause.
+    CFailureDetail::Clear();
+    return TRUE;
+}
+
+BOOL CQB2300Flash::FindLoadedData(DWORD start, DWORD length, DWORD& first) const
+{
+    BOOL found = FALSE;
+    DWORD last = start + length - 1;
+    for (HexRecord* record = theIntelHex.m_pNewest; record; record = record->m_pOlder) {
+        if (record->m_ppOwner == &m_pModules[blockThinStub] || record->m_nCount == 0)
+            continue;
+        DWORD from = record->m_dwBase + record->m_wAddress;
+        DWORD to = from + record->m_nCount - 1;
+        if (from > last || to < start)
+            continue;
+        DWORD at = from > start ? from : start;
+        if (!found || at < first)
+            first = at;
+        found = TRUE;
+    }
+    return found;
 }
 
 void CQB2300Flash::CopyThinStub(BYTE* image, DWORD imageLength)

@@ -44,7 +44,7 @@ public:
     int SelectModuleForFile(const CString& path) override;
     BOOL IsModuleLoaded(int block) override;
     // Reads an Intel HEX file into a block. Stub files are size-checked; a bank file is spread
-    // over every block that its data reaches.
+    // over every block that its data reaches. FALSE leaves every block as it was.
     BOOL LoadModule(int block, const CString& path) override;
     // The 'fat' stub and FLASH bank 0 are both loaded.
     BOOL CanProgram() override;
@@ -104,13 +104,21 @@ private:
 
     static BOOL IsBlock(int block) { return block >= 0 && block < blockCount; }
     static DWORD BlockBase(int block);
-    BOOL RefuseOversizedStub(int block, DWORD limit, LPCSTR text);
+    // Takes back every record newer than `newestBefore` when the block's data ends more than
+    // `limit` bytes above its base.
+    BOOL RefuseOversizedStub(int block, DWORD limit, LPCSTR text, HexRecord* newestBefore);
     void SpreadBankFile();
     // Index of the last bank block of the unbroken run of loaded banks from bank 0; 0 when bank 0
     // is not loaded.
     int LastBankOfRun() const;
     void FreeImage();
-    void OfferThinStub();
+    // Asks to add BOOT2300.HEX as the 'thin' stub when none is loaded. FALSE, with `*status`
+    // set and the cause in CFailureDetail, when the file would overwrite loaded data once
+    // copied to bank 1; the file is then taken back.
+    BOOL OfferThinStub(CString* status);
+    // TRUE, with the lowest such address in `first`, when a record outside the 'thin' stub's
+    // block has a byte in start to start + length - 1.
+    BOOL FindLoadedData(DWORD start, DWORD length, DWORD& first) const;
     void CopyThinStub(BYTE* image, DWORD imageLength);
     BOOL RunStages(const CString& resource, BYTE* image, DWORD imageLength, CString* status);
     BOOL SendData(const BYTE* data, DWORD length, BOOL sendLength, CProgressCtrl* bar);

@@ -10,21 +10,77 @@
 
 using hextext::Pattern;
 
-TEST_F(StubBoardTest, StubSizeLimitsAreInclusiveAndRefusalEmptiesTheBlock)
-{
-    EXPECT_TRUE(board.LoadModule(0, HexFile("fat.hex", 0, Pattern(0x1F80, 1))));
-    EXPECT_TRUE(board.LoadModule(1, HexFile("thin.hex", 0, Pattern(0x100, 2))));
-    EXPECT_TRUE(board.IsModuleLoaded(0) && board.IsModuleLoaded(1));
+namespace {
 
-    ui.ExpectMessage("Too many bytes in 'fat' stub download", MB_OK, IDOK);
-    EXPECT_FALSE(board.LoadModule(0, HexFile("fat2.hex", 0x1F80, {0x55})));
-    ui.VerifyAndClear();
-    ui.ExpectMessage("Too many bytes in 'thin' stub download", MB_OK, IDOK);
-    EXPECT_FALSE(board.LoadModule(1, HexFile("thin2.hex", 0x100, {0x55})));
-    ui.VerifyAndClear();
-    // The earlier records of the block go with the refused file.
-    EXPECT_FALSE(board.IsModuleLoaded(0) || board.IsModuleLoaded(1));
-    EXPECT_EQ(theIntelHex.GetEndAddress(NULL), 0u);
+// What a load may change: every block's flag and bytes, the settings in memory and stored.
+struct LoadState {
+    std::vector<BOOL> loaded;
+    std::vector<std::vector<BYTE>> images;
+    std::vector<std::string> settings;
+
+    bool operator==(const LoadState&) const = default;
+};
+
+LoadState TakeLoadState(CQB2300Flash& target)
+{
+    LoadState state;
+    for (int block = -1; block < 10; ++block) {
+        DWORD length = 0;
+        BYTE* image = target.GetModuleImage(block, &length);
+        state.images.emplace_back(image, image + (image ? length : 0));
+        if (block >= 0)
+            state.loaded.push_back(target.IsModuleLoaded(block));
+    }
+    state.settings = {target.GetThinDefault().str(), std::to_string(target.GetStubOptions())};
+    for (const char* name : {"QB2300_ThinDefault", "QP0700_ThinDefault"})
+        state.settings.push_back(ReadStoredString(name));
+    for (const char* name : {"QB2300_Options", "QP0700_Options"})
+        state.settings.push_back(std::to_string(ReadStoredDword(name)));
+    return state;
+}
+
+}  // namespace
+
+// Stubs right at their limits load; any file that is then refused, whatever the reason,
+// leaves every block as it was, earlier records of its own block included.
+TEST_F(StubBoardTest, StubLimitsAreInclusiveAndARefusedLoadChangesNothing)
+{
+    const std::string noEnd = hextext::Image(0x80000, Pattern(16, 6), false);
+    // Good records first, then one whose checksum is off by a digit.
+    std::string badRecord = hextext::Record(0, 0x10, Pattern(16, 7));
+    badRecord[badRecord.size() - 3] ^= 1;
+    const std::string badLine = noEnd + badRecord + ":00000001FF\r\n";
+    struct Case {
+        int block;
+        std::string text;  // empty: no such file
+        std::string message;
+    } cases[] = {
+        {0, hextext::Image(0x1F80, {0x55}), "Too many bytes in 'fat' stub download"},
+        {1, hextext::Image(0x100, {0x55}), "Too many bytes in 'thin' stub download"},
+        {0, badLine, ""},
+        {1, noEnd, ""},
+        {2, badLine, ""},
+        {3, noEnd, ""},
+        {9, "", "Unable to open download file\n" + (folder / "none.hex") + ": No such file or directory"},
+    };
+    UseMode(kit, "QP0700", 2);
+    for (CQB2300Flash* target : {(CQB2300Flash*)&board, (CQB2300Flash*)&kit}) {
+        target->ClearModule(-1);
+        ASSERT_TRUE(target->LoadModule(0, HexFile("fat.hex", 0, Pattern(0x1F80, 1))));
+        ASSERT_TRUE(target->LoadModule(1, HexFile("thin.hex", 0, Pattern(0x100, 2))));
+        ASSERT_TRUE(target->LoadModule(2, HexFile("banks.hex", 0x10, Pattern(0x10000, 3))));
+        const LoadState before = TakeLoadState(*target);
+        EXPECT_EQ(before.loaded, (std::vector<BOOL>{TRUE, TRUE, TRUE, TRUE, FALSE, FALSE, FALSE, FALSE, FALSE, FALSE}));
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.block);
+            std::string path = c.text.empty() ? folder / "none.hex" : folder.Write("bad.hex", c.text);
+            if (!c.message.empty())
+                ui.ExpectMessage(c.message.c_str(), MB_OK, IDOK);
+            EXPECT_FALSE(target->LoadModule(c.block, path.c_str()));
+            ui.VerifyAndClear();
+            EXPECT_TRUE(TakeLoadState(*target) == before);
+        }
+    }
 }
 
 TEST_F(StubBoardTest, BankFileFillsEveryBlockItsDataReaches)
@@ -186,6 +242,16 @@ TEST_F(StubBoardTest, ClearingAllReloadsTheDefaultThinStub)
     EXPECT_EQ(board.GetThinDefault(), "");
     // Forgotten in memory only.
     EXPECT_NE(ReadStoredString("QB2300_ThinDefault"), "");
+
+    // One that opens but is refused is named, with the reader's reason.
+    std::string junk = folder.Write("thin/junk.hex", "junk");
+    UseMode(board, "QB2300", 0, junk);
+    ui.ExpectMessage("Unable to load specified file \u00AB" + junk + "\u00BB\nLine 1: the file does not start with ':'",
+                     MB_OK, IDOK);
+    board.ClearModule(-1);
+    ui.VerifyAndClear();
+    EXPECT_FALSE(board.IsModuleLoaded(1));
+    EXPECT_EQ(board.GetThinDefault(), "");
 }
 
 TEST_F(StubBoardTest, SettingsAreReadBoundedAndWrittenUnderTheTargetsOwnNames)

@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include "platform/base/FailureDetail.h"
 #include "platform/testing/VirtualClock.h"
 #include "ports/CommsBase.h"
 #include "tests/sim/QB2300Simulator.h"
@@ -338,21 +339,54 @@ protected:
         StubProgramTest::TearDown();
     }
 
+    // The whole store as it would be saved.
+    std::vector<BYTE> Images()
+    {
+        BYTE* image = theIntelHex.BuildImage(0xFF, 0xFF);
+        std::vector<BYTE> bytes(image, image + (image ? theIntelHex.GetEndAddress(NULL) : 0));
+        delete[] image;
+        return bytes;
+    }
+
     const char* question = "Automaticaly include 'thin' stub code in bank 1";
     std::string previous;
 };
 
 TEST_F(ThinStubQuestionTest, FileFromTheCurrentDirectoryGoesToTheStartOfBankOne)
 {
-    HexFile("boot2300.hex", 0, Pattern(0x180, 8));  // no size limit on this path
+    HexFile("boot2300.hex", 0, Pattern(0x100, 8));
     ui.ExpectMessage(question, MB_YESNO, IDYES);
     EXPECT_TRUE(Program(board));
     ui.VerifyAndClear();
     EXPECT_TRUE(board.IsModuleLoaded(1));
     std::vector<BYTE> sent = sim.Stage2Bytes();
     ASSERT_EQ(sent.size(), 0x10110u);
-    std::vector<BYTE> thin = Pattern(0x180, 8);
-    EXPECT_EQ(std::vector<BYTE>(sent.begin() + 0x10000, sent.end()), std::vector<BYTE>(thin.begin(), thin.begin() + 0x110));
+    std::vector<BYTE> bank1 = Pattern(0x100, 8);
+    for (BYTE b : Pattern(0x10, 1))  // the bank's own data right after the stub
+        bank1.push_back(b);
+    EXPECT_EQ(std::vector<BYTE>(sent.begin() + 0x10000, sent.end()), bank1);
+}
+
+// This path has no size limit, but the copy to bank 1, gaps included, must not land on data
+// the user loaded: the run stops before the port is opened and the file is taken back.
+TEST_F(ThinStubQuestionTest, FileThatWouldOverwriteLoadedDataStopsTheRun)
+{
+    const std::vector<BYTE> image = Images();
+    for (const std::string& text : {hextext::Image(0, Pattern(0x180, 8)),
+                                    hextext::Image(0, {1}, false) + hextext::Image(0x2000, {2})}) {
+        folder.Write("BOOT2300.HEX", text);
+        ui.ExpectMessage(question, MB_YESNO, IDYES);
+        CFailureDetail::Clear();
+        EXPECT_FALSE(Program(board));
+        ui.VerifyAndClear();
+        EXPECT_EQ(CFailureDetail::AddTo(status), "Unable to load specified file \u00ABBOOT2300.HEX\u00BB\n"
+                                                 "BOOT2300.HEX: copied to bank 1 it would overwrite loaded data at 0x10100");
+        EXPECT_EQ(sim.Stage1Count(), 0);
+        EXPECT_EQ(sim.UnexpectedBytes(), 0u);
+        EXPECT_FALSE(board.IsModuleLoaded(1));
+        EXPECT_EQ(Images(), image);
+        ExpectPortClosed();
+    }
 }
 
 TEST_F(ThinStubQuestionTest, NoMissingOrMalformedFileProgramsWithoutIt)
@@ -365,7 +399,7 @@ TEST_F(ThinStubQuestionTest, NoMissingOrMalformedFileProgramsWithoutIt)
     ui.VerifyAndClear();
     folder.Write("BOOT2300.HEX", ":10000000");
     ui.ExpectMessage(question, MB_YESNO, IDYES)
-        .ExpectMessage("Unable to load specified file \u00ABBOOT2300.HEX\u00BB", MB_OK, IDOK);
+        .ExpectMessage("Unable to load specified file \u00ABBOOT2300.HEX\u00BB\nLine 1: the record is cut short", MB_OK, IDOK);
     EXPECT_TRUE(Program(board));
     ui.VerifyAndClear();
     EXPECT_FALSE(board.IsModuleLoaded(1));
