@@ -8,6 +8,7 @@
 #include "platform/base/DebugOutput.h"
 #include "platform/base/FailureDetail.h"
 #include "platform/files/File.h"
+#include "platform/os/ReleaseFreedMemory.h"
 #include "platform/ui/UiServices.h"
 
 namespace {
@@ -87,6 +88,21 @@ UINT FormatDataLine(char* out, WORD address, const BYTE* bytes, BYTE count)
     *out++ = '\r';
     *out++ = '\n';
     return (UINT)(out - start);
+}
+
+size_t RecordBlockBytes(const HexRecord* record)
+{
+    return sizeof(HexRecord) + record->m_nCount;
+}
+
+// Freed records are small blocks that the heap keeps for reuse; past this much (tens of
+// thousands of records) they go back to the system. Below it the trim's walk of the heap would
+// cost more than it returns.
+void ReleaseAfterLargeFree(size_t freedBytes)
+{
+    const size_t kReleaseAfterBytes = 4u << 20;
+    if (freedBytes >= kReleaseAfterBytes)
+        ReleaseFreedMemory();
 }
 
 } // namespace
@@ -201,13 +217,13 @@ BOOL CIntelHex::DeleteRecord(HexRecord* record)
 
 void CIntelHex::DeleteRecords(HexRecord** list)
 {
-    if (list) {
-        while (*list)
-            DeleteRecord(*list);
-    } else {
-        while (m_pNewest)
-            DeleteRecord(m_pNewest);
+    HexRecord** head = list ? list : &m_pNewest;
+    size_t freed = 0;
+    while (*head) {
+        freed += RecordBlockBytes(*head);
+        DeleteRecord(*head);
     }
+    ReleaseAfterLargeFree(freed);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -336,8 +352,12 @@ void CIntelHex::DescribeRejection(CFile& file)
 
 void CIntelHex::DeleteRecordsNewerThan(HexRecord* record)
 {
-    while (m_pNewest && m_pNewest != record)
+    size_t freed = 0;
+    while (m_pNewest && m_pNewest != record) {
+        freed += RecordBlockBytes(m_pNewest);
         DeleteRecord(m_pNewest);
+    }
+    ReleaseAfterLargeFree(freed);
 }
 
 BOOL CIntelHex::ReadRecordBody(CFile& file, HexRecord** list, DWORD base, BYTE count,
