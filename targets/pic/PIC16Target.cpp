@@ -1,5 +1,7 @@
 #include "targets/pic/PIC16Target.h"
 
+#include <algorithm>
+
 #include "app/QuilletApp.h"
 #include "image/IntelHex.h"
 #include "platform/settings/Registry.h"
@@ -124,45 +126,48 @@ void CPIC16Target::ClearModule(int module)
     }
 }
 
-BOOL CPIC16Target::RefuseModule(int module, LPCSTR text)
+LPCSTR CPIC16Target::FindRefusal() const
 {
-    AfxMessageBox(text, MB_OK);
-    theIntelHex.DeleteRecords(&m_pModules[module]);
-    m_pModules[module] = NULL;
-    m_bLoaded[module] = FALSE;
-    return FALSE;
+    // Whatever lies outside the three windows is still in the FLASH list and fails here.
+    if (m_pModules[moduleFlash] && theIntelHex.GetEndAddress(m_pModules[moduleFlash]) > GetFlashBytes())
+        return "Too many bytes in FLASH download";
+    if (m_bLoaded[moduleConfig] && theIntelHex.GetEndAddress(m_pModules[moduleConfig]) > configBase + configBytes)
+        return "Too many bytes in Configuration WORD download";
+    if (!(m_wCapability & capEeprom) && m_bLoaded[moduleEeprom])
+        return "EEPROM data unsupported in the PIC";
+    if (m_bLoaded[moduleEeprom] && theIntelHex.GetEndAddress(m_pModules[moduleEeprom]) > eepromBase + GetEepromBytes())
+        return "Too many bytes in EEPROM download";
+    return NULL;
 }
 
 BOOL CPIC16Target::LoadModule(int module, const CString& path)
 {
     if (!IsModule(module))
         return FALSE;
-    if (!theIntelHex.ReadFile(path, &m_pModules[module], 0)) {
-        // A file that could not be opened leaves the list alone; a rejected one emptied it.
-        m_bLoaded[module] = m_pModules[module] != NULL;
+    // All or nothing: a refused file takes back the records it added and the flags it set, and
+    // only a file accepted whole may replace the configuration word (and so the stored one).
+    // Earlier loads left no record across a window edge or outside its window's list, so the
+    // windows below move and cut only this file's records.
+    HexRecord* const newestBefore = theIntelHex.m_pNewest;
+    BOOL loadedBefore[moduleCount];
+    std::copy(m_bLoaded, m_bLoaded + moduleCount, loadedBefore);
+    // The reader takes back its own records when it rejects a file.
+    if (!theIntelHex.ReadFile(path, &m_pModules[module], 0))
         return FALSE;
-    }
 
     m_bLoaded[moduleConfig] = theIntelHex.ExtractRange(&m_pModules[moduleConfig], configBase, configBytes);
     m_bLoaded[moduleEeprom] = theIntelHex.ExtractRange(&m_pModules[moduleEeprom], eepromBase, eepromWindow);
-
-    // Whatever lies outside the three windows is still in the FLASH list and fails here.
-    if (m_pModules[moduleFlash] && theIntelHex.GetEndAddress(m_pModules[moduleFlash]) > GetFlashBytes())
-        return RefuseModule(moduleFlash, "Too many bytes in FLASH download");
-    if (m_pModules[moduleFlash])
-        m_bLoaded[moduleFlash] = TRUE;
-
-    if (m_bLoaded[moduleConfig]) {
-        if (theIntelHex.GetEndAddress(m_pModules[moduleConfig]) > configBase + configBytes)
-            return RefuseModule(moduleConfig, "Too many bytes in Configuration WORD download");
-        if (theIntelHex.FindOverlap(m_pModules[moduleConfig], configWordLow, 2))
-            TakeConfigWord();
+    if (LPCSTR refusal = FindRefusal()) {
+        AfxMessageBox(refusal, MB_OK);
+        theIntelHex.DeleteRecordsNewerThan(newestBefore);
+        std::copy(loadedBefore, loadedBefore + moduleCount, m_bLoaded);
+        return FALSE;
     }
 
-    if (!(m_wCapability & capEeprom) && m_bLoaded[moduleEeprom])
-        return RefuseModule(moduleEeprom, "EEPROM data unsupported in the PIC");
-    if (m_bLoaded[moduleEeprom] && theIntelHex.GetEndAddress(m_pModules[moduleEeprom]) > eepromBase + GetEepromBytes())
-        return RefuseModule(moduleEeprom, "Too many bytes in EEPROM download");
+    if (m_pModules[moduleFlash])
+        m_bLoaded[moduleFlash] = TRUE;
+    if (m_bLoaded[moduleConfig] && theIntelHex.FindOverlap(m_pModules[moduleConfig], configWordLow, 2))
+        TakeConfigWord();
     return TRUE;
 }
 

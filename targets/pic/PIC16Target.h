@@ -100,7 +100,8 @@ public:
     BOOL IsModuleLoaded(int module) override;
     // Reads one Intel HEX file and splits it over the three modules by address; refuses data
     // beyond a module's window with a message box. A configuration word in the file replaces
-    // bits 0-13 of m_wConfig and is stored at once. Adds to what the modules already hold.
+    // bits 0-13 of m_wConfig and is stored at once. Adds to what the modules already hold; a
+    // file that fails or is refused changes nothing (records, flags, word and settings).
     BOOL LoadModule(int module, const CString& path) override;
     BOOL CanProgram() override;
     // Module 0-2, or -1 for every record of the store; m_wConfig is not changed.
@@ -214,8 +215,9 @@ private:
     static int GetModuleCountOf(WORD capability) { return (capability & capEeprom) ? 3 : 2; }
     BOOL IsLowVoltageMode() const;
     void FreeImage();
-    // Deletes one module's list, clears its flag and shows `text`; FALSE.
-    BOOL RefuseModule(int module, LPCSTR text);
+    // The message that refuses what the modules hold after a file's records were split over
+    // them; NULL when they are within their limits.
+    LPCSTR FindRefusal() const;
     // Takes the configuration word of a loaded file into m_wConfig.
     void TakeConfigWord();
     BOOL RunSequence(const CString& resource, CString& status, WORD expectedId, BYTE portType);

@@ -3,6 +3,8 @@
 // programming run in PIC18TargetProgram.cpp.
 #include "targets/pic/PIC18Target.h"
 
+#include <algorithm>
+
 #include "app/QuilletApp.h"
 #include "image/IntelHex.h"
 #include "platform/settings/Registry.h"
@@ -123,22 +125,18 @@ void CPIC18Target::ClearModule(int module)
     }
 }
 
-BOOL CPIC18Target::RefuseCode(LPCSTR text)
-{
-    AfxMessageBox(text, MB_OK);
-    theIntelHex.DeleteRecords(&m_pModules[moduleCode]);
-    m_pModules[moduleCode] = NULL;
-    m_bLoaded[moduleCode] = FALSE;
-    return FALSE;
-}
-
 BOOL CPIC18Target::LoadModule(int, const CString& path)
 {
-    if (!theIntelHex.ReadFile(path, &m_pModules[moduleCode], 0)) {
-        // A file that could not be opened leaves the list alone; a rejected one emptied it.
-        m_bLoaded[moduleCode] = m_pModules[moduleCode] != NULL;
+    // All or nothing: a refused file takes back the records it added and the flags it set, and
+    // only a file accepted whole may replace the configuration bytes (and so the stored ones).
+    // Earlier loads left no record across a window edge or outside its window's list, so the
+    // windows below move and cut only this file's records.
+    HexRecord* const newestBefore = theIntelHex.m_pNewest;
+    BOOL loadedBefore[moduleCount];
+    std::copy(m_bLoaded, m_bLoaded + moduleCount, loadedBefore);
+    // The reader takes back its own records when it rejects a file.
+    if (!theIntelHex.ReadFile(path, &m_pModules[moduleCode], 0))
         return FALSE;
-    }
 
     m_bLoaded[moduleId] = theIntelHex.ExtractRange(&m_pModules[moduleId], idBase, idBytes);
     m_bLoaded[moduleConfig] = theIntelHex.ExtractRange(&m_pModules[moduleConfig], configBase, configBytes);
@@ -147,8 +145,12 @@ BOOL CPIC18Target::LoadModule(int, const CString& path)
 
     // Whatever lies outside the four windows is still in the code list and fails here.
     HexRecord* code = m_pModules[moduleCode];
-    if (code && theIntelHex.GetEndAddress(code) > (DWORD)GetCodeLastAddress() + 1)
-        return RefuseCode("Too many bytes in FLASH download");
+    if (code && theIntelHex.GetEndAddress(code) > (DWORD)GetCodeLastAddress() + 1) {
+        AfxMessageBox("Too many bytes in FLASH download", MB_OK);
+        theIntelHex.DeleteRecordsNewerThan(newestBefore);
+        std::copy(loadedBefore, loadedBefore + moduleCount, m_bLoaded);
+        return FALSE;
+    }
     if (code)
         m_bLoaded[moduleCode] = TRUE;
 

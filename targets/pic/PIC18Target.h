@@ -114,9 +114,10 @@ public:
     int SelectModuleForFile(const CString& path) override;
     BOOL IsModuleLoaded(int module) override;
     // Reads one Intel HEX file into the code list and moves the ID, configuration and EEPROM
-    // windows out of it; refuses data outside the four windows with a message box (the ID,
-    // configuration and EEPROM modules keep what this load gave them). Configuration bytes in
-    // the file replace those of m_Config and are stored at once. Adds to what the modules hold.
+    // windows out of it; refuses data outside the four windows with a message box.
+    // Configuration bytes in the file replace those of m_Config and are stored at once. Adds to
+    // what the modules hold; a file that fails or is refused changes nothing (records, flags,
+    // m_Config and settings).
     BOOL LoadModule(int module, const CString& path) override;
     BOOL CanProgram() override;
     // Module 0-3, or -1 for every record of the store; m_Config is not changed.
@@ -238,8 +239,6 @@ private:
     BOOL HasEepromHighAddress() const { return (m_wDeviceFlags & devEepromMask) > devEeprom256; }
     BOOL IsLowVoltageMode() const { return (m_Config.m_wOptions & PIC18Config::optLowVoltage) != 0; }
     void FreeImage();
-    // Deletes the code list after a refused load and shows `text`; FALSE.
-    BOOL RefuseCode(LPCSTR text);
     // Takes the configuration bytes of a loaded file into m_Config and stores them.
     void TakeConfigBytes();
 

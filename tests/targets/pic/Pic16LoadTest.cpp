@@ -1,8 +1,9 @@
 // Loading Intel HEX files into the PIC16 modules: the windows and limits with their messages,
-// the configuration word taken over from a file, the settings value, and the module queries.
+// the configuration word taken over from a file, the settings value, and the module queries;
+// and, for PIC16 and PIC18 alike, that a load that fails changes nothing.
 #include <memory>
 
-#include "tests/targets/pic/Pic16TestSupport.h"
+#include "tests/targets/pic/Pic18TestSupport.h"
 
 using pic16test::Bytes;
 using pic16test::EepromBytes;
@@ -14,9 +15,47 @@ const WORD k8KWithEeprom = 0x02F2;
 const WORD k4KWithSmallEeprom = 0x0121;
 const WORD k8KWithoutEeprom = 0x00D2;
 
+const WORD kPic18WithoutEeprom = 0x40D1;
+
 struct Loaded {
     BOOL flash, config, eeprom;
 };
+
+// What a PIC target holds and has stored: per module its flag and image bytes, the store's
+// records (a left-over one may hide under an older one in every image), the configuration word
+// or record, and the settings values.
+struct PicState {
+    std::vector<BOOL> loaded;
+    std::vector<std::vector<BYTE>> images;
+    int records = 0;
+    std::vector<BYTE> config;
+    std::vector<DWORD> stored;
+};
+
+PicState Snapshot(CTargetBase& target)
+{
+    PicState state;
+    for (int module = 0; module < target.GetModuleCount(); ++module) {
+        state.loaded.push_back(target.IsModuleLoaded(module));
+        DWORD length = 0;
+        BYTE* image = target.GetModuleImage(module, &length);
+        state.images.emplace_back(image, image ? image + length : image);
+    }
+    for (HexRecord* record = theIntelHex.m_pNewest; record; record = record->m_pOlder)
+        ++state.records;
+    std::string prefix = target.GetName().str() + "_Options";
+    if (auto* pic16 = dynamic_cast<CPIC16Target*>(&target)) {
+        state.config = Bytes({pic16->GetConfig()});
+        state.stored = {StoredDword(prefix)};
+    } else if (auto* pic18 = dynamic_cast<CPIC18Target*>(&target)) {
+        PIC18Config config = pic18->GetConfig();
+        state.config = pic18test::ConfigBytes(config);
+        state.config.push_back((BYTE)config.m_wOptions);
+        for (int i = 0; i < 4; ++i)
+            state.stored.push_back(StoredDword(prefix + std::to_string(i)));
+    }
+    return state;
+}
 
 }  // namespace
 
@@ -201,4 +240,92 @@ TEST_F(Pic16LoadTest, SettingsValueAndSavedBuffer)
     // The writer keeps whole 16-byte lines, so the FLASH module now ends at 0x10.
     ASSERT_EQ(length, 16u);
     EXPECT_EQ(std::vector<BYTE>(flash, flash + 4), Bytes({0x2805, 0x0186}));
+}
+
+// After a good file, every way a load can fail (the file, the reader, each limit) leaves the
+// modules, the configuration and the settings exactly as they were. Each bad file carries
+// FLASH data and an all-protecting configuration that must not get through.
+TEST_F(Pic16LoadTest, AFileThatFailsOrIsRefusedChangesNothingOnPic16OrPic18)
+{
+    using hextext::Image;
+    enum Family { pic16, pic18 };
+    const std::string end = ":00000001FF\r\n";
+    const std::string badRecord = ":0100000000FE\r\n";
+    const std::string flash = Image(0, {0xEE, 0xEE}, false);
+    const std::string word16 = flash + Image(0x400E, {0x00, 0x00}, false);
+    // After any other part: it sets its own extended address.
+    const std::string config18 = Image(0x300000, std::vector<BYTE>(14, 0x00), false);
+    const char* tooMany = "Too many bytes in FLASH download";
+    struct Case {
+        const char* what;
+        Family family;
+        WORD device;
+        std::string text;  // empty: no such file
+        const char* message;
+        int module = 0;
+    } cases[] = {
+        {"cannot be opened", pic16, k8KWithEeprom, "", nullptr},
+        {"a bad record", pic16, k8KWithEeprom, word16 + badRecord, nullptr},
+        {"no end record", pic16, k8KWithEeprom, word16, nullptr},
+        {"FLASH outside the windows", pic16, k8KWithEeprom, word16 + Image(0x4010, {1, 2}), tooMany},
+        {"configuration beyond its 16 bytes", pic16, k8KWithEeprom, Image(0x4000, std::vector<BYTE>(18, 0x00)),
+         "Too many bytes in Configuration WORD download", 1},
+        {"EEPROM data without an EEPROM", pic16, k8KWithoutEeprom, word16 + Image(0x4200, {1, 0}),
+         "EEPROM data unsupported in the PIC"},
+        {"EEPROM beyond its size", pic16, k4KWithSmallEeprom, word16 + Image(0x4200, hextext::Pattern(0x200, 5)),
+         "Too many bytes in EEPROM download"},
+        {"cannot be opened", pic18, pic18test::k16KWithEeprom, "", nullptr},
+        {"a bad record", pic18, pic18test::k16KWithEeprom, flash + config18 + badRecord, nullptr},
+        {"no end record", pic18, pic18test::k16KWithEeprom, flash + config18, nullptr},
+        {"code beyond its size", pic18, pic18test::k16KWithEeprom, flash + Image(0x4000, {1}, false) + config18 + end, tooMany},
+        {"beyond the ID window", pic18, pic18test::k16KWithEeprom,
+         flash + Image(0x200000, hextext::Pattern(9, 3), false) + config18 + end, tooMany},
+        {"beyond the EEPROM", pic18, pic18test::k16KWithEeprom, flash + Image(0xF000FF, {1, 2}, false) + config18 + end,
+         tooMany},
+        {"EEPROM data without an EEPROM", pic18, kPic18WithoutEeprom,
+         flash + Image(0xF00000, {1}, false) + config18 + end, tooMany},
+    };
+    pic16test::DeleteValue("TESTPIC_Options");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.family == pic16 ? "PIC16 " : "PIC18 ") + c.what);
+        std::unique_ptr<CTargetBase> target;
+        std::string good;
+        if (c.family == pic16) {
+            auto pic = std::make_unique<CTestPic16>(c.device);
+            pic->SetConfig(0xBF72);
+            target = std::move(pic);
+            good = Image(0, Bytes({0x2805, 0x0186}), false);
+            // The other devices load no word first, so that one taken from a refused file shows.
+            if (c.device == k8KWithEeprom)
+                good += Image(0x400E, {0x72, 0x3F}, false);
+            if (c.device & CPIC16Target::capEeprom)
+                good += Image(0x4200, EepromBytes({0x11}), false);
+        } else {
+            target = std::make_unique<CTestPic18>(c.device);
+            good = Image(0, {0x12, 0x34}, false) + Image(0x200000, {1, 2, 3, 4, 5, 6, 7, 8}, false) +
+                   Image(0x300000, {0x00, 0x22, 0x0D, 0x0A}, false);
+            if (c.device & CPIC18Target::devEepromMask)
+                good += Image(0xF00000, {0xAA}, false);
+        }
+        ASSERT_TRUE(target->LoadModule(0, folder.Write("good.hex", good + end).c_str()));
+        const PicState before = Snapshot(*target);
+
+        std::string path = c.text.empty() ? folder / "missing.hex" : folder.Write("bad.hex", c.text);
+        if (c.text.empty())
+            ui.ExpectMessage("Unable to open download file\n" + path + ": No such file or directory", MB_OK, IDOK);
+        else if (c.message)
+            ui.ExpectMessage(c.message, MB_OK, IDOK);
+        EXPECT_FALSE(target->LoadModule(c.module, path.c_str()));
+        ui.VerifyAndClear();
+
+        const PicState after = Snapshot(*target);
+        EXPECT_EQ(after.loaded, before.loaded);
+        EXPECT_EQ(after.images, before.images);
+        EXPECT_EQ(after.records, before.records);
+        EXPECT_EQ(after.config, before.config);
+        EXPECT_EQ(after.stored, before.stored);
+        target->ClearModule(-1);
+    }
+    pic16test::DeleteValue("TESTPIC_Options");
+    pic18test::DeleteStoredRecord("TESTPIC18");
 }
