@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/base/DebugOutput.h"
+#include "platform/base/FailureDetail.h"
 #include "platform/files/File.h"
 #include "platform/ui/UiServices.h"
 #include "platform/wnd/ProgressCtrl.h"
@@ -71,6 +72,20 @@ void SkipSeparator(const char* text, int length, int& pos)
     }
 }
 
+// The box of a listing that cannot be opened or read, with the path and the system's reason
+// as its second line; the debug output gets the class library's cause code.
+void ReportUnreadable(const CString& path, const CFileException& error)
+{
+    CString reason = error.m_cause == CFileException::sharingViolation ? CString("in use by another program")
+                     : error.m_lOsError > 0 ? CFailureDetail::SystemReason((int)error.m_lOsError)
+                                            : CString("cannot be read");
+    CFailureDetail::Set(CFailureDetail::ForFile(path, reason));
+    AfxMessageBox(CFailureDetail::AddTo("Unable to open download file"), MB_OK);
+    // Shown already: the main dialog's own text must not repeat it.
+    CFailureDetail::Clear();
+    DebugTrace("File could not be opened %d\n", error.m_cause);
+}
+
 }  // namespace
 
 CTessarTarget::CTessarTarget(BYTE id, CString name, CString description, WORD model)
@@ -132,8 +147,7 @@ BOOL CTessarTarget::LoadModule(int area, const CString& path)
     CFile file;
     CFileException error;
     if (!file.Open(path, CFile::modeRead | CFile::shareDenyWrite | CFile::typeBinary, &error)) {
-        AfxMessageBox("Unable to open download file", MB_OK);
-        DebugTrace("File could not be opened %d\n", error.m_cause);
+        ReportUnreadable(path, error);
         return FALSE;
     }
 
@@ -148,12 +162,13 @@ BOOL CTessarTarget::LoadModule(int area, const CString& path)
         }
     } catch (const CFileException& failure) {
         file.Abort();
-        AfxMessageBox("Unable to open download file", MB_OK);
-        DebugTrace("File could not be opened %d\n", failure.m_cause);
+        ReportUnreadable(path, failure);
         return FALSE;
     }
     file.Abort();
-    m_bAreaLoaded[area] = parsed;
+    // A file that does not parse leaves the area as it was, text and flag.
+    if (parsed)
+        m_bAreaLoaded[area] = TRUE;
     return parsed;
 }
 

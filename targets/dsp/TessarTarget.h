@@ -36,8 +36,8 @@ public:
     int SelectModuleForFile(const CString& path) override;
     BOOL IsModuleLoaded(int area) override;
     // Reads one listing file into the area. An unreadable file shows "Unable to open
-    // download file" and leaves the area as it was; a file that is too large or does not
-    // parse leaves the area not loaded.
+    // download file" with the path and the system's reason under it; any file that fails,
+    // also one that is too large or does not parse, leaves the area as it was.
     BOOL LoadModule(int area, const CString& path) override;
     BOOL CanProgram() override;
     // -1 clears every area; a number that names no area clears nothing. The texts stay and

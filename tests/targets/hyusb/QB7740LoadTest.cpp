@@ -62,14 +62,19 @@ TEST_F(HyUsbKitTest, OnlyAFileOfTheFlashSizeLoads)
 
 TEST_F(HyUsbKitTest, AFailedReloadKeepsTheImageAndASecondGoodOneReplacesIt)
 {
+    StoreKitOptions(0x80000000);
+    kit.LoadOptions();
     std::string first = LoadImage(0x10000, 1);
-    for (size_t length : {65535, 65537}) {
-        EXPECT_FALSE(kit.LoadModule(0, folder.Write("bad.bin", KitImage(length, 9)).c_str()));
+    for (const std::string& bad : {folder.Write("short.bin", KitImage(65535, 9)), folder.Write("long.bin", KitImage(65537, 9)),
+                                   folder.Write("empty.bin", ""), folder / "missing.bin", folder.Path()}) {
+        SCOPED_TRACE(bad);
+        EXPECT_FALSE(kit.LoadModule(0, bad.c_str()));
         EXPECT_TRUE(kit.IsModuleLoaded(0));
         DWORD size = 0;
         BYTE* image = kit.GetModuleImage(0, &size);
         ASSERT_EQ(size, 0x10000u);
         EXPECT_EQ(std::string((char*)image, size), first);
+        EXPECT_EQ(ReadKitDword("QB7740_Options"), 0x80000000u);
     }
     std::string second = LoadImage(0x10000, 2, "second.bin");
     DWORD size = 0;
