@@ -1,6 +1,7 @@
 #include "platform/qt/DialogWindowPeer.h"
 
 #include <QApplication>
+#include <cmath>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -14,6 +15,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
+#include <QStyleOptionButton>
 #include <QStyleOptionComboBox>
 #include <QWhatsThis>
 
@@ -82,9 +84,8 @@ CDialogWindowPeer::CDialogWindowPeer(CDialog* owner, const DialogTemplate& tpl, 
     m_font = DialogFont(tpl.fontName, tpl.pointSize);
     setFont(m_font);
     ComputeBaseUnits();
-    QRect client = DialogUnitsToPixels(0, 0, tpl.cx, tpl.cy);
-    setFixedSize(client.width(), client.height());
     Build();
+    LayOut();
     ResetSystemMenu();
     qApp->installEventFilter(this);
 }
@@ -110,9 +111,10 @@ void CDialogWindowPeer::ComputeBaseUnits()
 
 QRect CDialogWindowPeer::DialogUnitsToPixels(int x, int y, int cx, int cy) const
 {
-    int left = MulDiv(x, m_baseX, 4);
+    auto across = [this](int units) { return (int)std::lround(units * m_baseX * m_scaleX / 4.0); };
+    int left = across(x);
     int top = MulDiv(y, m_baseY, 8);
-    int right = MulDiv(x + cx, m_baseX, 4);
+    int right = across(x + cx);
     int bottom = MulDiv(y + cy, m_baseY, 8);
     return QRect(left, top, right - left, bottom - top);
 }
@@ -183,24 +185,17 @@ void CDialogWindowPeer::Build()
         widget->setProperty(kIdProperty, tpl.id);
         widget->setProperty(kStyleProperty, (uint)tpl.style);
         widget->setProperty(kKindProperty, (int)tpl.kind);
-        QRect rect = DialogUnitsToPixels(tpl.x, tpl.y, tpl.cx, tpl.cy);
         if (tpl.kind == ControlKind::ComboDropDownList) {
             // The template height is that of the opened list; the closed box is one line.
             auto* combo = static_cast<QComboBox*>(widget);
-            rect.setHeight(combo->sizeHint().height());
-            int rows = (DialogUnitsToPixels(0, 0, 0, tpl.cy).height() - rect.height()) / std::max(1, m_baseY);
+            int closed = combo->sizeHint().height();
+            int rows = (DialogUnitsToPixels(0, 0, 0, tpl.cy).height() - closed) / std::max(1, m_baseY);
             combo->setMaxVisibleItems(std::max(1, rows));
             QAbstractItemModel* items = combo->model();
             auto fit = [this, combo, &tpl] { FitComboToItems(combo, tpl); };
             connect(items, &QAbstractItemModel::rowsInserted, combo, fit);
             connect(items, &QAbstractItemModel::dataChanged, combo, fit);
         }
-        if (tpl.kind == ControlKind::Static) {
-            // The templates were laid out for a narrower font than a Linux desktop has; a
-            // left-aligned label grows to the right rather than clip its text.
-            rect.setWidth(std::max(rect.width(), widget->sizeHint().width()));
-        }
-        widget->setGeometry(rect);
         if (tpl.style & CTL_DISABLED)
             widget->setEnabled(false);
         if (tpl.style & CTL_HIDDEN)
@@ -223,6 +218,84 @@ void CDialogWindowPeer::Build()
         Connect(*control);
     }
     SetMnemonicBuddies();
+}
+
+QRect CDialogWindowPeer::TemplateRect(const Control& control) const
+{
+    const ControlTemplate& tpl = *control.tpl;
+    QRect rect = DialogUnitsToPixels(tpl.x, tpl.y, tpl.cx, tpl.cy);
+    if (tpl.kind == ControlKind::ComboDropDownList)
+        rect.setHeight(control.widget->sizeHint().height());
+    return rect;
+}
+
+int CDialogWindowPeer::TextWidthNeeded(QWidget* widget)
+{
+    if (auto* button = qobject_cast<QPushButton*>(widget)) {
+        // A push button's size hint has a minimum width of the style's; only the label counts.
+        QStyleOptionButton option;
+        option.initFrom(button);
+        option.text = button->text();
+        int room = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button).width();
+        return button->width() - room + button->fontMetrics().size(Qt::TextShowMnemonic, button->text()).width();
+    }
+    if (qobject_cast<QGroupBox*>(widget))
+        return widget->minimumSizeHint().width();
+    if (qobject_cast<QAbstractButton*>(widget) || qobject_cast<QLabel*>(widget))
+        return widget->sizeHint().width();
+    return 0;
+}
+
+void CDialogWindowPeer::LayOut()
+{
+    // A second pass at most: the first one's scale makes every text fit its template width.
+    for (int pass = 0; pass < 2; ++pass) {
+        QRect client = DialogUnitsToPixels(0, 0, m_template.cx, m_template.cy);
+        setFixedSize(client.width(), client.height());
+        for (auto& control : m_controls)
+            control->widget->setGeometry(TemplateRect(*control));
+        double scale = FitTexts();
+        if (scale <= 1.0)
+            break;
+        m_scaleX *= scale;
+    }
+}
+
+// The templates were laid out for a font whose texts run narrower than a Linux desktop's. A
+// control whose text does not fit grows to the right, into the free room before its right-hand
+// neighbour, the edge of its group box or the dialog's edge, keeping a small gap. Returns 1,
+// or, when some text cannot get its room so, the factor by which the dialog's horizontal unit
+// must grow for it to fit.
+double CDialogWindowPeer::FitTexts()
+{
+    std::vector<QRect> placed;
+    for (const auto& control : m_controls)
+        placed.push_back(control->widget->geometry());
+    int gap = DialogUnitsToPixels(0, 0, 2, 0).width();
+    double scale = 1.0;
+    for (size_t i = 0; i < m_controls.size(); ++i) {
+        QWidget* widget = m_controls[i]->widget;
+        const QRect& rect = placed[i];
+        int needed = TextWidthNeeded(widget);
+        if (needed <= rect.width())
+            continue;
+        int limit = width() - gap;
+        for (size_t j = 0; j < placed.size(); ++j) {
+            const QRect& other = placed[j];
+            if (j == i)
+                continue;
+            if (m_controls[j]->tpl->kind == ControlKind::GroupBox && other.contains(rect))
+                limit = std::min(limit, other.x() + other.width() - gap);
+            else if (other.top() <= rect.bottom() && other.bottom() >= rect.top() && other.x() >= rect.x() + rect.width())
+                limit = std::min(limit, other.x() - gap);
+        }
+        int grown = std::min(needed, limit - rect.x());
+        if (grown > rect.width())
+            widget->resize(grown, rect.height());
+        if (grown < needed)
+            scale = std::max(scale, (needed + 2.0) / std::max(1, rect.width()));
+    }
+    return scale;
 }
 
 // The templates were laid out for a narrower font than a Linux desktop has. A drop-down list

@@ -89,6 +89,11 @@ public slots:
 private:
     void ComputeBaseUnits();
     void Build();
+    void LayOut();
+    double FitTexts();
+    QRect TemplateRect(const Control& control) const;
+    // The width the widget needs to show its whole text; 0 for kinds whose text is data.
+    static int TextWidthNeeded(QWidget* widget);
     QWidget* CreateWidget(const ControlTemplate& tpl);
     void Connect(Control& control);
     void OnButtonClicked(Control& control);
@@ -101,6 +106,7 @@ private:
     QFont m_font;
     int m_baseX = 6;
     int m_baseY = 13;
+    double m_scaleX = 1.0;   // widens the dialog units where texts do not fit otherwise
     std::vector<std::unique_ptr<Control>> m_controls;
     CMenu m_systemMenu;
     bool m_contextHelp = false;

@@ -1,15 +1,23 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyleOptionButton>
+#include <QStyleOptionGroupBox>
 #include <QWhatsThis>
 #include <QWidget>
 
 #include "platform/testing/DialogDriver.h"
 #include "platform/wnd/Menu.h"
 #include "platform/testing/ModalScript.h"
+#include "platform/qt/DialogWindowPeer.h"
 #include "platform/qt/WidgetHandle.h"
 #include "res/resource.h"
 #include "tests/platform/wnd/TestDialog.h"
@@ -95,6 +103,83 @@ TEST(DialogTemplateTest, ControlIdsHelpIdsTextsAndStylesComeFromTheTemplate)
         }
         if (control.id == IDC_PROGRAM) {
             EXPECT_EQ(control.helpId, MakeControlHelpId(102, 1041));
+        }
+    }
+}
+
+// The room a control gives its text, as its style draws it; -1 for kinds whose text is data.
+int TextRoom(QWidget* widget)
+{
+    QStyleOptionButton button;
+    button.initFrom(widget);
+    QStyle* style = widget->style();
+    if (qobject_cast<QPushButton*>(widget))
+        return style->subElementRect(QStyle::SE_PushButtonContents, &button, widget).width();
+    if (qobject_cast<QCheckBox*>(widget))
+        return style->subElementRect(QStyle::SE_CheckBoxContents, &button, widget).width();
+    if (qobject_cast<QRadioButton*>(widget))
+        return style->subElementRect(QStyle::SE_RadioButtonContents, &button, widget).width();
+    if (auto* label = qobject_cast<QLabel*>(widget))
+        return label->contentsRect().width() - 2 * label->margin();
+    if (auto* group = qobject_cast<QGroupBox*>(widget)) {
+        QStyleOptionGroupBox box;
+        box.initFrom(group);
+        box.text = group->title();
+        box.subControls = QStyle::SC_GroupBoxLabel | QStyle::SC_GroupBoxFrame;
+        QRect title = style->subControlRect(QStyle::CC_GroupBox, &box, QStyle::SC_GroupBoxLabel, group);
+        return group->width() - title.x();
+    }
+    return -1;
+}
+
+QRect DialogUnits(const ControlTemplate& control)
+{
+    return QRect(control.x, control.y, control.cx, control.cy);
+}
+
+// Every dialog shows the whole text of each control in the desktop's font, with nothing run
+// into a neighbour, out of its group box or off the dialog; its window has a title and, with
+// a window menu, a close box, but never a minimise or maximise button. A cramped template
+// stands for a font wider still.
+TEST(DialogTemplateTest, EveryTextShowsWholeWithoutOverlapAndWindowsHaveOnlyTheirTitleButtons)
+{
+    DialogTemplate cramped = PlainTemplate();
+    cramped.controls = {
+        {2201, ControlKind::AutoCheckBox, "Verify data after programing", 5, 5, 40, 10, CTL_TABSTOP, 0},
+        {2202, ControlKind::PushButton, "&Default", 46, 3, 30, 14, CTL_TABSTOP, 0},
+        {IDC_STATIC, ControlKind::GroupBox, "Table Write Protect", 5, 20, 50, 30, 0, 0},
+        {2203, ControlKind::AutoRadioButton, "Code 00200-01FFF", 8, 30, 44, 10, CTL_TABSTOP, 0},
+        {IDC_STATIC, ControlKind::Static, "Watchdog Timer Postscale Selection", 60, 30, 40, 8, 0, 0},
+    };
+    std::vector<const DialogTemplate*> templates = {&cramped};
+    for (UINT id = 1; id < 1000; ++id)
+        if (const DialogTemplate* tpl = FindDialogTemplate(id))
+            templates.push_back(tpl);
+    ASSERT_GE(templates.size(), 14u);
+    for (const DialogTemplate* tpl : templates) {
+        SCOPED_TRACE("dialog " + std::to_string(tpl->id));
+        CDialogWindowPeer dialog(nullptr, *tpl, nullptr);
+        Qt::WindowFlags flags = dialog.windowFlags();
+        EXPECT_FALSE(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+        EXPECT_TRUE(flags & Qt::WindowTitleHint);
+        EXPECT_EQ((bool)(flags & Qt::WindowCloseButtonHint), (bool)(tpl->style & DLG_SYSMENU));
+        const auto& controls = dialog.Controls();
+        for (size_t i = 0; i < controls.size(); ++i) {
+            QWidget* widget = controls[i]->widget;
+            const ControlTemplate& control = *controls[i]->tpl;
+            SCOPED_TRACE(std::string("control ") + control.text);
+            QString text = QString::fromUtf8(control.text);
+            if (!text.isEmpty() && TextRoom(widget) >= 0)
+                EXPECT_GE(TextRoom(widget), widget->fontMetrics().size(Qt::TextShowMnemonic, text).width());
+            EXPECT_TRUE(dialog.rect().contains(widget->geometry()));
+            for (size_t j = 0; j < controls.size(); ++j) {
+                QWidget* other = controls[j]->widget;
+                QRect units = DialogUnits(*controls[j]->tpl);
+                if (controls[j]->tpl->kind == ControlKind::GroupBox && j != i && units.contains(DialogUnits(control)))
+                    EXPECT_TRUE(other->geometry().contains(widget->geometry())) << "out of its group box";
+                else if (j < i && !units.intersects(DialogUnits(control)))
+                    EXPECT_FALSE(other->geometry().intersects(widget->geometry())) << controls[j]->tpl->text;
+            }
         }
     }
 }
