@@ -178,22 +178,33 @@ CTargetBase* CTargetBase::FindByDescription(CString description)
     return NULL;
 }
 
-void CTargetBase::Delay(DWORD n)
+namespace {
+
+// The loop that the calibration measures and every wait spins: n x factor iterations, the
+// product wrapping like the 32-bit value it stands for. The counter is volatile so that the
+// loop really runs.
+void SpinCounted(DWORD n, DWORD factor)
 {
-    DWORD factor = s_nDelayFactor;
-    if (factor == 0)
-        return;
-    // Wraps like the 32-bit product it stands for. The counter is volatile so that the loop
-    // really runs: the calibration measures exactly this loop.
     DWORD limit = n * factor;
     volatile DWORD i = 0;
     while (i < limit)
         i = i + 1;
 }
 
-namespace {
-constexpr double kDelayHeadroom = 1.05;
 } // namespace
+
+void CTargetBase::Delay(DWORD n)
+{
+    const DWORD factor = s_nDelayFactor;
+    if (factor == 0 || n == 0)
+        return;
+    IClock& clock = CurrentClock();
+    const uint64_t start = clock.NowNanoseconds();
+    SpinCounted(n, factor);
+    // A device's timings are minimums, and a factor counted under load or at another processor
+    // speed comes out short: the monotonic clock has the last word, whatever the factor says.
+    clock.SpinUntilNanoseconds(start + (uint64_t)n * 10000);
+}
 
 void CTargetBase::CalibrateDelay()
 {
@@ -201,7 +212,8 @@ void CTargetBase::CalibrateDelay()
         return;
     s_nDelayFactor = 1;
 
-    // Neither measurement may straddle the wrap of the 32-bit tick counter.
+    // Neither measurement may straddle the wrap of the 32-bit tick counter. Both time the
+    // counted loop alone: the floor of Delay would measure the clock instead.
     DWORD start = GetTickCount();
     if (start >= 0xFFFFF448u) {
         Sleep(3000);
@@ -209,7 +221,7 @@ void CTargetBase::CalibrateDelay()
     }
     DWORD calls = 0;
     while (GetTickCount() < start + 1000) {
-        Delay(1);
+        SpinCounted(1, s_nDelayFactor);
         ++calls;
     }
     // A first estimate of 0 makes the timed run return at once, ending at the factor 1 below.
@@ -217,22 +229,19 @@ void CTargetBase::CalibrateDelay()
     s_nDelayFactor = estimate;
 
     DWORD t1 = GetTickCount();
-    Delay(100000);
+    SpinCounted(100000, estimate);
     DWORD t2 = GetTickCount();
 
     // A timed run that ends within one tick would give an unbounded quotient: it is counted
-    // as one tick, which bounds the factor at 1000 times the first estimate. That is the
-    // smallest factor such a run allows, so waits may come out short; but the run spins ten
-    // times as often as the counted second called Delay (1), so it ends within a tick only
-    // if reading the tick costs some ten thousand loop iterations or the tick stands still.
+    // as one tick, which bounds the factor at 1000 times the first estimate. The run spins ten
+    // times as often as the counted second called the one-unit loop, so it ends within a tick
+    // only if reading the tick costs some ten thousand iterations or the tick stands still.
     DWORD elapsed = t2 - t1;
     if (estimate != 0 && elapsed == 0)
         elapsed = 1;
     double seconds = elapsed / 1000.0;
     double secondsPerIteration = seconds / (estimate * 100000.0);
-    // The devices' timings are minimums: 5 % headroom keeps a wait from coming out short
-    // through the millisecond resolution of the measurement or a change of clock speed.
-    double perTenMicroseconds = estimate == 0 ? 0.0 : 0.00001 / secondsPerIteration * kDelayHeadroom;
+    double perTenMicroseconds = estimate == 0 ? 0.0 : 0.00001 / secondsPerIteration;
     if (perTenMicroseconds >= 4294967295.0)
         s_nDelayFactor = 0xFFFFFFFFu;
     else if (perTenMicroseconds >= 1.0)

@@ -73,7 +73,9 @@ public:
     // Takes a little over a second of real time. It waits for the tick to move, so a test that
     // installs a clock which only moves when slept on must give s_nDelayFactor a value first.
     static void CalibrateDelay();
-    // Spins for about n x 10 microseconds; returns at once while uncalibrated.
+    // Spins the calibrated loop for n units of 10 microseconds, then on the current clock
+    // (platform/time/Clock.h) until at least n x 10 microseconds have passed since the call.
+    // Never sleeps and never lets the window pump; returns at once while uncalibrated.
     static void Delay(DWORD n);
 
     CTargetBase(const CTargetBase&) = delete;

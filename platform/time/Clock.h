@@ -1,5 +1,5 @@
-// Time services: the millisecond tick counter and sleeping, replaceable by a virtual clock in
-// tests so that multi-second protocol waits cost nothing.
+// Time services: the millisecond tick counter, sleeping and the floor of the busy wait,
+// replaceable by a virtual clock in tests so that multi-second protocol waits cost nothing.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +13,12 @@ public:
     // Milliseconds since an arbitrary start, from a monotonic source; never goes back.
     virtual uint64_t NowMilliseconds() = 0;
     virtual void SleepMilliseconds(DWORD ms) = 0;
+    // The same clock in nanoseconds (NowMilliseconds is this divided by 1000000).
+    virtual uint64_t NowNanoseconds() = 0;
+    // Returns once NowNanoseconds has reached `due`, holding the processor meanwhile: the floor
+    // of the busy wait, so it may neither sleep nor let the window pump. A test clock moves
+    // there at once.
+    virtual void SpinUntilNanoseconds(uint64_t due) = 0;
 };
 
 // The installed clock; empty while the system clock is in force.

@@ -9,6 +9,7 @@
 #include "platform/testing/DialogDriver.h"
 #include "platform/wnd/Menu.h"
 #include "platform/testing/ModalScript.h"
+#include "platform/testing/VirtualClock.h"
 #include "res/resource.h"
 #include "tests/support/RecordingHelpService.h"
 #include "tests/support/RecordingTarget.h"
@@ -136,6 +137,29 @@ TEST_F(MainDialogTest, StartupTargetFromOptionsIsSelectedAndPrepared)
     });
     EXPECT_EQ("LoadOptions", m_target.Calls().at(0));
     EXPECT_EQ(Strings{"ClearModule(-1)"}, m_target.CallsStartingWith("ClearModule"));
+}
+
+TEST_F(MainDialogTest, ChoosingATargetCalibratesTheDelay)
+{
+    // A tick each reading: too few loops fit the counted second, so the calibration ends at
+    // once with the factor 1.
+    struct CTickPerRead : CVirtualClock {
+        uint64_t NowMilliseconds() override
+        {
+            Advance(1);
+            return CVirtualClock::NowMilliseconds();
+        }
+    } clock;
+    CScopedClock scope(clock);
+    const DWORD saved = CTargetBase::s_nDelayFactor;
+    CTargetBase::s_nDelayFactor = 0;
+    theApp.m_dwOptions = 0xEE;  // names no target
+    Run([&](CMainDialog&, CDialogDriver& driver) {
+        EXPECT_EQ(0u, CTargetBase::s_nDelayFactor);
+        Choose(driver);
+        EXPECT_EQ(1u, CTargetBase::s_nDelayFactor);
+    });
+    CTargetBase::s_nDelayFactor = saved;
 }
 
 TEST_F(MainDialogTest, WindowMenuOffersAboutAndHelpIndexAndHelpFollowsTheDialog)

@@ -1,14 +1,15 @@
 #include "tests/sim/IcspDecoder.h"
 
-CIcspDecoder::CIcspDecoder(IIcspDeviceModel& model)
-    : m_model(model), m_origin(std::chrono::steady_clock::now())
+#include "platform/time/Clock.h"
+
+CIcspDecoder::CIcspDecoder(IIcspDeviceModel& model) : m_model(model)
 {
     m_lastHostInput = HostInput();
 }
 
 double CIcspDecoder::NowUs() const
 {
-    return std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - m_origin).count();
+    return CurrentClock().NowNanoseconds() / 1000.0;
 }
 
 void CIcspDecoder::Trace(char change)

@@ -17,7 +17,6 @@
 // Everything runs on the host's thread inside its port calls.
 #pragma once
 
-#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -59,7 +58,8 @@ public:
     const std::string& PinTrace() const { return m_pinTrace; }
     void ClearPinTrace() { m_pinTrace.clear(); }
 
-    // Frame times for device models that check the device's timing; off by default.
+    // Frame times for device models that check the device's timing, read from the current
+    // clock (platform/time/Clock.h), the one the host's busy waits spin on; off by default.
     void TakeTimes(bool on) { m_takeTimes = on; }
 
 private:
@@ -100,5 +100,4 @@ private:
     bool m_takeTimes = false;
     IcspFrameTiming m_timing;
     double m_lastRiseUs = 0;
-    std::chrono::steady_clock::time_point m_origin;
 };

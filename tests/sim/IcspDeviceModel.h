@@ -15,10 +15,11 @@ struct IcspFrame {
     uint32_t outBits = 0;     // bit k: the level it drives during pulse k
 };
 
-// When a frame ran, in microseconds of real time since the decoder was built: the first
-// rising and the last falling edge, and how long the clock stayed high on the last pulse (a
-// device that programs while the host holds a clock high measures that time). All 0 while the
-// decoder does not take times.
+// When a frame ran, in microseconds of the current clock (real time unless a test installed a
+// virtual clock, which only the host's busy waits then move): the first rising and the last
+// falling edge, and how long the clock stayed high on the last pulse (a device that programs
+// while the host holds a clock high measures that time). All 0 while the decoder does not take
+// times.
 struct IcspFrameTiming {
     double startUs = 0;
     double endUs = 0;

@@ -131,6 +131,7 @@ IcspFrame CPic18Simulator::EnterProgramMode(bool lowVoltage)
         panel.loaded = false;
     m_hold = Hold::None;
     m_eraseStage = 0;
+    m_wrEraseStarted = false;
     m_minimumGapUs = 0;
     if (lowVoltage)
         ++m_lowVoltageEntries;
@@ -153,10 +154,20 @@ IcspFrame CPic18Simulator::FrameDone(uint32_t hostBits, const IcspFrameTiming& t
         m_minimumGapUs = 0;
     }
     switch (m_expect) {
-    case Expect::Payload:
+    case Expect::Payload: {
+        // An erase that WR started runs from the end of the instruction after it, a NOP.
+        const bool eraseRuns = m_wrEraseStarted;
         OnPayload((WORD)(hostBits & 0xFFFF));
+        if (eraseRuns) {
+            m_wrEraseStarted = false;
+            if (m_checkTiming) {
+                m_gapFromUs = timing.endUs;
+                m_minimumGapUs = kChipEraseUs;
+            }
+        }
         m_expect = Expect::Command;
         return kCommandFrame;
+    }
     case Expect::Read:
         m_expect = Expect::Command;
         return kCommandFrame;
@@ -442,12 +453,15 @@ void CPic18Simulator::StartWrite()
     if (space == kEepgd && (m_eecon1 & kFree)) {
         EraseRow(m_tblptr);
         m_eecon1 &= (BYTE)~kFree;
+        m_wrEraseStarted = true;
         return;
     }
     // A row erase of configuration space leaves the bytes as they are; self-writes from the
     // holding registers are not modelled.
     if (!(m_eecon1 & kFree))
         ++m_refusedWrites;
+    else
+        m_wrEraseStarted = true;
     m_eecon1 &= (BYTE)~kFree;
 }
 

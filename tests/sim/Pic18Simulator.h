@@ -125,7 +125,8 @@ public:
     int UnknownInstructions() const { return m_unknownInstructions; }
 
     // Needs times from the decoder (CIcspDecoder::TakeTimes): counts programming holds
-    // shorter than P9, discharges shorter than P10 and chip erases given less than P11.
+    // shorter than P9, discharges shorter than P10, and erases given less than P11 before the
+    // next command: the chip erase, and a row erase started by WR, taken to need as long.
     void CheckTiming(bool on) { m_checkTiming = on; }
     int TimingViolations() const { return m_timingViolations; }
     static constexpr double kProgramHoldUs = 1000;  // P9
@@ -210,6 +211,7 @@ private:
     DWORD m_holdAddress = 0;
     BYTE m_holdValue = 0;
     int m_eraseStage = 0;
+    bool m_wrEraseStarted = false;
 
     std::vector<Command> m_commands;
     bool m_recording = true;

@@ -11,6 +11,7 @@
 #include "app/QuilletApp.h"
 #include "image/IntelHex.h"
 #include "platform/settings/Registry.h"
+#include "platform/testing/VirtualClock.h"
 #include "targets/pic/QB66XXFLASH.h"
 #include "targets/pic/QD5140FLASH.h"
 #include "tests/support/FakeTargetHost.h"
@@ -84,7 +85,8 @@ class Pic16Test : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        // The waits spin a loop per unit; one iteration each keeps the suite fast.
+        // The waits spin a loop per unit and then the clock: one iteration each and the virtual
+        // clock below keep the suite fast, and let the simulators check every wait exactly.
         if (CTargetBase::s_nDelayFactor == 0)
             CTargetBase::s_nDelayFactor = 1;
         pic16test::DeleteValue("QD5140_Options");
@@ -106,6 +108,8 @@ protected:
         return folder.Write(name, hextext::Image(address, data)).c_str();
     }
 
+    CVirtualClock clock{1000};
+    CScopedClock scopedClock{clock};
     CTempFolder folder;
     CScriptedUi ui;
     CFakeTargetHost host;

@@ -41,7 +41,8 @@ class Pic18Test : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        // The waits spin a loop per unit; one iteration each keeps the suite fast.
+        // The waits spin a loop per unit and then the clock: one iteration each and the virtual
+        // clock below keep the suite fast, and let the simulators check every wait exactly.
         if (CTargetBase::s_nDelayFactor == 0)
             CTargetBase::s_nDelayFactor = 1;
         pic18test::DeleteStoredRecord("QD5170");
@@ -57,6 +58,8 @@ protected:
         return folder.Write(name, hextext::Image(address, data)).c_str();
     }
 
+    CVirtualClock clock{1000};
+    CScopedClock scopedClock{clock};
     CTempFolder folder;
     CScriptedUi ui;
     CFakeTargetHost host;
