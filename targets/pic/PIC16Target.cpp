@@ -4,6 +4,7 @@
 
 #include "app/QuilletApp.h"
 #include "image/IntelHex.h"
+#include "platform/base/FailureDetail.h"
 #include "platform/settings/Registry.h"
 #include "platform/ui/UiServices.h"
 #include "platform/wnd/ProgressCtrl.h"
@@ -603,6 +604,10 @@ BOOL CPIC16Target::RunSequence(const CString& resource, CString& status, WORD ex
     }
     if (!IsExpectedDevice(id, expectedId)) {
         status = "Incorrect PIC device detected";
+        // The id as read, revision bits included.
+        CString detail;
+        detail.Format("Expected device id 0x%04X, read 0x%04X", expectedId, id);
+        CFailureDetail::Set(detail);
         return FALSE;
     }
     // A low-voltage device must keep its LVP bit, or it could not be entered again below.

@@ -1,6 +1,7 @@
 // The programming run of CPIC18Target: check the image, open the port, bring the device into
 // its programming mode with the user's help, check its id, erase, write code, ID locations and
 // EEPROM, verify them when asked, and write and verify the configuration last.
+#include "platform/base/FailureDetail.h"
 #include "platform/ui/UiServices.h"
 #include "targets/pic/PIC18Target.h"
 
@@ -51,6 +52,10 @@ BOOL CPIC18Target::RunSequence(const CString& resource, CString& status, WORD ex
     }
     if (expectedId != 0 && (id & ~kRevisionBits) != expectedId) {
         status = "Incorrect PIC device detected";
+        // The id as read, revision bits included.
+        CString detail;
+        detail.Format("Expected device id 0x%04X, read 0x%04X", expectedId, id);
+        CFailureDetail::Set(detail);
         return FALSE;
     }
 

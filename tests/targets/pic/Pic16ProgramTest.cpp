@@ -6,6 +6,7 @@
 #include <time.h>
 #include <utility>
 
+#include "platform/base/FailureDetail.h"
 #include "ports/CommsBase.h"
 #include "tests/sim/Pic16Simulator.h"
 #include "tests/sim/PicParallelBoard.h"
@@ -118,6 +119,14 @@ protected:
         EXPECT_EQ(sim.FramingErrors(), 0);
     }
 
+    // Every erase and programming cycle must be given the device's time on the fixture's
+    // clock, which only the busy waits move: a wait left out or cut short is a violation.
+    static void CheckTiming(CPic16Simulator& sim, CIcspDecoder& lines)
+    {
+        lines.TakeTimes(true);
+        sim.CheckTiming(true);
+    }
+
     // Each change of the progress text or range, as the device saw it at its commands.
     void WatchProgress(CPic16Simulator& sim)
     {
@@ -156,6 +165,7 @@ TEST_F(Pic16ProgramTest, QD5140RunErasesProgramsVerifiesAndConfiguresAProtectedD
     sim.SetConfigWord(0x0D8F);    // all program memory protected
     sim.SetProgramWord(0x100, 0x1234);
     CPicSerialBoard board(sim, "COM2:");
+    CheckTiming(sim, board.Lines());
     LoadImage(qd);
     WatchProgress(sim);
     ui.ExpectMessage(kQD5140Prompt, MB_OK, IDOK, [&] { board.PressReset(); });
@@ -169,6 +179,7 @@ TEST_F(Pic16ProgramTest, QD5140RunErasesProgramsVerifiesAndConfiguresAProtectedD
     EXPECT_EQ(sim.ProgramWord(0x100), 0x3FFF);
     EXPECT_EQ(sim.HighVoltageEntries(), 2);
     EXPECT_EQ(sim.LowVoltageEntries(), 0);
+    EXPECT_EQ(sim.TimingViolations(), 0);
     ExpectProgress();
     EXPECT_TRUE(board.PortClosed());
     EXPECT_FALSE(board.Port().BreakHeldAtClose());
@@ -182,6 +193,7 @@ TEST_F(Pic16ProgramTest, QB6620RunProgramsInLowVoltageModeWithThePgmLine)
     sim.SetDeviceIdWord(0x09BF);  // the last revision of the expected device
     CPicParallelBoard board(sim);
     board.Lines().RecordPins(true);
+    CheckTiming(sim, board.Lines());
     LoadImage(qb);
     WatchProgress(sim);
     WORD configBefore = qb.GetConfig();
@@ -196,6 +208,7 @@ TEST_F(Pic16ProgramTest, QB6620RunProgramsInLowVoltageModeWithThePgmLine)
     ExpectMemories(sim, 0x3DF1);
     EXPECT_EQ(sim.LowVoltageEntries(), 2);
     EXPECT_EQ(sim.HighVoltageEntries(), 0);
+    EXPECT_EQ(sim.TimingViolations(), 0);
     ExpectProgress();
 
     std::string pgm;
@@ -261,9 +274,12 @@ TEST_F(Pic16ProgramTest, AWrongDeviceIsLeftUntouched)
         qd.ClearModule(-1);
         LoadImage(qd);
         ui.ExpectMessage(kQD5140Prompt, MB_OK, IDOK, [&] { board.PressReset(); });
+        CFailureDetail::Clear();
         EXPECT_FALSE(qd.Program("COM1:", &status));
         ui.VerifyAndClear();
         EXPECT_EQ(status, "Incorrect PIC device detected");
+        EXPECT_EQ(CFailureDetail::Get(), deadLine ? "Expected device id 0x09E0, read 0x3FFF"
+                                                  : "Expected device id 0x09E0, read 0x09A0");
         // A dead line reads as all ones.
         EXPECT_EQ(sim.Commands(), Expected().ReadId(0x09A0).commands);
         EXPECT_EQ(sim.ProgramWord(0x10), 0x1234);
@@ -468,6 +484,8 @@ TEST_F(Pic16ProgramTest, ALongRunKeepsTheWindowAliveBetweenFramesOnly)
         pumpsAt.push_back(ThreadCpuMs());
         pumpsInsideFrames += board.Lines().ClockPulses() - pulsesAtCommand != (uint64_t)pulsesOwed;
     });
+    // Real time: the fixture's virtual clock would make the waits cost nothing.
+    CScopedService<IClock*> realTime(ClockSlot(), NULL);
     const DWORD savedFactor = CTargetBase::s_nDelayFactor;
     CTargetBase::s_nDelayFactor = TenMicrosecondFactor();
     double start = ThreadCpuMs();

@@ -3,6 +3,7 @@
 // every way a run can fail.
 #include <functional>
 
+#include "platform/base/FailureDetail.h"
 #include "platform/testing/VirtualClock.h"
 #include "ports/CommsBase.h"
 #include "tests/sim/Pic18Simulator.h"
@@ -71,6 +72,15 @@ protected:
         EXPECT_EQ(sim.RefusedWrites() + sim.ProtocolErrors() + sim.UnknownInstructions(), 0);
     }
 
+    // Every programming hold, discharge and erase must be given the device's time on the
+    // fixture's clock, which only the busy waits move: a wait left out or cut short is a
+    // violation.
+    static void CheckTiming(CPic18Simulator& sim, CIcspDecoder& lines)
+    {
+        lines.TakeTimes(true);
+        sim.CheckTiming(true);
+    }
+
     // Each change of the progress text or range, as the device saw it at its commands.
     void WatchProgress(CPic18Simulator& sim)
     {
@@ -100,6 +110,7 @@ TEST_F(Pic18ProgramTest, QD5170RunErasesProgramsVerifiesAndConfiguresAProtectedD
     sim.SetCodeByte(0x100, 0x00);
     sim.SetEepromByte(0x80, 0x00);
     CPicSerialBoard board(sim, "COM2:");
+    CheckTiming(sim, board.Lines());
     LoadImage();
     WatchProgress(sim);
     ui.ExpectMessage(kResetPrompt, MB_OK, IDOK, [&] { board.PressReset(); });
@@ -110,6 +121,7 @@ TEST_F(Pic18ProgramTest, QD5170RunErasesProgramsVerifiesAndConfiguresAProtectedD
     ExpectProgrammed(sim);
     EXPECT_EQ(sim.ChipErases(), 1);
     EXPECT_EQ(sim.HighVoltageEntries(), 1);
+    EXPECT_EQ(sim.TimingViolations(), 0);
     std::vector<ProgressSeen> wanted = {
         {"Erasing the target device", 2},          {"Programming the code memory", 1024},
         {"Programming the ID memory", 1024},       {"Programming the EEPROM memory", 5},
@@ -154,6 +166,7 @@ TEST_F(Pic18ProgramTest, LowVoltageRunErasesByRowsAndKeepsTheLvpBit)
 {
     CPic18Simulator sim(CPic18Simulator::F252);
     CPicSerialBoard board(sim, "COM1:", false);  // no programming voltage at reset
+    CheckTiming(sim, board.Lines());
     LoadImage();
     PIC18Config config = qd.GetConfig();
     config.m_wOptions = PIC18Config::optVerify | PIC18Config::optLowVoltage | PIC18Config::optLowVoltageWired;
@@ -174,6 +187,7 @@ TEST_F(Pic18ProgramTest, LowVoltageRunErasesByRowsAndKeepsTheLvpBit)
     EXPECT_EQ(sim.HighVoltageEntries(), 0);
     EXPECT_EQ(sim.ChipErases(), 0);
     EXPECT_EQ(sim.RowErases(), 128 * 4 + 1);
+    EXPECT_EQ(sim.TimingViolations(), 0);
     // The device keeps LVP, and so does the record once it has been verified.
     EXPECT_EQ(sim.ConfigByte(PIC18Config::config4L), 0x85);
     EXPECT_EQ(qd.GetConfig().m_Bytes[PIC18Config::config4L], 0x85);
@@ -215,11 +229,12 @@ TEST_F(Pic18ProgramTest, DeviceFaultsFailTheirStepAndClosePort)
         const char* what;
         std::function<void(CPic18Simulator&, CPicSerialBoard&)> fault;
         const char* status;
+        const char* detail = nullptr;  // the second line, where the run gives one
     } cases[] = {
-        {"another device", [](CPic18Simulator& s, CPicSerialBoard&) { s.SetDeviceIdWord(0x0420); },
-         "Incorrect PIC device detected"},
+        {"another device", [](CPic18Simulator& s, CPicSerialBoard&) { s.SetDeviceIdWord(0x0427); },
+         "Incorrect PIC device detected", "Expected device id 0x0400, read 0x0427"},
         {"dead data line", [](CPic18Simulator&, CPicSerialBoard& b) { b.Lines().SetDataLineDead(true); },
-         "Incorrect PIC device detected"},
+         "Incorrect PIC device detected", "Expected device id 0x0400, read 0x0000"},
         {"code bit stuck low",
          [](CPic18Simulator& s, CPicSerialBoard&) { s.SetStuckBit(Space::Code, 0x7FFE, 2, false); },
          "Verification of the code memory failed"},
@@ -242,9 +257,12 @@ TEST_F(Pic18ProgramTest, DeviceFaultsFailTheirStepAndClosePort)
         qd.ClearModule(-1);
         LoadImage();
         ui.ExpectMessage(kResetPrompt, MB_OK, IDOK, [&] { board.PressReset(); });
+        CFailureDetail::Clear();
         EXPECT_FALSE(qd.Program("COM1:", &status));
         ui.VerifyAndClear();
         EXPECT_EQ(status, c.status);
+        if (c.detail)
+            EXPECT_EQ(CFailureDetail::Get(), c.detail);
         EXPECT_TRUE(board.PortClosed());
         if (c.status == std::string("Incorrect PIC device detected")) {
             EXPECT_EQ(sim.ChipErases(), 0);
