@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "CommsRes/HidComms/HidSnDialog.h"
+#include "platform/base/FailureDetail.h"
 #include "platform/hid/HidPlatform.h"
 #include "platform/ui/UiServices.h"
 #include "platform/wnd/Wnd.h"
@@ -71,12 +72,20 @@ BOOL CHidComms::OpenDevice(WORD vendorId, WORD productId, CString* serial, CWnd*
     BOOL listMode = serial->IsEmpty();
     std::vector<Listed> listed;
     int chosen = -1;
+    // Why the first board with the ids would not open. Other HID nodes (keyboards, mice)
+    // belong to root on most systems, so only a board's reason says anything to the user.
+    CString unopened;
     for (DWORD index = 0;; ++index) {
         std::unique_ptr<IHidDevice> device;
-        if (!OpenInterface(deviceSet, &device, index))
+        CString failure;
+        if (!OpenInterface(deviceSet, &device, index, &failure))
             break;
-        if (!device)
-            continue;   // held by another program or not accessible
+        if (!device) {
+            const HidDeviceInfo& listedInfo = deviceSet[index];
+            if (unopened.IsEmpty() && listedInfo.vendorId == vendorId && listedInfo.productId == productId)
+                unopened = failure;
+            continue;
+        }
         const HidDeviceInfo& info = device->GetInfo();
         if (info.vendorId != vendorId || info.productId != productId)
             continue;
@@ -91,19 +100,28 @@ BOOL CHidComms::OpenDevice(WORD vendorId, WORD productId, CString* serial, CWnd*
         }
     }
 
+    // With two or more boards offered, the user chose or cancelled in the picker.
+    BOOL userChose = listMode && listed.size() >= 2;
     if (listMode)
         chosen = Choose(listed, serial);
 
-    if (chosen >= 0 && OpenInterface(deviceSet, &m_hDevice, (DWORD)chosen) && m_hDevice) {
-        if (IsSameBoard(m_hDevice.get(), vendorId, productId, *serial) && InitReports()) {
-            m_bOpen = TRUE;
-            m_wVendorId = vendorId;
-            m_wProductId = productId;
-            m_strSerial = *serial;
+    if (chosen >= 0) {
+        CString failure;
+        if (OpenInterface(deviceSet, &m_hDevice, (DWORD)chosen, &failure) && m_hDevice) {
+            if (IsSameBoard(m_hDevice.get(), vendorId, productId, *serial) && InitReports()) {
+                m_bOpen = TRUE;
+                m_wVendorId = vendorId;
+                m_wProductId = productId;
+                m_strSerial = *serial;
+            } else {
+                Close();
+            }
         } else {
-            Close();
+            unopened = failure;   // taken by another program since the search
         }
     }
+    if (!m_bOpen && !unopened.IsEmpty() && (chosen >= 0 || !userChose))
+        CFailureDetail::Set(unopened);
     return m_bOpen;
 }
 
@@ -136,13 +154,13 @@ BOOL CHidComms::IsSameBoard(IHidDevice* device, WORD vendorId, WORD productId, c
 }
 
 BOOL CHidComms::OpenInterface(const std::vector<HidDeviceInfo>& deviceSet, std::unique_ptr<IHidDevice>* device,
-                              DWORD index)
+                              DWORD index, CString* failure)
 {
     device->reset();
     if (index >= deviceSet.size())
         return FALSE;
     m_strDevicePath = deviceSet[index].path;
-    *device = HidPlatform().Open(m_strDevicePath);
+    *device = HidPlatform().Open(m_strDevicePath, failure);
     return TRUE;
 }
 

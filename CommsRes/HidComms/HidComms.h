@@ -49,7 +49,9 @@ public:
     // has a serial number is listed: one is opened at once, two or more are offered in the
     // picker; with `*serial` set only the board with exactly that string (case-sensitive) is
     // opened. On success `*serial` and the stored ids and serial name the open board. A NULL
-    // `serial` only closes. Returns whether a board is open.
+    // `serial` only closes. Returns whether a board is open. When no board opens because one
+    // with the ids would not (no access, held by another program), the failure detail
+    // (CFailureDetail) names its node and why; a cancelled picker records nothing.
     BOOL OpenDevice(WORD vendorId, WORD productId, CString* serial, CWnd* parent);
 
     const CString& GetSerial() const { return m_strSerial; }
@@ -58,9 +60,10 @@ public:
 
 protected:
     // Opens interface `index` of the set taken by the search into `*device` (NULL when it
-    // cannot be opened). Returns whether the set has an interface at that index.
+    // cannot be opened, and `*failure` then says why). Returns whether the set has an
+    // interface at that index.
     BOOL OpenInterface(const std::vector<HidDeviceInfo>& deviceSet, std::unique_ptr<IHidDevice>* device,
-                       DWORD index);
+                       DWORD index, CString* failure = NULL);
     // Capabilities and report buffers of the device just opened. FALSE for a device whose
     // input or output report carries no data byte.
     BOOL InitReports();

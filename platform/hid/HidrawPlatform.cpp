@@ -11,8 +11,10 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include "platform/base/FailureDetail.h"
 #include "platform/hid/HidReportDescriptor.h"
 #include "platform/hid/HidrawDevice.h"
+#include "platform/os/PortOpenFailure.h"
 #include "platform/os/RetryIoctl.h"
 
 namespace {
@@ -81,6 +83,33 @@ BOOL ParseHidId(const std::string& value, HidDeviceInfo& info)
     info.vendorId = (WORD)vendor;
     info.productId = (WORD)product;
     return TRUE;
+}
+
+// "/dev/hidraw3: <why>", the line the user reads under the failure.
+CString DescribeOpenFailure(const CString& path, int error)
+{
+    std::string text = path.str() + ": ";
+    switch (CPortOpenFailure::KindOfError(error)) {
+    case CPortOpenFailure::kindNoAccess:
+        text += "permission denied. Give your user access to the board's hidraw nodes with the udev rule in the "
+                "README, then plug the board in again.";
+        break;
+    case CPortOpenFailure::kindBusy: {
+        CString holder = CPortOpenFailure::FindHolder(path);
+        text += "busy, in use by " + (holder.IsEmpty() ? std::string("another program") : holder.str()) + ".";
+        break;
+    }
+    case CPortOpenFailure::kindNoDevice:
+        text += "no such device. Check that the board is plugged in.";
+        break;
+    case CPortOpenFailure::kindWrongDevice:
+        text += "not a HID device.";
+        break;
+    default:
+        text += CFailureDetail::SystemReason(error).str() + ".";
+        break;
+    }
+    return CString(text);
 }
 
 }  // namespace
@@ -163,34 +192,40 @@ std::vector<HidDeviceInfo> CHidrawPlatform::Enumerate()
     return devices;
 }
 
-std::unique_ptr<IHidDevice> CHidrawPlatform::Open(const CString& path)
+std::unique_ptr<IHidDevice> CHidrawPlatform::Open(const CString& path, CString* failure)
 {
+    auto refuse = [&](int error) {
+        if (failure)
+            *failure = DescribeOpenFailure(path, error);
+        return std::unique_ptr<IHidDevice>();
+    };
     // Only nodes of the device folder have a sysfs entry to describe them.
     CString prefix = m_strDeviceFolder + "/";
     if (path.Left(prefix.GetLength()) != prefix)
-        return NULL;
+        return refuse(ENOTTY);
     CString name = path.Mid(prefix.GetLength());
     if (NodeNumber(name.str()) < 0)
-        return NULL;
+        return refuse(ENOTTY);
 
     HidDeviceInfo info;
     BOOL numbered = FALSE;
     if (!ReadEntry(name, info, numbered) || !m_nodes.open)
-        return NULL;
+        return refuse(ENODEV);
     int fd = m_nodes.open(path);
     if (fd < 0)
-        return NULL;
+        return refuse(errno);
     hidraw_devinfo raw = {};
-    // The transfers wait in poll(); a blocking descriptor could still hang a write whose
-    // room went between the wake-up and the call.
+    // Reads wait in poll() and must not block on a wake-up without a report; writes block
+    // in the kernel whatever the flag says (see CHidrawDevice).
     int flags = fcntl(fd, F_GETFL);
     if (flags < 0 || fcntl(fd, F_SETFL, flags | O_NONBLOCK) != 0 || flock(fd, LOCK_EX | LOCK_NB) != 0 ||
         !m_nodes.rawInfo || m_nodes.rawInfo(fd, &raw) != 0) {
+        int error = m_nodes.rawInfo ? errno : ENOTTY;
         close(fd);
-        return NULL;
+        return refuse(error);
     }
     // The kernel declares both ids signed; ids from 0x8000 up come out negative.
     info.vendorId = (WORD)raw.vendor;
     info.productId = (WORD)raw.product;
-    return std::unique_ptr<IHidDevice>(new CHidrawDevice(fd, info, numbered));
+    return std::unique_ptr<IHidDevice>(new CHidrawDevice(fd, info, numbered, m_nodes.write));
 }

@@ -2,7 +2,9 @@
 // device: /sys/class/hidraw/hidrawN/device/uevent gives HID_ID (bus:vendor:product) and
 // HID_UNIQ (the serial-number string), and report_descriptor gives the report lengths.
 // Opening takes the node for this program alone (an exclusive flock, which other programs
-// that share the node honour) and asks the node itself for its ids (HIDIOCGRAWINFO).
+// that share the node honour) and asks the node itself for its ids (HIDIOCGRAWINFO). A node
+// that will not open says why in words the user can act on: the nodes belong to root unless a
+// udev rule gives them to the user, and a node another program holds names that program.
 //
 // The sysfs folder and the way nodes are opened and queried can be replaced, so that the code
 // runs over a fake sysfs tree and sockets standing in for device nodes.
@@ -10,6 +12,7 @@
 
 #include <functional>
 
+#include "platform/hid/HidrawDevice.h"
 #include "platform/hid/IHidPlatform.h"
 
 struct hidraw_devinfo;
@@ -21,6 +24,8 @@ public:
         std::function<int(const CString& path)> open;
         // Fills `info` from the open node; 0 on success, -1 with errno set otherwise.
         std::function<int(int fd, hidraw_devinfo* info)> rawInfo;
+        // Writes one report to the open node as write(2) does; empty: write(2) itself.
+        CHidrawDevice::WriteFn write;
     };
 
     static NodeAccess RealNodes();
@@ -31,7 +36,7 @@ public:
     // Sorted by the node number (hidraw2 before hidraw10). Entries without a readable uevent
     // or HID_ID are left out; an unreadable or malformed descriptor gives report lengths 0.
     std::vector<HidDeviceInfo> Enumerate() override;
-    std::unique_ptr<IHidDevice> Open(const CString& path) override;
+    std::unique_ptr<IHidDevice> Open(const CString& path, CString* failure) override;
 
 private:
     // Reads the sysfs entry `name` ("hidraw3"); FALSE when it is not a usable HID entry.

@@ -26,7 +26,9 @@ public:
 
     // Sends one output report of `length` bytes; `report[0]` is the report id (0 for a device
     // that does not number its reports) and the data follow it. `*written` receives the bytes
-    // taken, the report id included. `timeoutMs` INFINITE waits for as long as it takes.
+    // taken, the report id included. A device that does not take the report within
+    // `timeoutMs` is a time-out, as is one the system gives up on first (USB gives a device
+    // 5 s); INFINITE waits for the system's limit.
     virtual int WriteReport(const BYTE* report, DWORD length, DWORD timeoutMs, DWORD* written) = 0;
 
     // Receives the next input report into `report`, which has room for `length` bytes, in the

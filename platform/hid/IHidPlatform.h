@@ -17,6 +17,7 @@ public:
     virtual std::vector<HidDeviceInfo> Enumerate() = 0;
 
     // Opens the interface at `path` for exclusive use. NULL when it is missing, held by
-    // another program, not accessible or not a HID device.
-    virtual std::unique_ptr<IHidDevice> Open(const CString& path) = 0;
+    // another program, not accessible or not a HID device; `*failure` (may be NULL) then gets
+    // one line for the user naming the node and what keeps it closed.
+    virtual std::unique_ptr<IHidDevice> Open(const CString& path, CString* failure) = 0;
 };

@@ -24,6 +24,16 @@ int CQB7740Simulator::CountRequests(BYTE code) const
     return count;
 }
 
+BOOL CQB7740Simulator::TakesOutputReport(const std::vector<BYTE>& report)
+{
+    // A request's code and address come in the first report of the request.
+    if (!m_pending.empty() || report.size() < 4 || (report[1] != kWrite && report[1] != kVerify))
+        return TRUE;
+    Phase phase = report[1] == kWrite ? Phase::Write : Phase::Verify;
+    const Fault* fault = FindFault(phase, (DWORD)(report[2] << 8 | report[3]));
+    return !(fault && fault->kind == Fault::Stall);
+}
+
 void CQB7740Simulator::OnOutputReport(const std::vector<BYTE>& report)
 {
     if (report.size() != m_nOutputLength || report.empty() || report[0] != 0) {

@@ -25,6 +25,7 @@ public:
             NoReply,          // the request is taken but never answered
             Unplug,           // the board is pulled out on this request
             CorruptReadBack,  // byte `offset` of the verify reply's data is XORed with `value`
+            Stall,            // the board stops taking output reports at this request
         } kind = Status;
         Phase phase = Phase::Write;
         DWORD address = 0;
@@ -53,6 +54,7 @@ public:
     int MalformedReports() const { return m_nMalformed; }
     size_t PendingInputReports() const { return m_replies.size(); }
 
+    BOOL TakesOutputReport(const std::vector<BYTE>& report) override;
     void OnOutputReport(const std::vector<BYTE>& report) override;
     BOOL NextInputReport(std::vector<BYTE>& report) override;
     BOOL IsAttached() const override { return m_bAttached; }

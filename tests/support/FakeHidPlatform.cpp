@@ -6,6 +6,13 @@
 #include "platform/hid/HidPlatform.h"
 #include "platform/time/Clock.h"
 
+namespace {
+
+// How long the kernel waits for a USB device to take an output report.
+const DWORD kUsbTimeoutMs = 5000;
+
+}  // namespace
+
 class CFakeHidPlatform::CDevice : public IHidDevice {
 public:
     CDevice(CFakeHidPlatform& platform, int index)
@@ -16,13 +23,17 @@ public:
 
     const HidDeviceInfo& GetInfo() const override { return m_info; }
 
-    int WriteReport(const BYTE* report, DWORD length, DWORD, DWORD* written) override
+    int WriteReport(const BYTE* report, DWORD length, DWORD timeoutMs, DWORD* written) override
     {
         Entry& entry = m_platform.m_entries[m_index];
         *written = 0;
         if (!m_platform.IsAttached(entry))
             return hidTransferError;
         std::vector<BYTE> copy(report, report + length);
+        if (entry.board && !entry.board->TakesOutputReport(copy)) {
+            CurrentClock().SleepMilliseconds(timeoutMs < kUsbTimeoutMs ? timeoutMs : kUsbTimeoutMs);
+            return hidTransferTimeout;
+        }
         entry.written.push_back(copy);
         *written = length;
         if (entry.board)
@@ -120,14 +131,25 @@ std::vector<HidDeviceInfo> CFakeHidPlatform::Enumerate()
     return present;
 }
 
-std::unique_ptr<IHidDevice> CFakeHidPlatform::Open(const CString& path)
+void CFakeHidPlatform::SetOpenable(int device, BOOL openable, const char* failure)
+{
+    Entry& entry = m_entries.at(device);
+    entry.openable = openable;
+    entry.openFailure = entry.info.path + ": " + failure;
+}
+
+std::unique_ptr<IHidDevice> CFakeHidPlatform::Open(const CString& path, CString* failure)
 {
     for (size_t index = 0; index < m_entries.size(); ++index) {
         Entry& entry = m_entries[index];
         if (entry.info.path != path)
             continue;
-        if (!entry.openable || entry.open || !IsAttached(entry))
+        if (!entry.openable || entry.open || !IsAttached(entry)) {
+            if (failure)
+                *failure = !entry.openable ? entry.openFailure
+                                           : path + (entry.open ? ": busy, in use by this program." : ": no such device.");
             return NULL;
+        }
         entry.open = TRUE;
         ++entry.opens;
         return std::unique_ptr<IHidDevice>(new CDevice(*this, (int)index));

@@ -1,7 +1,10 @@
 // The HID platform for tests: a list of interfaces, some of them boards that answer reports.
 // Installs itself for its lifetime. Opens are exclusive as on the real system; a read with no
 // report ready waits out its time-out on the current clock (a virtual one in tests), so
-// multi-second time-outs cost nothing. Every output report is kept per interface.
+// multi-second time-outs cost nothing. Writes behave as hidraw's: never held back by reports
+// the board has not answered, but a board that does not take a report holds the write until
+// the host's time-out or the kernel's USB time-out ends it. Every output report taken is kept
+// per interface.
 #pragma once
 
 #include <functional>
@@ -28,8 +31,9 @@ public:
 
     // What the next Open of the interface reports (a reused node can change it).
     HidDeviceInfo& Info(int device) { return m_entries.at(device).info; }
-    // FALSE: Open fails, as for a node held by another program or not accessible.
-    void SetOpenable(int device, BOOL openable) { m_entries.at(device).openable = openable; }
+    // FALSE: Open fails, as for a node held by another program or not accessible, with
+    // "<path>: `failure`" as the reason.
+    void SetOpenable(int device, BOOL openable, const char* failure = "busy, in use by another program.");
 
     int OpenCount(int device) const { return m_entries.at(device).opens; }
     BOOL IsOpen(int device) const { return m_entries.at(device).open; }
@@ -44,7 +48,7 @@ public:
     void AfterEnumerate(std::function<void()> hook) { m_afterEnumerate = std::move(hook); }
 
     std::vector<HidDeviceInfo> Enumerate() override;
-    std::unique_ptr<IHidDevice> Open(const CString& path) override;
+    std::unique_ptr<IHidDevice> Open(const CString& path, CString* failure) override;
 
 private:
     class CDevice;
@@ -52,6 +56,7 @@ private:
         HidDeviceInfo info;
         IFakeHidBoard* board = NULL;
         BOOL openable = TRUE;
+        CString openFailure;
         BOOL open = FALSE;
         int opens = 0;
         int reads = 0;

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "CommsRes/HidComms/HidComms.h"
+#include "platform/base/FailureDetail.h"
 #include "platform/testing/DialogDriver.h"
 #include "platform/testing/ModalScript.h"
 #include "platform/testing/VirtualClock.h"
@@ -22,9 +23,11 @@ const WORD kVendor = CHidComms::configuredVendorId;
 const WORD kProduct = 256;
 const char kRetryPrompt[] = "Error occurred when communicating with the device, retry?";
 
-// Answers with the input reports queued; can be pulled out after a number of output reports.
+// Answers with the input reports queued; can be pulled out after a number of output reports,
+// or stall and take none.
 class CScriptedBoard : public IFakeHidBoard {
 public:
+    BOOL TakesOutputReport(const std::vector<BYTE>&) override { return !m_stalled; }
     void OnOutputReport(const std::vector<BYTE>&) override
     {
         if (++m_writes == m_detachAfter)
@@ -47,6 +50,7 @@ public:
     int m_writes = 0;
     int m_detachAfter = -1;
     BOOL m_attached = TRUE;
+    BOOL m_stalled = FALSE;
 };
 
 std::vector<BYTE> Counting(size_t length, BYTE first = 1)
@@ -100,16 +104,21 @@ TEST_F(HidCommsTest, SearchOpensTheBoardTheUserMeans)
         std::vector<std::string> listed;
         int opened;               // device index, -1 for none
         const char* serialAfter;
+        const char* detail = "";  // the failure's second line
     } cases[] = {
         {"one board after other interfaces", {{Unrelated, "K1"}, {OtherProduct, "X"}, {Board, "A1"}}, "", None, 0, {}, 2, "A1"},
         {"picker lists boards with serials", {{Unrelated, ""}, {Board, "A1"}, {NoSerial, ""}, {Board, "B2"}}, "", Choose, 1,
          {"A1", "B2"}, 3, "B2"},
         {"double click confirms", {{Board, "A1"}, {Board, "B2"}}, "", DoubleClick, 0, {"A1", "B2"}, 0, "A1"},
-        {"picker cancelled", {{Board, "A1"}, {Board, "B2"}}, "", Cancel, 0, {"A1", "B2"}, -1, ""},
+        {"picker cancelled", {{Board, "A1"}, {Busy, "C3"}, {Board, "B2"}}, "", Cancel, 0, {"A1", "B2"}, -1, ""},
         {"match mode", {{Unrelated, "B2"}, {Board, "A1"}, {Board, "B2"}}, "B2", None, 0, {}, 2, "B2"},
         {"match mode is case-sensitive", {{Board, "A1"}, {Board, "B2"}}, "b2", None, 0, {}, -1, "b2"},
         {"busy interface skipped", {{Busy, "A1"}, {Board, "B2"}}, "", None, 0, {}, 1, "B2"},
         {"only a board without serial", {{NoSerial, ""}}, "", None, 0, {}, -1, ""},
+        {"the only board busy", {{Unrelated, "K1"}, {Busy, "A1"}}, "", None, 0, {}, -1, "",
+         "/dev/hidraw1: busy, in use by another program."},
+        {"the board sought busy", {{Busy, "B2"}}, "B2", None, 0, {}, -1, "B2",
+         "/dev/hidraw0: busy, in use by another program."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -122,8 +131,13 @@ TEST_F(HidCommsTest, SearchOpensTheBoardTheUserMeans)
             else
                 devices.AddBoard(d.kind == NoSerial ? NULL : d.serial, NULL);
         }
-        for (size_t i = 0; i < c.devices.size(); ++i)
-            devices.SetOpenable((int)i, c.devices[i].kind != Busy);
+        // Other HID nodes belong to root, as on a desktop without a rule for them.
+        for (size_t i = 0; i < c.devices.size(); ++i) {
+            if (c.devices[i].kind == Busy)
+                devices.SetOpenable((int)i, FALSE);
+            else if (c.devices[i].kind == Unrelated)
+                devices.SetOpenable((int)i, FALSE, "permission denied.");
+        }
         std::vector<std::string> listed;
         if (c.picker != None) {
             script.Expect(IDD_HIDSN, [&](CDialog& dialog) {
@@ -142,8 +156,10 @@ TEST_F(HidCommsTest, SearchOpensTheBoardTheUserMeans)
         }
         CHidComms resource;
         CString serial = c.serial;
+        CFailureDetail::Clear();
         BOOL opened = resource.OpenDevice(kVendor, kProduct, &serial, NULL);
         script.VerifyAndClear();
+        EXPECT_EQ(CFailureDetail::Get(), c.detail);
         EXPECT_EQ(listed, c.listed);
         EXPECT_EQ(opened, c.opened >= 0);
         EXPECT_EQ(resource.IsOpen(), c.opened >= 0);
@@ -281,23 +297,29 @@ TEST_F(HidCommsTest, AReadTakesOnlyTheReportsItNeeds)
 
 TEST_F(HidCommsTest, ATimeOutFailsUnlessItCountsAsSuccess)
 {
+    // Takes no report and has none to give.
     CScriptedBoard board;
+    board.m_stalled = TRUE;
     platform.AddBoard("A1", &board);
     comms.SetWriteRetry(FALSE);
     comms.SetReadRetry(FALSE);
     comms.SetTimeout(5000);
-    for (BOOL isError : {TRUE, FALSE}) {
-        CString serial;
-        ASSERT_TRUE(comms.OpenDevice(kVendor, kProduct, &serial, NULL));
-        comms.SetTimeoutIsError(isError);
-        BYTE reply[4];
-        uint64_t before = clock.NowMilliseconds();
-        DWORD received = 99;
-        EXPECT_EQ(comms.Read(reply, 4, &received), !isError);
-        EXPECT_EQ(clock.NowMilliseconds() - before, 5000u);
-        EXPECT_EQ(received, 0u);
-        EXPECT_EQ(comms.IsOpen(), !isError);
+    for (BOOL write : {FALSE, TRUE}) {
+        for (BOOL isError : {TRUE, FALSE}) {
+            SCOPED_TRACE(testing::Message() << (write ? "write" : "read") << " isError " << isError);
+            CString serial;
+            ASSERT_TRUE(comms.OpenDevice(kVendor, kProduct, &serial, NULL));
+            comms.SetTimeoutIsError(isError);
+            BYTE buffer[131] = {};
+            uint64_t before = clock.NowMilliseconds();
+            DWORD moved = 99;
+            EXPECT_EQ(write ? comms.Write(buffer, 131, &moved) : comms.Read(buffer, 4, &moved), !isError);
+            EXPECT_EQ(clock.NowMilliseconds() - before, 5000u);
+            EXPECT_EQ(moved, 0u);
+            EXPECT_EQ(comms.IsOpen(), !isError);
+        }
     }
+    EXPECT_TRUE(platform.Written(0).empty());
 }
 
 TEST_F(HidCommsTest, AFailedReportIsNotCountedAndClosesWithoutAWord)

@@ -1,5 +1,8 @@
 // The hidraw platform over a fake sysfs tree, with SOCK_SEQPACKET socket pairs standing in for
-// the device nodes (a datagram keeps each report whole, as a node does).
+// the device nodes (a datagram keeps each report whole, as a node does). Writes go through a
+// stand-in for the kernel's: never held back by unread reports, but held for as long as the
+// device is stalled, until the kernel's USB time-out ends them with ETIMEDOUT.
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <map>
@@ -14,6 +17,7 @@
 #include "CommsRes/HidComms/HidComms.h"
 #include "platform/hid/HidPlatform.h"
 #include "platform/hid/HidrawPlatform.h"
+#include "platform/threads/WorkerThread.h"
 #include "tests/platform/hid/DescriptorFile.h"
 #include "tests/support/ScriptedUi.h"
 #include "tests/support/TempFolder.h"
@@ -52,10 +56,24 @@ protected:
         sysfs.Write("hidrawx/device/uevent", Uevent("0003:00000001:00000001", "Z"));
         nodes.open = [this](const CString& path) { return OpenPair(path.str()); };
         nodes.rawInfo = [this](int fd, hidraw_devinfo* info) {
-            if (!rawInfoWorks)
+            if (!rawInfoWorks) {
+                errno = ENOTTY;
                 return -1;
+            }
             *info = raw[fdPaths[fd]];
             return 0;
+        };
+        nodes.write = [this](int fd, const void* data, size_t length) -> ssize_t {
+            ++inKernel;
+            auto start = std::chrono::steady_clock::now();
+            while (stalled && std::chrono::steady_clock::now() - start < std::chrono::milliseconds(usbTimeoutMs))
+                usleep(1000);
+            bool stall = stalled;
+            ssize_t put = stall ? -1 : send(fd, data, length, MSG_NOSIGNAL);
+            int error = stall ? ETIMEDOUT : errno;
+            --inKernel;
+            errno = error;
+            return put;
         };
         raw["/dev/hidraw2"] = {3, (__s16)0xC251, 0x0100};
         raw["/dev/hidraw10"] = {3, (__s16)0xC251, 0x0100};
@@ -75,8 +93,10 @@ protected:
 
     int OpenPair(const std::string& path)
     {
-        if (!openWorks)
+        if (!openWorks) {
+            errno = EACCES;
             return -1;
+        }
         int pair[2];
         if (socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, pair) != 0)
             return -1;
@@ -98,10 +118,10 @@ protected:
         ASSERT_EQ(send(peers[path], report.data(), report.size(), 0), (ssize_t)report.size());
     }
 
-    std::unique_ptr<IHidDevice> Open(const char* path)
+    std::unique_ptr<IHidDevice> Open(const char* path, CString* failure = NULL)
     {
         CHidrawPlatform platform(sysfs.Path().c_str(), "/dev", nodes);
-        return platform.Open(path);
+        return platform.Open(path, failure);
     }
 
     CTempFolder sysfs;
@@ -111,6 +131,9 @@ protected:
     std::map<std::string, hidraw_devinfo> raw;
     bool openWorks = true;
     bool rawInfoWorks = true;
+    std::atomic<bool> stalled{false};
+    std::atomic<int> usbTimeoutMs{5000};
+    std::atomic<int> inKernel{0};
 };
 
 TEST_F(HidrawPlatformTest, EnumerationReadsSysfsInNodeOrderWithoutOpeningAnything)
@@ -156,15 +179,28 @@ TEST_F(HidrawPlatformTest, OpenTakesTheIdsFromTheNodeAndRefusesWhatIsNoHidNode)
     EXPECT_EQ(device->GetInfo().outputReportLength, 65u);
     device.reset();
 
-    EXPECT_FALSE(Open("/tmp/hidraw2"));
-    EXPECT_FALSE(Open("/dev/hidraw7"));
-    EXPECT_FALSE(Open("/dev/hidraw3"));
-    EXPECT_FALSE(Open("/dev/hidrawx"));
-    rawInfoWorks = false;
-    EXPECT_FALSE(Open("/dev/hidraw2"));
-    rawInfoWorks = true;
-    openWorks = false;
-    EXPECT_FALSE(Open("/dev/hidraw2"));
+    // Each refusal names the node and what the user can do about it.
+    struct Refusal {
+        const char* path;
+        bool openWorks, rawInfoWorks;
+        const char* failure;
+    } refusals[] = {
+        {"/tmp/hidraw2", true, true, "/tmp/hidraw2: not a HID device."},
+        {"/dev/hidraw7", true, true, "/dev/hidraw7: no such device. Check that the board is plugged in."},
+        {"/dev/hidraw3", true, true, "/dev/hidraw3: no such device. Check that the board is plugged in."},
+        {"/dev/hidrawx", true, true, "/dev/hidrawx: not a HID device."},
+        {"/dev/hidraw2", true, false, "/dev/hidraw2: not a HID device."},
+        {"/dev/hidraw2", false, true,
+         "/dev/hidraw2: permission denied. Give your user access to the board's hidraw nodes with the udev rule "
+         "in the README, then plug the board in again."},
+    };
+    for (const Refusal& r : refusals) {
+        openWorks = r.openWorks;
+        rawInfoWorks = r.rawInfoWorks;
+        CString failure;
+        EXPECT_FALSE(Open(r.path, &failure));
+        EXPECT_EQ(failure, r.failure);
+    }
 }
 
 TEST_F(HidrawPlatformTest, OpenIsExclusive)
@@ -177,7 +213,9 @@ TEST_F(HidrawPlatformTest, OpenIsExclusive)
     };
     std::unique_ptr<IHidDevice> first = Open("/dev/hidraw2");
     ASSERT_TRUE(first);
-    EXPECT_FALSE(Open("/dev/hidraw2"));
+    CString failure;
+    EXPECT_FALSE(Open("/dev/hidraw2", &failure));
+    EXPECT_EQ(failure, "/dev/hidraw2: busy, in use by another program.");
     first.reset();
     EXPECT_TRUE(Open("/dev/hidraw2"));
 }
@@ -230,16 +268,47 @@ TEST_F(HidrawPlatformTest, TimeOutsHoldAndAVanishedDeviceIsAnError)
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(30));
     EXPECT_EQ(count, 0u);
 
-    // Nobody reads the other end: the queue fills and a write times out.
-    int result = hidTransferDone;
-    for (int i = 0; i < 100000 && result == hidTransferDone; ++i)
-        result = device->WriteReport(report, 65, 0, &count);
-    EXPECT_EQ(result, hidTransferTimeout);
-
     close(peers["/dev/hidraw2"]);
     peers.erase("/dev/hidraw2");
     EXPECT_EQ(device->ReadReport(report, 65, INFINITE, &count), hidTransferError);
     EXPECT_EQ(device->WriteReport(report, 65, INFINITE, &count), hidTransferError);
+}
+
+TEST_F(HidrawPlatformTest, AStalledWriteEndsAtTheCallersDeadlineAndItsReportStillGoesFirst)
+{
+    std::unique_ptr<IHidDevice> device = Open("/dev/hidraw2");
+    ASSERT_TRUE(device);
+    std::string first(65, '1'), second(65, '2');
+    first[0] = second[0] = 0;
+    DWORD count = 99;
+    stalled = true;
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(device->WriteReport((const BYTE*)first.data(), 65, 30, &count), hidTransferTimeout);
+    auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(waited, std::chrono::milliseconds(30));
+    EXPECT_LT(waited, std::chrono::milliseconds(usbTimeoutMs));
+    EXPECT_EQ(count, 0u);
+    // The first report is still in the kernel: the next one waits for it, within its own time-out.
+    EXPECT_EQ(device->WriteReport((const BYTE*)second.data(), 65, 30, &count), hidTransferTimeout);
+    stalled = false;
+    EXPECT_EQ(device->WriteReport((const BYTE*)second.data(), 65, 1000, &count), hidTransferDone);
+    EXPECT_EQ(Receive("/dev/hidraw2"), first);
+    EXPECT_EQ(Receive("/dev/hidraw2"), second);
+
+    // The kernel giving up is a time-out too, also for a caller that set no limit.
+    stalled = true;
+    usbTimeoutMs = 30;
+    EXPECT_EQ(device->WriteReport((const BYTE*)first.data(), 65, INFINITE, &count), hidTransferTimeout);
+    // Closing waits for a write still in the kernel rather than leave it running.
+    usbTimeoutMs = 200;
+    EXPECT_EQ(device->WriteReport((const BYTE*)first.data(), 65, 0, &count), hidTransferTimeout);
+    device.reset();
+    EXPECT_EQ(inKernel, 0);
+
+    stalled = false;
+    device = Open("/dev/hidraw2");
+    CWorkerThread::FailNextStarts(1);
+    EXPECT_EQ(device->WriteReport((const BYTE*)first.data(), 65, 1000, &count), hidTransferError);
 }
 
 TEST_F(HidrawPlatformTest, TheResourceFindsAndTalksToABoardOverHidraw)
