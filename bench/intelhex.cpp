@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <random>
 #include <string>
 
@@ -34,13 +35,13 @@ long FileSize(const std::string& path)
 // Writes the input file with our own writer from random bytes (no line is all fill).
 bool CreateInput(const std::string& path)
 {
-    BYTE* image = new BYTE[kImageBytes];
+    std::unique_ptr<BYTE[]> image(new BYTE[kImageBytes]);
     std::mt19937 random(12345);
     for (DWORD i = 0; i < kImageBytes; i += 4) {
         uint32_t value = random();
-        memcpy(image + i, &value, 4);
+        memcpy(image.get() + i, &value, 4);
     }
-    return CIntelHex().WriteFile(path.c_str(), image, kImageBytes, -1);
+    return CIntelHex().WriteFile(path.c_str(), std::move(image), kImageBytes, -1);
 }
 
 struct RoundTrip {
@@ -60,7 +61,7 @@ RoundTrip TimeOurRoundTrip(const std::string& input, const std::string& output)
     result.readSeconds = SecondsSince(start);
 
     start = Clock::now();
-    BYTE* image = store.BuildImage(0xFF, 0xFF);
+    std::unique_ptr<BYTE[]> image(store.BuildImage(0xFF, 0xFF));
     result.buildSeconds = SecondsSince(start);
 
     start = Clock::now();
@@ -68,7 +69,7 @@ RoundTrip TimeOurRoundTrip(const std::string& input, const std::string& output)
     result.checkSeconds = SecondsSince(start);
 
     start = Clock::now();
-    BOOL written = image && store.WriteFile(output.c_str(), image, store.GetEndAddress(NULL), 0xFF);
+    BOOL written = image && store.WriteFile(output.c_str(), std::move(image), store.GetEndAddress(NULL), 0xFF);
     result.writeSeconds = SecondsSince(start);
 
     for (HexRecord* record = store.m_pNewest; record; record = record->m_pOlder)

@@ -638,7 +638,7 @@ UINT CIntelHex::GetStatusMessageType(int status)
 // ---------------------------------------------------------------------------------------------
 // Writer
 
-BOOL CIntelHex::WriteFile(const CString& path, BYTE* image, DWORD length, int fill)
+BOOL CIntelHex::WriteFile(const CString& path, std::unique_ptr<BYTE[]> image, DWORD length, int fill)
 {
     if (!image && length)
         return FALSE;
@@ -648,12 +648,11 @@ BOOL CIntelHex::WriteFile(const CString& path, BYTE* image, DWORD length, int fi
     // refused write part-way loses nothing.
     if (!file.Open(path, CFile::modeReplaceAtomically | CFile::modeReadWrite | CFile::typeBinary,
                    &error)) {
-        delete[] image;
         ReportWriteFailure(error);
         return FALSE;
     }
     try {
-        BOOL written = WriteRecords(file, image, length, fill);
+        BOOL written = WriteRecords(file, image.get(), length, fill);
         file.Close();
         return written;
     } catch (const CFileException& failure) {
@@ -672,9 +671,8 @@ void CIntelHex::ReportWriteFailure(const CFileException& error)
     DebugTrace("File could not be created %d\n", error.m_cause);
 }
 
-BOOL CIntelHex::WriteRecords(CFile& file, BYTE* image, DWORD length, int fill)
+BOOL CIntelHex::WriteRecords(CFile& file, const BYTE* image, DWORD length, int fill)
 {
-    std::unique_ptr<BYTE[]> owned(image);
     if (!image && length)
         return FALSE;
     // An address record waits until a line of its segment is written, so a segment whose

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "image/HexRecord.h"
 #include "platform/base/CString.h"
@@ -110,14 +111,14 @@ public:
     // --- Intel HEX writer ---
 
     // Writes image bytes 0 to length - 1 as Intel HEX, 16 bytes a line, leaving out lines that
-    // hold only `fill` (-1 writes every line). Takes over `image` and frees it on every path.
-    // An existing file is replaced only once the new one is written whole; a file that cannot
-    // be created or written is reported to the user, leaves the old one as it was, and gives
-    // FALSE.
-    BOOL WriteFile(const CString& path, BYTE* image, DWORD length, int fill);
-    // The line writer behind WriteFile; frees `image` and throws CFileException when a write
-    // fails.
-    BOOL WriteRecords(CFile& file, BYTE* image, DWORD length, int fill);
+    // hold only `fill` (-1 writes every line). The image is gone when WriteFile returns,
+    // whatever the outcome. An existing file is replaced only once the new one is written
+    // whole; a file that cannot be created or written is reported to the user, leaves the old
+    // one as it was, and gives FALSE.
+    BOOL WriteFile(const CString& path, std::unique_ptr<BYTE[]> image, DWORD length, int fill);
+    // The line writer behind WriteFile; the image stays the caller's. Throws CFileException
+    // when a write fails.
+    BOOL WriteRecords(CFile& file, const BYTE* image, DWORD length, int fill);
     // TRUE when fill is -1 or some of the `count` bytes differs from it.
     static BOOL IsLineNeeded(const BYTE* bytes, BYTE count, int fill);
 

@@ -1,5 +1,8 @@
 #include "targets/TargetBase.h"
 
+#include <memory>
+#include <utility>
+
 #include "app/QuilletApp.h"
 #include "image/IntelHex.h"
 #include "platform/time/Clock.h"
@@ -155,10 +158,10 @@ BOOL CTargetBase::SaveStoreAsHex(const CString& path)
 {
     if (!CheckStoreImage())
         return FALSE;
-    BYTE* image = theIntelHex.BuildImage(0xFF, 0xFF);
+    std::unique_ptr<BYTE[]> image(theIntelHex.BuildImage(0xFF, 0xFF));
     if (!image)
         return FALSE;
-    return theIntelHex.WriteFile(path, image, theIntelHex.GetEndAddress(NULL), 0xFF);
+    return theIntelHex.WriteFile(path, std::move(image), theIntelHex.GetEndAddress(NULL), 0xFF);
 }
 
 CTargetBase* CTargetBase::FindById(DWORD id)

@@ -89,15 +89,11 @@ CFile* ScratchFile()
 void CheckRoundTrip(CIntelHex& store, DWORD length)
 {
     CFile* file = ScratchFile();
-    BYTE* image = store.BuildImage(0xFF, 0xFF);
-    if (!file || !image) {
-        delete[] image;
+    std::unique_ptr<BYTE[]> expected(store.BuildImage(0xFF, 0xFF));
+    if (!file || !expected)
         return;
-    }
-    std::unique_ptr<BYTE[]> expected(new BYTE[length]);
-    memcpy(expected.get(), image, length);
     file->Seek(0, CFile::begin);
-    Require(store.WriteRecords(*file, image, length, 0xFF));
+    Require(store.WriteRecords(*file, expected.get(), length, 0xFF));
     file->Seek(0, CFile::begin);
 
     CIntelHex readBack;

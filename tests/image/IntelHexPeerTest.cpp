@@ -49,9 +49,9 @@ protected:
     std::string WriteOurs()
     {
         std::string path = (m_folder / "ours.hex");
-        BYTE* image = new BYTE[m_image.size()];
-        memcpy(image, m_image.data(), m_image.size());
-        EXPECT_TRUE(CIntelHex().WriteFile(path.c_str(), image, (DWORD)m_image.size(), 0xFF));
+        std::unique_ptr<BYTE[]> image(new BYTE[m_image.size()]);
+        memcpy(image.get(), m_image.data(), m_image.size());
+        EXPECT_TRUE(CIntelHex().WriteFile(path.c_str(), std::move(image), (DWORD)m_image.size(), 0xFF));
         return path;
     }
 

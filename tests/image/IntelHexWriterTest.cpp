@@ -11,20 +11,20 @@ std::string Golden(const char* name)
     return CTempFolder::Read(std::string(QUILLET_SOURCE_DIR) + "/tests/image/data/" + name);
 }
 
-BYTE* FilledImage(size_t length, BYTE value)
+std::unique_ptr<BYTE[]> FilledImage(size_t length, BYTE value)
 {
-    BYTE* image = new BYTE[length];
-    memset(image, value, length);
+    std::unique_ptr<BYTE[]> image(new BYTE[length]);
+    memset(image.get(), value, length);
     return image;
 }
 
 class IntelHexWriterTest : public ::testing::Test {
 protected:
-    // Writes the image (which the writer takes over) and returns the file's bytes.
-    std::string Write(BYTE* image, DWORD length, int fill)
+    // Writes the image and returns the file's bytes.
+    std::string Write(std::unique_ptr<BYTE[]> image, DWORD length, int fill)
     {
         std::string path = m_folder / "out.hex";
-        EXPECT_TRUE(m_store.WriteFile(path.c_str(), image, length, fill));
+        EXPECT_TRUE(m_store.WriteFile(path.c_str(), std::move(image), length, fill));
         return CTempFolder::Read(path);
     }
 
@@ -37,23 +37,23 @@ TEST_F(IntelHexWriterTest, LinesOfFillOnlyAreLeftOut)
 {
     EXPECT_EQ(Write(FilledImage(0x20, 0xFF), 0x20, 0xFF), Golden("all_fill.hex"));
     EXPECT_EQ(Write(FilledImage(0x20, 0xFF), 0x20, -1), Golden("fill_minus1.hex"));
-    EXPECT_EQ(Write(NULL, 0, 0xFF), ":00000001FF\r\n");
+    EXPECT_EQ(Write(nullptr, 0, 0xFF), ":00000001FF\r\n");
 }
 
 TEST_F(IntelHexWriterTest, SkippedSegmentGetsNoAddressRecord)
 {
-    BYTE* image = FilledImage(0x30000, 0xFF);
+    std::unique_ptr<BYTE[]> image = FilledImage(0x30000, 0xFF);
     image[0x15] = 0;
-    memcpy(image + 0x20000, "\x01\x02\x03\x04", 4);
-    EXPECT_EQ(Write(image, 0x30000, 0xFF), Golden("skipped_segment.hex"));
+    memcpy(image.get() + 0x20000, "\x01\x02\x03\x04", 4);
+    EXPECT_EQ(Write(std::move(image), 0x30000, 0xFF), Golden("skipped_segment.hex"));
 }
 
 TEST_F(IntelHexWriterTest, AddressFieldWrapsAndTheLastLineIsShort)
 {
-    BYTE* image = new BYTE[0x10005];
+    std::unique_ptr<BYTE[]> image(new BYTE[0x10005]);
     for (int i = 0; i < 0x10005; ++i)
         image[i] = (BYTE)(i * 7 + 3);
-    EXPECT_TRUE(Write(image, 0x10005, 0xFF) == Golden("bytes_10005.hex"));
+    EXPECT_TRUE(Write(std::move(image), 0x10005, 0xFF) == Golden("bytes_10005.hex"));
 }
 
 TEST_F(IntelHexWriterTest, FileThatCannotBeCreatedIsReported)
