@@ -6,6 +6,7 @@
 
 #include "app/MainDialog.h"
 #include "platform/settings/ISettingsReporter.h"
+#include "platform/settings/RegKeyGuard.h"
 #include "platform/settings/SettingsStore.h"
 #include "platform/ui/UiServices.h"
 
@@ -81,7 +82,7 @@ BOOL CQuilletApp::InitInstance()
     m_pszHelpFilePath = strdup(helpPath);
 
     CSettingsMessages settingsMessages;
-    if (HKEY key = OpenSettingsKey()) {
+    if (CRegKeyGuard key{OpenSettingsKey()}) {
         DWORD options = 0;
         DWORD size = sizeof options;
         // A value that does not fit in four bytes is no start-up target at all.
@@ -89,7 +90,6 @@ BOOL CQuilletApp::InitInstance()
             m_dwOptions = options;
         else
             m_dwOptions = 0;
-        RegCloseKey(key);
     }
 
     {
@@ -129,10 +129,9 @@ void CQuilletApp::SaveAppOptions(int id)
         if ((m_dwOptions & 0xFFu) == ((0u - (DWORD)id) & 0xFFu))
             m_dwOptions &= ~0xFFu;
     }
-    HKEY key = OpenSettingsKey();
+    CRegKeyGuard key(OpenSettingsKey());
     if (!key)
         return;
     DWORD options = m_dwOptions;
     RegSetValueEx(key, s_optionsValue, 0, REG_DWORD, (const BYTE*)&options, sizeof options);
-    RegCloseKey(key);
 }

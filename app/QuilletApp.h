@@ -18,7 +18,7 @@ public:
 
     // Opens HKEY_CURRENT_USER\Software\Brenlow\Marrowind for reading and writing, creating
     // the last two keys when missing; NULL when "Software" is absent or a step fails. The
-    // caller closes the key with RegCloseKey.
+    // caller closes the key with RegCloseKey; a CRegKeyGuard does it on every return path.
     HKEY OpenSettingsKey();
 
     // `id` > 0 makes target `id` the start-up target; `id` < 0 clears the start-up target

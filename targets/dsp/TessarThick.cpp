@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "app/QuilletApp.h"
-#include "platform/settings/Registry.h"
+#include "platform/settings/RegKeyGuard.h"
 #include "platform/ui/UiServices.h"
 #include "platform/wnd/ProgressCtrl.h"
 #include "targets/dsp/TessarThickOptions.h"
@@ -33,7 +33,7 @@ CTessarThick::CTessarThick(BYTE id, CString name, CString description, WORD mode
 
 int CTessarThick::LoadOptions()
 {
-    HKEY key = theApp.OpenSettingsKey();
+    CRegKeyGuard key(theApp.OpenSettingsKey());
     if (!key)
         return 1;
 
@@ -54,14 +54,12 @@ int CTessarThick::LoadOptions()
     if (RegQueryValueEx(key, name, NULL, NULL, (LPBYTE)&options, &size) == ERROR_SUCCESS
         && size == sizeof options)
         m_dwOptions = options;
-
-    RegCloseKey(key);
     return 1;
 }
 
 void CTessarThick::SaveOptions()
 {
-    HKEY key = theApp.OpenSettingsKey();
+    CRegKeyGuard key(theApp.OpenSettingsKey());
     if (!key)
         return;
     CString name = m_strModelName + " Jmp Addr";
@@ -69,7 +67,6 @@ void CTessarThick::SaveOptions()
                   (DWORD)m_strJumpAddress.GetLength() + 1);
     name = m_strModelName + "_Options";
     RegSetValueEx(key, name, 0, REG_DWORD, (const BYTE*)&m_dwOptions, sizeof m_dwOptions);
-    RegCloseKey(key);
 }
 
 int CTessarThick::HasOptions()

@@ -7,7 +7,7 @@
 
 #include "app/QuilletApp.h"
 #include "platform/files/File.h"
-#include "platform/settings/Registry.h"
+#include "platform/settings/RegKeyGuard.h"
 #include "platform/ui/UiServices.h"
 #include "platform/wnd/Dialog.h"
 #include "platform/wnd/ProgressCtrl.h"
@@ -208,7 +208,7 @@ BOOL CHyICEFlash::InitOptions(DWORD boardType, WORD defaultOptions, CString defa
 
 void CHyICEFlash::ReadStoredOptions()
 {
-    HKEY key = theApp.OpenSettingsKey();
+    CRegKeyGuard key(theApp.OpenSettingsKey());
     if (!key)
         return;
     // Taken only as a terminated text that fits six characters; anything else keeps the default.
@@ -224,21 +224,19 @@ void CHyICEFlash::ReadStoredOptions()
     if (RegQueryValueEx(key, GetName() + "_Options", NULL, &type, (LPBYTE)&stored, &size) == ERROR_SUCCESS &&
         size == sizeof stored)
         m_wOptions = (WORD)stored;
-    RegCloseKey(key);
 }
 
 void CHyICEFlash::SetOptions(WORD options, CString serial)
 {
     m_strSerial = serial;
     m_wOptions = options;
-    HKEY key = theApp.OpenSettingsKey();
+    CRegKeyGuard key(theApp.OpenSettingsKey());
     if (!key)
         return;
     RegSetValueEx(key, GetName() + "_Serial_No", 0, REG_SZ, (const BYTE*)(LPCSTR)m_strSerial,
                   (DWORD)m_strSerial.GetLength() + 1);
     DWORD stored = m_wOptions;
     RegSetValueEx(key, GetName() + "_Options", 0, REG_DWORD, (const BYTE*)&stored, sizeof stored);
-    RegCloseKey(key);
 }
 
 WORD* CHyICEFlash::GetOptions(WORD* options, CString* serial)

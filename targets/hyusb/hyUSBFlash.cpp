@@ -7,7 +7,7 @@
 
 #include "app/QuilletApp.h"
 #include "platform/files/File.h"
-#include "platform/settings/Registry.h"
+#include "platform/settings/RegKeyGuard.h"
 #include "platform/ui/UiServices.h"
 #include "platform/wnd/Dialog.h"
 #include "platform/wnd/ProgressCtrl.h"
@@ -165,7 +165,7 @@ int CHyUSBFlash::ShowOptions()
 int CHyUSBFlash::InitOptions(int defaultOptions)
 {
     m_dwOptions = (DWORD)defaultOptions;
-    HKEY key = theApp.OpenSettingsKey();
+    CRegKeyGuard key(theApp.OpenSettingsKey());
     if (!key)
         return 1;
     CString valueName = GetName() + "_Options";
@@ -174,19 +174,17 @@ int CHyUSBFlash::InitOptions(int defaultOptions)
     DWORD type = 0;
     if (RegQueryValueEx(key, valueName, NULL, &type, (LPBYTE)&stored, &size) == ERROR_SUCCESS && size == sizeof stored)
         m_dwOptions = stored;
-    RegCloseKey(key);
     return 1;
 }
 
 void CHyUSBFlash::SetOptions(int options)
 {
     m_dwOptions = (DWORD)options;
-    HKEY key = theApp.OpenSettingsKey();
+    CRegKeyGuard key(theApp.OpenSettingsKey());
     if (!key)
         return;
     CString valueName = GetName() + "_Options";
     RegSetValueEx(key, valueName, 0, REG_DWORD, (const BYTE*)&m_dwOptions, sizeof m_dwOptions);
-    RegCloseKey(key);
 }
 
 int* CHyUSBFlash::GetOptions(int* options)

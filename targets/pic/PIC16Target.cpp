@@ -5,7 +5,7 @@
 #include "app/QuilletApp.h"
 #include "image/IntelHex.h"
 #include "platform/base/FailureDetail.h"
-#include "platform/settings/Registry.h"
+#include "platform/settings/RegKeyGuard.h"
 #include "platform/ui/UiServices.h"
 #include "platform/wnd/ProgressCtrl.h"
 #include "targets/pic/pic16options.h"
@@ -258,7 +258,7 @@ BOOL CPIC16Target::GetFileFilter(CString& filter)
 int CPIC16Target::InitOptions(WORD defaultConfig)
 {
     m_wDefaultConfig = defaultConfig;
-    HKEY key = theApp.OpenSettingsKey();
+    CRegKeyGuard key(theApp.OpenSettingsKey());
     if (!key)
         return 1;
     CString name = GetName() + "_Options";
@@ -268,18 +268,15 @@ int CPIC16Target::InitOptions(WORD defaultConfig)
         m_wConfig = (WORD)(value & 0xFFFF);
     else
         m_wConfig = defaultConfig;
-    RegCloseKey(key);
     return 1;
 }
 
 void CPIC16Target::SaveOptions()
 {
-    HKEY key = theApp.OpenSettingsKey();
-    if (key) {
+    if (CRegKeyGuard key{theApp.OpenSettingsKey()}) {
         DWORD value = m_wConfig;
         CString name = GetName() + "_Options";
         RegSetValueEx(key, name, 0, REG_DWORD, (const BYTE*)&value, sizeof value);
-        RegCloseKey(key);
     }
     // The loaded configuration word follows the current one, so a saved buffer carries it.
     if (theIntelHex.FindOverlap(m_pModules[moduleConfig], configWordLow, 2)) {

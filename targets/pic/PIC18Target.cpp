@@ -7,7 +7,7 @@
 
 #include "app/QuilletApp.h"
 #include "image/IntelHex.h"
-#include "platform/settings/Registry.h"
+#include "platform/settings/RegKeyGuard.h"
 #include "platform/ui/UiServices.h"
 #include "targets/pic/pic18options.h"
 
@@ -258,7 +258,7 @@ int CPIC18Target::InitOptions(PIC18Config defaults)
 {
     m_DefaultConfig = defaults;
     m_Config = defaults;
-    HKEY key = theApp.OpenSettingsKey();
+    CRegKeyGuard key(theApp.OpenSettingsKey());
     if (!key)
         return 1;
     for (int index = 0; index < PIC18Config::kDwords; ++index) {
@@ -270,19 +270,16 @@ int CPIC18Target::InitOptions(PIC18Config defaults)
         if (result == ERROR_SUCCESS && type == REG_DWORD && size == sizeof value)
             m_Config.SetDword(index, value);
     }
-    RegCloseKey(key);
     return 1;
 }
 
 void CPIC18Target::SaveOptions()
 {
-    HKEY key = theApp.OpenSettingsKey();
-    if (key) {
+    if (CRegKeyGuard key{theApp.OpenSettingsKey()}) {
         for (int index = 0; index < PIC18Config::kDwords; ++index) {
             DWORD value = m_Config.GetDword(index);
             RegSetValueEx(key, OptionsValueName(GetName(), index), 0, REG_DWORD, (const BYTE*)&value, sizeof value);
         }
-        RegCloseKey(key);
     }
     // Loaded configuration data follows the current record, so a saved buffer carries it.
     if (theIntelHex.FindOverlap(m_pModules[moduleConfig], configBase, configBytes)) {

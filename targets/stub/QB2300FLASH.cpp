@@ -10,7 +10,7 @@
 #include "platform/wnd/Dialog.h"
 #include "platform/files/File.h"
 #include "platform/wnd/ProgressCtrl.h"
-#include "platform/settings/Registry.h"
+#include "platform/settings/RegKeyGuard.h"
 #include "platform/wnd/Static.h"
 #include "platform/ui/UiServices.h"
 #include "targets/ITargetHost.h"
@@ -72,7 +72,7 @@ void CQB2300Flash::SaveOptions()
 int CQB2300Flash::LoadStubOptions(LPCSTR thinValueName, LPCSTR optionsValueName)
 {
     int result = 1;
-    HKEY key = theApp.OpenSettingsKey();
+    CRegKeyGuard key(theApp.OpenSettingsKey());
     if (!key)
         return result;
 
@@ -92,21 +92,18 @@ int CQB2300Flash::LoadStubOptions(LPCSTR thinValueName, LPCSTR optionsValueName)
         || size != sizeof options)
         options = 0;
     m_dwStubOptions = options;
-
-    RegCloseKey(key);
     return result;
 }
 
 void CQB2300Flash::SaveStubOptions(LPCSTR thinValueName, LPCSTR optionsValueName)
 {
-    HKEY key = theApp.OpenSettingsKey();
+    CRegKeyGuard key(theApp.OpenSettingsKey());
     if (!key)
         return;
     RegSetValueEx(key, thinValueName, 0, REG_SZ, (const BYTE*)m_strThinDefault.GetString(),
                   (DWORD)m_strThinDefault.GetLength() + 1);
     RegSetValueEx(key, optionsValueName, 0, REG_DWORD, (const BYTE*)&m_dwStubOptions,
                   sizeof m_dwStubOptions);
-    RegCloseKey(key);
 }
 
 int CQB2300Flash::GetBankedMode() const

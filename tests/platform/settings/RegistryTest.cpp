@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/settings/RegKeyGuard.h"
 #include "platform/settings/Registry.h"
 #include "platform/settings/SettingsStore.h"
 #include "tests/support/TempFolder.h"
@@ -45,6 +46,18 @@ TEST_F(RegistryTest, OpeningFindsOnlyExistingKeys)
     DWORD size = 4;
     EXPECT_EQ(ERROR_INVALID_HANDLE, RegQueryValueEx(key, "Options", NULL, NULL, NULL, &size));
     EXPECT_EQ(ERROR_SUCCESS, RegCloseKey(HKEY_CURRENT_USER));
+}
+
+TEST_F(RegistryTest, AGuardClosesItsKeyWhenItsScopeEnds)
+{
+    HKEY key = NULL;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyEx(HKEY_CURRENT_USER, "Software", 0, KEY_READ, &key));
+    {
+        CRegKeyGuard guard(key);
+        EXPECT_EQ(key, (HKEY)guard);
+        CRegKeyGuard none(NULL);
+    }
+    EXPECT_EQ(ERROR_INVALID_HANDLE, RegCloseKey(key));
 }
 
 TEST_F(RegistryTest, CreateReportsWhetherTheKeyIsNew)
