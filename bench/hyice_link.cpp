@@ -59,7 +59,7 @@ bool Exchange(CBenchTarget& target, CHyMessage* request, std::vector<BYTE>* answ
     CHyMessage* reply = NULL;
     bool ok = target.Transact(request, &reply) && reply->m_dwAddress != 1;
     if (ok && answer && reply->m_pData)
-        answer->insert(answer->end(), reply->m_pData, reply->m_pData + reply->m_nDataSize);
+        answer->insert(answer->end(), reply->m_pData.get(), reply->m_pData.get() + reply->m_nDataSize);
     if (reply)
         reply->Destroy();
     request->Destroy();
@@ -94,7 +94,7 @@ int main()
         DWORD n = std::min(kBlock, kImageSize - offset);
         CHyMessage* write = Frame(0x18, 0x01, 0x8000 + offset, n);
         write->AllocateData(n);
-        std::copy(image.begin() + offset, image.begin() + offset + n, write->m_pData);
+        std::copy(image.begin() + offset, image.begin() + offset + n, write->m_pData.get());
         ok = Exchange(target, write, NULL);
         frames += 2;
     }

@@ -349,7 +349,7 @@ BOOL CHyICEFlash::TransferImage(CProgressCtrl* progress)
             return FALSE;
         CHyMessage* data = NewFrame(typeImageData, kFlagData, address, wanted);
         if (wanted > 0)
-            memcpy(data->m_pData, m_pImage + sent, wanted);
+            memcpy(data->m_pData.get(), m_pImage + sent, wanted);
         if (!Exchange(data) || !ReplyToRequest(request->m_dwAddress, record, wanted))
             return FALSE;
         sent += wanted;
@@ -371,7 +371,7 @@ BOOL CHyICEFlash::VerifyFlash(CProgressCtrl* progress)
         CHyMessagePtr answer;
         if (!Exchange(NewFrame(typeReadBack, kFlagReadRequest, m_dwFlashBase + offset, n), &answer))
             return FALSE;
-        if (!answer->m_pData || answer->m_nDataSize < n || memcmp(answer->m_pData, m_pImage + offset, n) != 0)
+        if (!answer->m_pData || answer->m_nDataSize < n || memcmp(answer->m_pData.get(), m_pImage + offset, n) != 0)
             return FALSE;
         if (n == kBlockSize)
             StepProgress(progress);

@@ -304,7 +304,7 @@ BOOL CHyICEHYE::ReceiveBoardRequest(CHyMessagePtr& request, BYTE* record)
         return FALSE;
     memset(record, 0, kRequestBufferSize);
     if (received->m_pData)
-        memcpy(record, received->m_pData, std::min(received->m_nDataSize, kRequestBufferSize));
+        memcpy(record, received->m_pData.get(), std::min(received->m_nDataSize, kRequestBufferSize));
     return TRUE;
 }
 
@@ -312,9 +312,10 @@ BOOL CHyICEHYE::ReplyToRequest(DWORD address, const BYTE* record, DWORD result)
 {
     CHyMessage* reply = NewFrame(typeRequestReply, kFlagData, address, kRequestRecordSize);
     // The code and the three other fields go back as they came, big-endian already.
-    memcpy(reply->m_pData, record, 4);
-    Put32(reply->m_pData + 4, result);
-    memcpy(reply->m_pData + 8, record + 8, 4);
+    BYTE* data = reply->m_pData.get();
+    memcpy(data, record, 4);
+    Put32(data + 4, result);
+    memcpy(data + 8, record + 8, 4);
     return Exchange(reply);
 }
 
@@ -407,7 +408,7 @@ int CHyICEHYE::WriteBlocks(DWORD address, DWORD size, CProgressCtrl* progress, N
     for (DWORD remaining = size; remaining > 0;) {
         DWORD n = std::min(kBlockSize, remaining);
         CHyMessage* block = NewFrame(typeWriteBlock, kFlagData, address, n);
-        if (!next(block->m_pData, n)) {
+        if (!next(block->m_pData.get(), n)) {
             block->Destroy();
             return kFileRead;
         }

@@ -52,16 +52,8 @@ void CHyMessage::AddRef()
 
 void CHyMessage::Release()
 {
-    if (m_nRefCount.fetch_sub(1, std::memory_order_acq_rel) != 1)
-        return;
-    delete[] m_pData;
-    m_pData = NULL;
-    delete this;
-}
-
-void CHyMessage::Destroy()
-{
-    Release();
+    if (m_nRefCount.fetch_sub(1, std::memory_order_acq_rel) == 1)
+        delete this;
 }
 
 BOOL CHyMessage::IsValid() const
@@ -71,8 +63,7 @@ BOOL CHyMessage::IsValid() const
 
 void CHyMessage::AllocateData(DWORD size)
 {
-    delete[] m_pData;
-    m_pData = size > 0 ? new BYTE[size]() : NULL;
+    m_pData.reset(size > 0 ? new BYTE[size]() : NULL);
     m_nDataSize = size;
 }
 
@@ -147,7 +138,7 @@ BOOL CHyMessage::ParseFromBytes(const BYTE* bytes, DWORD size)
     if ((m_byFlags & kFlagData) && m_dwLength != 0) {
         if (size - kHeaderSize < m_dwLength)
             return FALSE;
-        memcpy(m_pData, bytes + kHeaderSize, m_dwLength);
+        memcpy(m_pData.get(), bytes + kHeaderSize, m_dwLength);
         m_nByteCount += (int)m_dwLength;
     }
     return TRUE;
@@ -160,7 +151,7 @@ DWORD CHyMessage::WriteToBytes(BYTE* out, DWORD size) const
         return 0;
     BuildHeader(out);
     if (data > 0)
-        memcpy(out + kHeaderSize, m_pData, data);
+        memcpy(out + kHeaderSize, m_pData.get(), data);
     return kHeaderSize + data;
 }
 

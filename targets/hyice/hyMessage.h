@@ -25,16 +25,15 @@ public:
     static CHyMessage* CreateFromBytes(const BYTE* bytes, DWORD size);
 
     void AddRef();
-    // Drops one reference; the last one frees the data and the frame.
+    // Drops one reference; the last one frees the frame. Destroy is the same call under the
+    // name the senders use: it frees nothing that a worker thread still holds.
     void Release();
-    // Drops the caller's reference. The frame is freed only when no one else holds it: a worker
-    // thread still sending it keeps it alive.
-    void Destroy();
+    void Destroy() { Release(); }
     int GetRefCount() const { return m_nRefCount.load(); }
 
     // Both sync bytes of the header are 0xAA.
     BOOL IsValid() const;
-    // A data buffer of `size` bytes (zeroed) in place of any earlier one, which is freed.
+    // A data buffer of `size` bytes (zeroed) in place of any earlier one.
     void AllocateData(DWORD size);
 
     // Builds the header from the fields unless it was built (or received) before, and starts
@@ -69,7 +68,6 @@ public:
 
 private:
     CHyMessage();
-    // Frees nothing: Release frees the data before it deletes the frame.
     virtual ~CHyMessage();
     void BuildHeader(BYTE* header) const;
 
@@ -81,15 +79,15 @@ public:
     BYTE m_byFlags = 0xFF;
     DWORD m_dwAddress = 0;
     DWORD m_dwLength = 0;
-    BYTE* m_pData = NULL;
+    std::unique_ptr<BYTE[]> m_pData;
     BYTE m_abyHeader[kHeaderSize] = {};
     // Receiving: bytes stored so far (header and data). Sending: 12 once the header is built.
     int m_nByteCount = 0;
     DWORD m_nDataSize = 0;
 };
 
-// Holds the caller's reference to a frame and drops it (Destroy) when it goes, so that every
-// path out of an exchange releases what it still holds.
+// Holds one reference to a frame and drops it when it goes, so that every path out of an
+// exchange, and every frame a link still holds when it closes, is released.
 struct CHyMessageDrop {
     void operator()(CHyMessage* frame) const { frame->Destroy(); }
 };

@@ -55,7 +55,7 @@ TEST_F(HyLinkTest, EveryByteIsAcknowledgedBeforeTheNextOneGoes)
     EXPECT_TRUE(target.Transact(read, &reply));
     ASSERT_NE(reply, nullptr);
     ASSERT_EQ(reply->m_nDataSize, 268u);
-    EXPECT_EQ(std::vector<BYTE>(reply->m_pData, reply->m_pData + 268), block);
+    EXPECT_EQ(std::vector<BYTE>(reply->m_pData.get(), reply->m_pData.get() + 268), block);
     reply->Destroy();
     read->Destroy();
 

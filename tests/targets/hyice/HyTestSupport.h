@@ -47,7 +47,7 @@ inline CHyMessage* MakeFrame(BYTE type, BYTE flags, DWORD address, DWORD length,
     frame->m_dwLength = length;
     if (!data.empty()) {
         frame->AllocateData((DWORD)data.size());
-        std::copy(data.begin(), data.end(), frame->m_pData);
+        std::copy(data.begin(), data.end(), frame->m_pData.get());
     }
     return frame;
 }
