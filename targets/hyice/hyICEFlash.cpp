@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <utility>
 
 #include "app/QuilletApp.h"
 #include "platform/files/File.h"
@@ -58,22 +59,12 @@ void StartProgress(CProgressCtrl* progress, int upper)
 CHyICEFlash::CHyICEFlash(BYTE id, CString name, CString description) : CHyICEHYE(id, name, description)
 {
     m_bImageLoaded = FALSE;
-    m_pImage = NULL;
     m_nImageSize = 0;
     m_wOptions = 0;
     m_strSerial = "000000";
 }
 
-CHyICEFlash::~CHyICEFlash()
-{
-    FreeImage();
-}
-
-void CHyICEFlash::FreeImage()
-{
-    delete[] m_pImage;
-    m_pImage = NULL;
-}
+CHyICEFlash::~CHyICEFlash() = default;
 
 // --- Module ---
 
@@ -111,7 +102,7 @@ void CHyICEFlash::ClearModule(int block)
     if (block != 0 && block != -1)
         return;
     m_bImageLoaded = FALSE;
-    FreeImage();
+    m_pImage.reset();
 }
 
 BYTE* CHyICEFlash::GetModuleImage(int block, DWORD* length)
@@ -123,7 +114,7 @@ BYTE* CHyICEFlash::GetModuleImage(int block, DWORD* length)
         return NULL;
     }
     *length = m_nImageSize;
-    return m_pImage;
+    return m_pImage.get();
 }
 
 BOOL CHyICEFlash::GetFileFilter(CString& filter)
@@ -147,8 +138,7 @@ BOOL CHyICEFlash::LoadModule(int block, const CString& path)
         std::unique_ptr<BYTE[]> image(new (std::nothrow) BYTE[m_nImageSize]);
         if (!image || file.Read(image.get(), m_nImageSize) != m_nImageSize)
             return FALSE;
-        FreeImage();
-        m_pImage = image.release();
+        m_pImage = std::move(image);
         m_bImageLoaded = TRUE;
         return TRUE;
     } catch (const CFileException&) {
@@ -166,7 +156,7 @@ BOOL CHyICEFlash::SaveBuffer(const CString& path)
     if (!file.Open(path, CFile::modeReplaceAtomically | CFile::modeWrite))
         return FALSE;
     try {
-        file.Write(m_pImage, m_nImageSize);
+        file.Write(m_pImage.get(), m_nImageSize);
         file.Close();
     } catch (const CFileException&) {
         file.Abort();
@@ -324,7 +314,7 @@ void CHyICEFlash::WriteSerialNumber()
     // Six characters and a terminating 0; a shorter serial number is padded with 0.
     if (!m_pImage || (uint64_t)m_nSerialOffset + kSerialLength + 1 > m_nImageSize)
         return;
-    BYTE* at = m_pImage + m_nSerialOffset;
+    BYTE* at = m_pImage.get() + m_nSerialOffset;
     memset(at, 0, kSerialLength + 1);
     memcpy(at, (LPCSTR)m_strSerial, std::min(m_strSerial.GetLength(), kSerialLength));
 }
@@ -349,7 +339,7 @@ BOOL CHyICEFlash::TransferImage(CProgressCtrl* progress)
             return FALSE;
         CHyMessage* data = NewFrame(typeImageData, kFlagData, address, wanted);
         if (wanted > 0)
-            memcpy(data->m_pData.get(), m_pImage + sent, wanted);
+            memcpy(data->m_pData, m_pImage.get() + sent, wanted);
         if (!Exchange(data) || !ReplyToRequest(request->m_dwAddress, record, wanted))
             return FALSE;
         sent += wanted;
@@ -371,7 +361,7 @@ BOOL CHyICEFlash::VerifyFlash(CProgressCtrl* progress)
         CHyMessagePtr answer;
         if (!Exchange(NewFrame(typeReadBack, kFlagReadRequest, m_dwFlashBase + offset, n), &answer))
             return FALSE;
-        if (!answer->m_pData || answer->m_nDataSize < n || memcmp(answer->m_pData.get(), m_pImage + offset, n) != 0)
+        if (!answer->m_pData || answer->m_nDataSize < n || memcmp(answer->m_pData, m_pImage.get() + offset, n) != 0)
             return FALSE;
         if (n == kBlockSize)
             StepProgress(progress);

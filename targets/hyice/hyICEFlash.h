@@ -17,6 +17,8 @@
 //   bit 2  verify the FLASH after programming
 #pragma once
 
+#include <memory>
+
 #include "platform/base/CString.h"
 #include "platform/base/WinTypes.h"
 #include "targets/hyice/hyICEHYE.h"
@@ -92,7 +94,7 @@ protected:
     DWORD m_dwBoardType = 0;
     BOOL m_bImageLoaded = FALSE;
     DWORD m_nImageSize = 0;
-    BYTE* m_pImage = NULL;
+    std::unique_ptr<BYTE[]> m_pImage;
     DWORD m_dwFlashBase = 0;
     DWORD m_nSerialOffset = 0;
     CString m_strSerial;
@@ -105,5 +107,4 @@ private:
     BOOL WaitForCompletion();
     void WriteSerialNumber();
     void ReadStoredOptions();
-    void FreeImage();
 };

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <utility>
 #include <vector>
 
 #include "app/QuilletApp.h"
@@ -36,17 +37,6 @@ const char kJumperWrong[] = "Error - raDedav-AD jumper ST13 incorrectly set.";
 CHyUSBFlash::CHyUSBFlash(BYTE id, CString name, CString description)
     : CTargetBase(id, name, description)
 {
-}
-
-CHyUSBFlash::~CHyUSBFlash()
-{
-    FreeImage();
-}
-
-void CHyUSBFlash::FreeImage()
-{
-    delete[] m_pImage;
-    m_pImage = NULL;
 }
 
 // --- Module ---
@@ -84,7 +74,7 @@ void CHyUSBFlash::ClearModule(int block)
     if (block != 0 && block != -1)
         return;
     m_bLoaded = FALSE;
-    FreeImage();
+    m_pImage.reset();
 }
 
 BYTE* CHyUSBFlash::GetModuleImage(int block, DWORD* length)
@@ -96,7 +86,7 @@ BYTE* CHyUSBFlash::GetModuleImage(int block, DWORD* length)
         return NULL;
     }
     *length = m_pImage ? m_dwFlashSize : 0;
-    return m_pImage;
+    return m_pImage.get();
 }
 
 BOOL CHyUSBFlash::GetFileFilter(CString& filter)
@@ -121,8 +111,7 @@ BOOL CHyUSBFlash::LoadModule(int block, const CString& path)
         std::unique_ptr<BYTE[]> image(new (std::nothrow) BYTE[m_dwFlashSize]);
         if (!image || file.Read(image.get(), m_dwFlashSize) != m_dwFlashSize)
             return FALSE;
-        FreeImage();
-        m_pImage = image.release();
+        m_pImage = std::move(image);
         m_bLoaded = TRUE;
         return TRUE;
     } catch (const CFileException&) {
@@ -140,7 +129,7 @@ BOOL CHyUSBFlash::SaveBuffer(const CString& path)
     if (!file.Open(path, CFile::modeReplaceAtomically | CFile::modeWrite))
         return FALSE;
     try {
-        file.Write(m_pImage, m_dwFlashSize);
+        file.Write(m_pImage.get(), m_dwFlashSize);
         file.Close();
     } catch (const CFileException&) {
         file.Abort();
@@ -300,7 +289,7 @@ BOOL CHyUSBFlash::WriteBlock(WORD address)
     request[0] = kWriteRequest;
     request[1] = (BYTE)(address >> 8);
     request[2] = (BYTE)address;
-    memcpy(&request[kRequestHeader], m_pImage + address, m_dwBlockSize);
+    memcpy(&request[kRequestHeader], m_pImage.get() + address, m_dwBlockSize);
     if (!m_Comms.Write(request.data(), (DWORD)request.size(), NULL))
         return FALSE;
     BYTE reply[kWriteReplyLength] = {};
@@ -322,5 +311,5 @@ BOOL CHyUSBFlash::VerifyBlock(WORD address)
     if (!CheckReply(reply.data(), kVerifyReply))
         return FALSE;
     DWORD first = address == 0 ? (kUncomparedAtZero < m_dwBlockSize ? kUncomparedAtZero : m_dwBlockSize) : 0;
-    return memcmp(&reply[kVerifyReplyHeader + first], m_pImage + address + first, m_dwBlockSize - first) == 0;
+    return memcmp(&reply[kVerifyReplyHeader + first], m_pImage.get() + address + first, m_dwBlockSize - first) == 0;
 }

@@ -8,6 +8,8 @@
 // status 0 is done, 1 means jumper ST13 is set wrongly, anything else is a failure.
 #pragma once
 
+#include <memory>
+
 #include "CommsRes/HidComms/HidComms.h"
 #include "platform/base/CString.h"
 #include "platform/base/WinTypes.h"
@@ -20,7 +22,6 @@ public:
     enum { optionVerify = 1 };
 
     CHyUSBFlash(BYTE id, CString name, CString description);
-    ~CHyUSBFlash() override;
 
     // Module 0 only, "ziDudav '.bin' File"; -1 (the whole buffer) is not offered.
     BOOL GetModuleName(CString& name, int block) override;
@@ -73,7 +74,7 @@ protected:
     BOOL m_bLoaded = FALSE;
     DWORD m_dwFlashSize = 0;
     DWORD m_dwBlockSize = 0;
-    BYTE* m_pImage = NULL;
+    std::unique_ptr<BYTE[]> m_pImage;
     DWORD m_dwProductId = 0;
     // The USB resource; hides the serial port object of the base, which this family never opens.
     CHidComms m_Comms;
@@ -86,5 +87,4 @@ private:
     // Checks the reply code and status byte; status 1 tells the user about the jumper.
     BOOL CheckReply(const BYTE* reply, BYTE expectedCode);
     BOOL RunBlocks(CProgressCtrl* bar, BOOL (CHyUSBFlash::*each)(WORD));
-    void FreeImage();
 };

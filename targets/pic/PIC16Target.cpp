@@ -30,7 +30,7 @@ const BYTE kImageEvenFill = 0xFF;
 }  // namespace
 
 CPIC16Target::CPIC16Target(BYTE id, CString name, CString description, WORD capability)
-    : CTargetBase(id, name, description), m_wCapability(capability), m_pImage(NULL),
+    : CTargetBase(id, name, description), m_wCapability(capability),
       m_strResetPrompt(kDefaultResetPrompt), m_nClockHigh(0), m_nClockLow(0), m_nCommandDelay(10),
       m_nLoadDelay(5), m_nProgramDelay(500), m_nEraseDelay(1000), m_dwImageLength(0),
       m_Lines(m_Comms)
@@ -44,11 +44,6 @@ CPIC16Target::CPIC16Target(BYTE id, CString name, CString description, WORD capa
         m_pModules[module] = NULL;
         m_bLoaded[module] = FALSE;
     }
-}
-
-CPIC16Target::~CPIC16Target()
-{
-    FreeImage();
 }
 
 // --- Modules ---
@@ -193,8 +188,7 @@ void CPIC16Target::TakeConfigWord()
 
 void CPIC16Target::FreeImage()
 {
-    delete[] m_pImage;
-    m_pImage = NULL;
+    m_pImage.reset();
     m_dwImageLength = 0;
 }
 
@@ -203,7 +197,7 @@ BYTE* CPIC16Target::GetModuleImage(int module, DWORD* length)
     if (module != -1 && !IsModuleLoaded(module))
         return NULL;
     FreeImage();
-    m_pImage = theIntelHex.BuildImage(kImageOddFill, kImageEvenFill);
+    m_pImage.reset(theIntelHex.BuildImage(kImageOddFill, kImageEvenFill));
     if (!m_pImage)
         return NULL;
     m_dwImageLength = theIntelHex.GetEndAddress(NULL);
@@ -223,7 +217,7 @@ BYTE* CPIC16Target::GetModuleImage(int module, DWORD* length)
     }
     if (length)
         *length = end > base ? end - base : 0;
-    return m_pImage + base;
+    return m_pImage.get() + base;
 }
 
 // --- Files and settings ---

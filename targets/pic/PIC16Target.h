@@ -17,6 +17,8 @@
 // derive from this class and supply their identity, port type and device id.
 #pragma once
 
+#include <memory>
+
 #include "platform/base/CString.h"
 #include "platform/base/WinTypes.h"
 #include "targets/TargetBase.h"
@@ -89,7 +91,6 @@ public:
     // Joins theTargetList; leaves m_wConfig, the module heads and the loaded flags alone (the
     // boards are static objects, so these start as zero).
     CPIC16Target(BYTE id, CString name, CString description, WORD capability);
-    ~CPIC16Target() override;
 
     // "2K", "4K" or "8K" + " FLASH Memory", "Configuration Data", "EEPROM Memory" (with the
     // EEPROM only). Assigns; FALSE for any other module, -1 included.
@@ -199,7 +200,7 @@ protected:
     WORD m_wDefaultConfig;
     HexRecord* m_pModules[moduleCount];
     BOOL m_bLoaded[moduleCount];
-    BYTE* m_pImage;
+    std::unique_ptr<BYTE[]> m_pImage;
     WORD m_wAddress;
     CString m_strResetPrompt;
     DWORD m_nClockHigh;

@@ -21,7 +21,7 @@ const BYTE kImageFill = 0xFF;
 }  // namespace
 
 CPIC18Target::CPIC18Target(BYTE id, CString name, CString description, WORD deviceFlags)
-    : CTargetBase(id, name, description), m_wDeviceFlags(deviceFlags), m_pImage(NULL),
+    : CTargetBase(id, name, description), m_wDeviceFlags(deviceFlags),
       m_strResetPrompt(kDefaultResetPrompt), m_nClockHigh(0), m_nClockLow(0), m_nCommandDelay(0),
       m_nProgramDelay(200), m_nDischargeDelay(1), m_nEraseDelay(900), m_dwImageLength(0), m_Lines(m_Comms)
 {
@@ -33,11 +33,6 @@ CPIC18Target::CPIC18Target(BYTE id, CString name, CString description, WORD devi
         m_pModules[module] = NULL;
         m_bLoaded[module] = FALSE;
     }
-}
-
-CPIC18Target::~CPIC18Target()
-{
-    FreeImage();
 }
 
 // --- Sizes ---
@@ -174,8 +169,7 @@ void CPIC18Target::TakeConfigBytes()
 
 void CPIC18Target::FreeImage()
 {
-    delete[] m_pImage;
-    m_pImage = NULL;
+    m_pImage.reset();
     m_dwImageLength = 0;
 }
 
@@ -184,7 +178,7 @@ BYTE* CPIC18Target::GetModuleImage(int module, DWORD* length)
     if (module != -1 && !IsModuleLoaded(module))
         return NULL;
     FreeImage();
-    m_pImage = theIntelHex.BuildImage(kImageFill, kImageFill);
+    m_pImage.reset(theIntelHex.BuildImage(kImageFill, kImageFill));
     if (!m_pImage)
         return NULL;
     m_dwImageLength = theIntelHex.GetEndAddress(NULL);
@@ -210,7 +204,7 @@ BYTE* CPIC18Target::GetModuleImage(int module, DWORD* length)
         end = theIntelHex.GetEndAddress(m_pModules[module == -1 ? moduleCode : module]);
     if (length)
         *length = end > base ? end - base : 0;
-    return m_pImage + base;
+    return m_pImage.get() + base;
 }
 
 // --- Files and settings ---

@@ -24,6 +24,7 @@
 #pragma once
 
 #include <initializer_list>
+#include <memory>
 
 #include "platform/base/CString.h"
 #include "platform/base/WinTypes.h"
@@ -104,7 +105,6 @@ public:
     // Joins theTargetList; leaves the records, the module heads and the loaded flags alone
     // (the boards are static objects, so these start as zero).
     CPIC18Target(BYTE id, CString name, CString description, WORD deviceFlags);
-    ~CPIC18Target() override;
 
     // "16K" or "32K" + " FLASH Memory", "ID Location", "Configuration Data", "EEPROM Memory"
     // (with an EEPROM flag only). FALSE for any other module, -1 included.
@@ -224,7 +224,7 @@ protected:
     PIC18Config m_DefaultConfig;
     HexRecord* m_pModules[moduleCount];
     BOOL m_bLoaded[moduleCount];
-    BYTE* m_pImage;
+    std::unique_ptr<BYTE[]> m_pImage;
     CString m_strResetPrompt;
     DWORD m_nClockHigh;
     DWORD m_nClockLow;

@@ -1,6 +1,7 @@
 #include "targets/stub/QB2300FLASH.h"
 
 #include <cstring>
+#include <memory>
 
 #include "app/ModuleSelect.h"
 #include "app/QuilletApp.h"
@@ -50,11 +51,6 @@ CQB2300Flash::CQB2300Flash(BYTE id, CString name, CString description)
         m_pModules[block] = NULL;
         m_bLoaded[block] = FALSE;
     }
-}
-
-CQB2300Flash::~CQB2300Flash()
-{
-    FreeImage();
 }
 
 // --- Settings ---
@@ -277,8 +273,7 @@ int CQB2300Flash::LastBankOfRun() const
 
 void CQB2300Flash::FreeImage()
 {
-    delete[] m_pImage;
-    m_pImage = NULL;
+    m_pImage.reset();
 }
 
 BYTE* CQB2300Flash::GetModuleImage(int block, DWORD* length)
@@ -291,7 +286,7 @@ BYTE* CQB2300Flash::GetModuleImage(int block, DWORD* length)
         return NULL;
 
     FreeImage();
-    m_pImage = theIntelHex.BuildImage(0xFF, 0xFF);
+    m_pImage.reset(theIntelHex.BuildImage(0xFF, 0xFF));
     if (!m_pImage)
         return NULL;
 
@@ -312,7 +307,7 @@ BYTE* CQB2300Flash::GetModuleImage(int block, DWORD* length)
     if (end <= start)
         return NULL;
     *length = end - start;
-    return m_pImage + start;
+    return m_pImage.get() + start;
 }
 
 // --- Files ---
@@ -400,14 +395,13 @@ BOOL CQB2300Flash::Program(CString resource, CString* status)
 
     BOOL ok = FALSE;
     if (OfferThinStub(status)) {
-        BYTE* image = theIntelHex.BuildImage(0xFF, 0xFF);
+        std::unique_ptr<BYTE[]> image(theIntelHex.BuildImage(0xFF, 0xFF));
         if (!image) {
             *status = "Error Creating Binary Image";
         } else {
             DWORD imageLength = theIntelHex.GetEndAddress(NULL);
-            CopyThinStub(image, imageLength);
-            ok = RunStages(resource, image, imageLength, status);
-            delete[] image;
+            CopyThinStub(image.get(), imageLength);
+            ok = RunStages(resource, image.get(), imageLength, status);
         }
     }
     m_Comms.Close();

@@ -4,6 +4,8 @@
 // kept as a module list of records in theIntelHex.
 #pragma once
 
+#include <memory>
+
 #include "platform/base/CString.h"
 #include "platform/base/WinTypes.h"
 #include "targets/TargetBase.h"
@@ -32,7 +34,6 @@ public:
 
     // The board: type id 1, "QB2300", "QB2300 Evaluation Board".
     CQB2300Flash();
-    ~CQB2300Flash() override;
 
     // Reads "<name>_ThinDefault" and "<name>_Options"; 2 when a default 'thin' stub path was
     // read, else 1 (also without a settings key).
@@ -97,7 +98,7 @@ protected:
     CString m_strThinDefault;
     HexRecord* m_pModules[blockCount];
     BOOL m_bLoaded[blockCount];
-    BYTE* m_pImage = NULL;
+    std::unique_ptr<BYTE[]> m_pImage;
 
 private:
     friend class CQB2300Options;
