@@ -1,4 +1,5 @@
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 
 #include <QAbstractScrollArea>
@@ -226,9 +227,9 @@ void Click(QWidget* widget, QPoint at)
         window, local, global, Qt::NoButton, Qt::LeftButton, QEvent::MouseButtonRelease);
 }
 
-// The help window opened from a running dialog is a window of its own: it comes up in front,
-// scrolls, follows its links and closes on Esc, while the dialog goes on running and stays
-// modal for every other window; the dialog's end closes it.
+// The help window opened from a running dialog comes up in front, scrolls, follows its links
+// and closes on Esc or its close box, while the dialog goes on running and stays modal for
+// every other window; the dialog's end closes it.
 TEST_F(SmallDialogTest, HelpWindowTakesInputBesideTheRunningDialogAndEndsWithIt)
 {
     CQtHelpService help;
@@ -256,11 +257,6 @@ TEST_F(SmallDialogTest, HelpWindowTakesInputBesideTheRunningDialogAndEndsWithIt)
         Click(browser->viewport(), browser->cursorRect(link).center() + QPoint(4, 0));
         EXPECT_FALSE(browser->toPlainText().startsWith(QStringLiteral("Contents")));
 
-        help.ShowPopup(theApp.m_pszHelpFilePath, MakeControlHelpId(133, 1021), POINT{20, 20});
-        QApplication::processEvents();
-        ASSERT_TRUE(help.Popup());
-        PressKey(help.Popup(), Qt::Key_A);
-        EXPECT_FALSE(help.Popup() && help.Popup()->isVisible());
         other.QueueClick();
         QApplication::processEvents();
         EXPECT_EQ(0, other.Clicks());
