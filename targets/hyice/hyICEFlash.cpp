@@ -337,10 +337,10 @@ BOOL CHyICEFlash::TransferImage(CProgressCtrl* progress)
         // Within one frame and within what is left of the image (sent never exceeds the size).
         if (wanted > kBlockSize || wanted > m_nImageSize - sent)
             return FALSE;
-        CHyMessage* data = NewFrame(typeImageData, kFlagData, address, wanted);
+        CHyMessagePtr data = NewFrame(typeImageData, kFlagData, address, wanted);
         if (wanted > 0)
-            memcpy(data->m_pData, m_pImage.get() + sent, wanted);
-        if (!Exchange(data) || !ReplyToRequest(request->m_dwAddress, record, wanted))
+            memcpy(data->m_pData.get(), m_pImage.get() + sent, wanted);
+        if (!Exchange(std::move(data)) || !ReplyToRequest(request->m_dwAddress, record, wanted))
             return FALSE;
         sent += wanted;
         if (sent - mark >= kBytesPerStep) {
@@ -361,7 +361,7 @@ BOOL CHyICEFlash::VerifyFlash(CProgressCtrl* progress)
         CHyMessagePtr answer;
         if (!Exchange(NewFrame(typeReadBack, kFlagReadRequest, m_dwFlashBase + offset, n), &answer))
             return FALSE;
-        if (!answer->m_pData || answer->m_nDataSize < n || memcmp(answer->m_pData, m_pImage.get() + offset, n) != 0)
+        if (!answer->m_pData || answer->m_nDataSize < n || memcmp(answer->m_pData.get(), m_pImage.get() + offset, n) != 0)
             return FALSE;
         if (n == kBlockSize)
             StepProgress(progress);

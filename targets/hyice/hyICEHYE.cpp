@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <utility>
 
 #include "coff/PoolAlloc.h"
 #include "platform/resources/Resources.h"
@@ -266,9 +267,9 @@ int CHyICEHYE::ParseImage(const BYTE* image, DWORD size)
 
 // --- Frames ---
 
-CHyMessage* CHyICEHYE::NewFrame(BYTE type, BYTE flags, DWORD address, DWORD length)
+CHyMessagePtr CHyICEHYE::NewFrame(BYTE type, BYTE flags, DWORD address, DWORD length)
 {
-    CHyMessage* frame = CHyMessage::Create();
+    CHyMessagePtr frame(CHyMessage::Create());
     frame->m_byType = type;
     frame->m_byFlags = flags;
     frame->m_dwAddress = address;
@@ -278,21 +279,20 @@ CHyMessage* CHyICEHYE::NewFrame(BYTE type, BYTE flags, DWORD address, DWORD leng
     return frame;
 }
 
-BOOL CHyICEHYE::Exchange(CHyMessage* request, CHyMessagePtr* reply)
+BOOL CHyICEHYE::Exchange(CHyMessagePtr request, CHyMessagePtr* reply)
 {
-    CHyMessagePtr held(request);
     CHyMessage* answer = NULL;
-    BOOL ok = Transact(request, &answer);
+    BOOL ok = Transact(request.get(), &answer);
     CHyMessagePtr answered(answer);
     if (reply)
         *reply = std::move(answered);
     return ok;
 }
 
-BOOL CHyICEHYE::ExchangeAccepted(CHyMessage* request)
+BOOL CHyICEHYE::ExchangeAccepted(CHyMessagePtr request)
 {
     CHyMessagePtr reply;
-    return Exchange(request, &reply) && reply->m_dwAddress != kBoardFailed;
+    return Exchange(std::move(request), &reply) && reply->m_dwAddress != kBoardFailed;
 }
 
 BOOL CHyICEHYE::ReceiveBoardRequest(CHyMessagePtr& request, BYTE* record)
@@ -310,13 +310,13 @@ BOOL CHyICEHYE::ReceiveBoardRequest(CHyMessagePtr& request, BYTE* record)
 
 BOOL CHyICEHYE::ReplyToRequest(DWORD address, const BYTE* record, DWORD result)
 {
-    CHyMessage* reply = NewFrame(typeRequestReply, kFlagData, address, kRequestRecordSize);
+    CHyMessagePtr reply = NewFrame(typeRequestReply, kFlagData, address, kRequestRecordSize);
     // The code and the three other fields go back as they came, big-endian already.
     BYTE* data = reply->m_pData.get();
     memcpy(data, record, 4);
     Put32(data + 4, result);
     memcpy(data + 8, record + 8, 4);
-    return Exchange(reply);
+    return Exchange(std::move(reply));
 }
 
 // --- Download ---
@@ -407,12 +407,10 @@ int CHyICEHYE::WriteBlocks(DWORD address, DWORD size, CProgressCtrl* progress, N
 {
     for (DWORD remaining = size; remaining > 0;) {
         DWORD n = std::min(kBlockSize, remaining);
-        CHyMessage* block = NewFrame(typeWriteBlock, kFlagData, address, n);
-        if (!next(block->m_pData.get(), n)) {
-            block->Destroy();
+        CHyMessagePtr block = NewFrame(typeWriteBlock, kFlagData, address, n);
+        if (!next(block->m_pData.get(), n))
             return kFileRead;
-        }
-        if (!ExchangeAccepted(block))
+        if (!ExchangeAccepted(std::move(block)))
             return kFileTransaction;
         address += n;
         if (n == kBlockSize)

@@ -89,12 +89,12 @@ protected:
 
     // A fresh frame with these header fields; `length` bytes of zeroed data when flags bit 0
     // is set.
-    static CHyMessage* NewFrame(BYTE type, BYTE flags, DWORD address, DWORD length);
-    // Transact `request` (which is destroyed); the reply goes to `reply` when given. TRUE when
-    // the reply came with the request's type.
-    BOOL Exchange(CHyMessage* request, CHyMessagePtr* reply = NULL);
+    static CHyMessagePtr NewFrame(BYTE type, BYTE flags, DWORD address, DWORD length);
+    // Transact `request`; the reply goes to `reply` when given. TRUE when the reply came with
+    // the request's type.
+    BOOL Exchange(CHyMessagePtr request, CHyMessagePtr* reply = NULL);
     // Exchange, and the answer's address field is not 1 (the board's failure report).
-    BOOL ExchangeAccepted(CHyMessage* request);
+    BOOL ExchangeAccepted(CHyMessagePtr request);
     // ReceiveAndAck of a board request (type 0x85): its data copied into `record`
     // (kRequestBufferSize bytes, zero-filled past what came). FALSE for no frame or another
     // type.

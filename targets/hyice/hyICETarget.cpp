@@ -110,9 +110,9 @@ BOOL CHyICETarget::Transact(CHyMessage* request, CHyMessage** reply)
     return (*reply)->m_byType == request->m_byType;
 }
 
-CHyMessage* CHyICETarget::AnswerFor(const CHyMessage* received, BOOL acknowledge)
+CHyMessagePtr CHyICETarget::AnswerFor(const CHyMessage* received, BOOL acknowledge)
 {
-    CHyMessage* answer = CHyMessage::Create();
+    CHyMessagePtr answer(CHyMessage::Create());
     answer->m_byFlags = 0;
     if (acknowledge) {
         answer->m_byType = received->m_byType;
@@ -130,15 +130,12 @@ BOOL CHyICETarget::WaitForReset()
 {
     ResetLinkEvents();
     AfxMessageBox(m_strResetPrompt, MB_OK);
-    CHyMessage* received = NULL;
-    if (!Receive(&received))
+    CHyMessage* frame = NULL;
+    if (!Receive(&frame))
         return FALSE;
+    CHyMessagePtr received(frame);
     BOOL isReset = received->IsValid() && received->m_byType == typeResetReport;
-    CHyMessage* answer = AnswerFor(received, isReset);
-    BOOL result = Send(answer) && isReset;
-    received->Destroy();
-    answer->Destroy();
-    return result;
+    return Send(AnswerFor(received.get(), isReset).get()) && isReset;
 }
 
 BOOL CHyICETarget::ReceiveAndAck(CHyMessage** frame)
@@ -149,15 +146,12 @@ BOOL CHyICETarget::ReceiveAndAck(CHyMessage** frame)
     const CHyMessage* received = *frame;
     BOOL acknowledged = received->IsValid() && received->m_byType >= typeFirstAck &&
                         received->m_byType <= typeLastAck;
-    CHyMessage* answer = AnswerFor(received, acknowledged);
-    BOOL result = Send(answer);
-    answer->Destroy();
-    return result;
+    return Send(AnswerFor(received, acknowledged).get());
 }
 
 BOOL CHyICETarget::SetRegister(BYTE reg, DWORD value, DWORD address)
 {
-    CHyMessage* request = CHyMessage::Create();
+    CHyMessagePtr request(CHyMessage::Create());
     request->m_byType = typeSetRegister;
     request->m_byFlags = 0x01;
     request->m_dwAddress = address;
@@ -169,9 +163,7 @@ BOOL CHyICETarget::SetRegister(BYTE reg, DWORD value, DWORD address)
     request->m_pData[6] = (BYTE)(value >> 8);
     request->m_pData[7] = (BYTE)value;
     CHyMessage* reply = NULL;
-    BOOL result = Transact(request, &reply);
-    if (reply)
-        reply->Destroy();
-    request->Destroy();
+    BOOL result = Transact(request.get(), &reply);
+    CHyMessagePtr held(reply);
     return result;
 }

@@ -11,9 +11,8 @@
 #include "platform/base/CString.h"
 #include "platform/base/WinTypes.h"
 #include "targets/TargetBase.h"
+#include "targets/hyice/hyMessage.h"
 #include "targets/hyice/hySerialIf.h"
-
-class CHyMessage;
 
 class CHyICETarget : public CTargetBase {
 public:
@@ -81,6 +80,6 @@ protected:
 
 private:
     // The answer to a board frame: its echo for an acknowledged type, else 0x80.
-    static CHyMessage* AnswerFor(const CHyMessage* received, BOOL acknowledge);
+    static CHyMessagePtr AnswerFor(const CHyMessage* received, BOOL acknowledge);
     void ResetLinkEvents();
 };

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <exception>
+#include <utility>
 
 #include "platform/base/DebugOutput.h"
 #include "platform/serial/ISerialPort.h"
@@ -31,7 +32,6 @@ CHySerialIf::CHySerialIf()
 CHySerialIf::~CHySerialIf()
 {
     Close();
-    EmptyReceivedQueue();
     CloseHandle(m_hDcdEvent);
     CloseHandle(m_hRxCharEvent);
     CloseHandle(m_hSendEvent);
@@ -139,22 +139,14 @@ void CHySerialIf::Close()
 
 void CHySerialIf::ReleaseHeldFrames()
 {
-    if (m_pAssembling) {
-        m_pAssembling->Release();
-        m_pAssembling = NULL;
-    }
+    m_pAssembling.reset();
     CCriticalSectionLock lock(m_csFrames);
-    if (m_pSending) {
-        m_pSending->Release();
-        m_pSending = NULL;
-    }
+    m_pSending.reset();
 }
 
 void CHySerialIf::EmptyReceivedQueue()
 {
     CCriticalSectionLock lock(m_csFrames);
-    for (CHyMessage* frame : m_receivedFrames)
-        frame->Release();
     m_receivedFrames.clear();
 }
 
@@ -167,7 +159,7 @@ BOOL CHySerialIf::Send(CHyMessage* frame)
         if (!m_bLinkUp || m_pSending)
             return FALSE;
         frame->PrepareToSend();
-        m_pSending = frame;
+        m_pSending.reset(frame);
     }
     SetEvent(m_hSendEvent);
     return TRUE;
@@ -178,7 +170,7 @@ CHyMessage* CHySerialIf::GetReceivedMessage()
     CCriticalSectionLock lock(m_csFrames);
     if (m_receivedFrames.empty())
         return NULL;
-    CHyMessage* frame = m_receivedFrames.front();
+    CHyMessage* frame = m_receivedFrames.front().release();
     m_receivedFrames.pop_front();
     return frame;
 }
@@ -318,8 +310,7 @@ void CHySerialIf::SendFrames()
         if (waiting) {
             {
                 CCriticalSectionLock lock(m_csFrames);
-                m_pSending->Release();
-                m_pSending = NULL;
+                m_pSending.reset();
             }
             SetEvent(m_hSentEvent);
         }
@@ -344,7 +335,7 @@ void CHySerialIf::ReadThread()
 void CHySerialIf::OnByteReceived(BYTE b)
 {
     if (!m_pAssembling)
-        m_pAssembling = CHyMessage::Create();
+        m_pAssembling.reset(CHyMessage::Create());
     int count = m_pAssembling->PutByte(b);
     if (count == CHyMessage::kHeaderSize && !m_pAssembling->DecodeHeader())
         throw LinkFault{errFrameTooLong};
@@ -355,8 +346,7 @@ void CHySerialIf::OnByteReceived(BYTE b)
         return;
     {
         CCriticalSectionLock lock(m_csFrames);
-        m_receivedFrames.push_back(m_pAssembling);
+        m_receivedFrames.push_back(std::move(m_pAssembling));
     }
-    m_pAssembling = NULL;
     SetEvent(m_hReceivedEvent);
 }

@@ -16,8 +16,8 @@
 
 #include "platform/base/WinTypes.h"
 #include "platform/threads/CriticalSection.h"
+#include "targets/hyice/hyMessage.h"
 
-class CHyMessage;
 class CWorkerThread;
 class ISerialPort;
 
@@ -43,7 +43,7 @@ public:
 
     // Creates the link's own four events; opens nothing.
     CHySerialIf();
-    // Closes the link, then releases every frame it still holds.
+    // Closes the link; the frames it still holds go with it.
     virtual ~CHySerialIf();
     CHySerialIf(const CHySerialIf&) = delete;
     CHySerialIf& operator=(const CHySerialIf&) = delete;
@@ -122,10 +122,10 @@ private:
     HANDLE m_hSentEvent = NULL;
     HANDLE m_hErrorEvent = NULL;
     // Guarded by m_csFrames: handed between the UI thread and the workers.
-    std::deque<CHyMessage*> m_receivedFrames;
-    CHyMessage* m_pSending = NULL;
+    std::deque<CHyMessagePtr> m_receivedFrames;
+    CHyMessagePtr m_pSending;
     // The read thread's alone while it runs.
-    CHyMessage* m_pAssembling = NULL;
+    CHyMessagePtr m_pAssembling;
     CCriticalSection m_csOpen;
     CCriticalSection m_csFrames;
     std::atomic<int> m_nLastFault{0};
