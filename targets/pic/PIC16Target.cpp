@@ -1,7 +1,5 @@
 #include "targets/pic/PIC16Target.h"
 
-#include <algorithm>
-
 #include "app/QuilletApp.h"
 #include "image/IntelHex.h"
 #include "platform/base/FailureDetail.h"
@@ -30,20 +28,15 @@ const BYTE kImageEvenFill = 0xFF;
 }  // namespace
 
 CPIC16Target::CPIC16Target(BYTE id, CString name, CString description, WORD capability)
-    : CTargetBase(id, name, description), m_wCapability(capability),
+    : CIntelHexTarget(id, name, description), m_wCapability(capability),
       m_strResetPrompt(kDefaultResetPrompt), m_nClockHigh(0), m_nClockLow(0), m_nCommandDelay(10),
-      m_nLoadDelay(5), m_nProgramDelay(500), m_nEraseDelay(1000), m_dwImageLength(0),
-      m_Lines(m_Comms)
+      m_nLoadDelay(5), m_nProgramDelay(500), m_nEraseDelay(1000), m_Lines(m_Comms)
 {
     // The boards are static objects, where these are zero before any constructor runs; the
     // same values keep a target built elsewhere (in a test) from starting with garbage.
     m_wConfig = 0;
     m_wDefaultConfig = 0;
     m_wAddress = 0;
-    for (int module = 0; module < moduleCount; ++module) {
-        m_pModules[module] = NULL;
-        m_bLoaded[module] = FALSE;
-    }
 }
 
 // --- Modules ---
@@ -80,11 +73,6 @@ int CPIC16Target::SelectModuleForFile(const CString&)
     return moduleFlash;
 }
 
-BOOL CPIC16Target::IsModuleLoaded(int module)
-{
-    return IsModule(module) ? m_bLoaded[module] : FALSE;
-}
-
 BOOL CPIC16Target::CanProgram()
 {
     return m_bLoaded[moduleFlash];
@@ -105,23 +93,6 @@ WORD CPIC16Target::GetEepromBytes() const
     return 0;
 }
 
-void CPIC16Target::ClearModule(int module)
-{
-    if (IsModule(module)) {
-        theIntelHex.DeleteRecords(&m_pModules[module]);
-        m_pModules[module] = NULL;
-        m_bLoaded[module] = FALSE;
-        return;
-    }
-    if (module != -1)
-        return;
-    theIntelHex.DeleteRecords(NULL);
-    for (int each = 0; each < moduleCount; ++each) {
-        m_pModules[each] = NULL;
-        m_bLoaded[each] = FALSE;
-    }
-}
-
 LPCSTR CPIC16Target::FindRefusal() const
 {
     // Whatever lies outside the three windows is still in the FLASH list and fails here.
@@ -140,31 +111,23 @@ BOOL CPIC16Target::LoadModule(int module, const CString& path)
 {
     if (!IsModule(module))
         return FALSE;
-    // All or nothing: a refused file takes back the records it added and the flags it set, and
-    // only a file accepted whole may replace the configuration word (and so the stored one).
-    // Earlier loads left no record across a window edge or outside its window's list, so the
-    // windows below move and cut only this file's records.
-    HexRecord* const newestBefore = theIntelHex.m_pNewest;
-    BOOL loadedBefore[moduleCount];
-    std::copy(m_bLoaded, m_bLoaded + moduleCount, loadedBefore);
-    // The reader takes back its own records when it rejects a file.
-    if (!theIntelHex.ReadFile(path, &m_pModules[module], 0))
-        return FALSE;
+    // Only a file accepted whole may replace the configuration word (and so the stored one).
+    return LoadHexFile(module, 0, path);
+}
 
+LPCSTR CPIC16Target::SplitFile(int)
+{
     m_bLoaded[moduleConfig] = theIntelHex.ExtractRange(&m_pModules[moduleConfig], configBase, configBytes);
     m_bLoaded[moduleEeprom] = theIntelHex.ExtractRange(&m_pModules[moduleEeprom], eepromBase, eepromWindow);
-    if (LPCSTR refusal = FindRefusal()) {
-        AfxMessageBox(refusal, MB_OK);
-        theIntelHex.DeleteRecordsNewerThan(newestBefore);
-        std::copy(loadedBefore, loadedBefore + moduleCount, m_bLoaded);
-        return FALSE;
-    }
+    return FindRefusal();
+}
 
+void CPIC16Target::AcceptFile(int)
+{
     if (m_pModules[moduleFlash])
         m_bLoaded[moduleFlash] = TRUE;
     if (m_bLoaded[moduleConfig] && theIntelHex.FindOverlap(m_pModules[moduleConfig], configWordLow, 2))
         TakeConfigWord();
-    return TRUE;
 }
 
 void CPIC16Target::TakeConfigWord()
@@ -186,21 +149,11 @@ void CPIC16Target::TakeConfigWord()
     SaveOptions();
 }
 
-void CPIC16Target::FreeImage()
-{
-    m_pImage.reset();
-    m_dwImageLength = 0;
-}
-
 BYTE* CPIC16Target::GetModuleImage(int module, DWORD* length)
 {
-    if (module != -1 && !IsModuleLoaded(module))
+    BYTE* image = BuildStoreImage(module, kImageOddFill, kImageEvenFill);
+    if (!image)
         return NULL;
-    FreeImage();
-    m_pImage.reset(theIntelHex.BuildImage(kImageOddFill, kImageEvenFill));
-    if (!m_pImage)
-        return NULL;
-    m_dwImageLength = theIntelHex.GetEndAddress(NULL);
 
     DWORD base = 0;
     DWORD end = 0;
@@ -217,7 +170,7 @@ BYTE* CPIC16Target::GetModuleImage(int module, DWORD* length)
     }
     if (length)
         *length = end > base ? end - base : 0;
-    return m_pImage.get() + base;
+    return image + base;
 }
 
 // --- Files and settings ---
@@ -225,16 +178,6 @@ BYTE* CPIC16Target::GetModuleImage(int module, DWORD* length)
 BOOL CPIC16Target::CheckImage()
 {
     return CheckStoreImage();
-}
-
-BOOL CPIC16Target::SaveBuffer(const CString& path)
-{
-    return SaveStoreAsHex(path);
-}
-
-int CPIC16Target::HasOptions()
-{
-    return 1;
 }
 
 int CPIC16Target::ShowOptions()

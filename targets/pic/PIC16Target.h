@@ -17,17 +17,15 @@
 // derive from this class and supply their identity, port type and device id.
 #pragma once
 
-#include <memory>
-
 #include "platform/base/CString.h"
 #include "platform/base/WinTypes.h"
-#include "targets/TargetBase.h"
+#include "targets/IntelHexTarget.h"
 #include "targets/pic/IcspLines.h"
 
 struct HexRecord;
 class CProgressCtrl;
 
-class CPIC16Target : public CTargetBase {
+class CPIC16Target : public CIntelHexTarget<3> {
 public:
     // Capability word: what the device has.
     enum : WORD {
@@ -60,6 +58,7 @@ public:
     };
 
     enum { moduleFlash = 0, moduleConfig = 1, moduleEeprom = 2, moduleCount = 3 };
+    static_assert(moduleCount == kListCount, "one module list per module");
 
     static const DWORD configBase = 0x4000;
     static const DWORD configBytes = 0x10;
@@ -98,18 +97,12 @@ public:
     int GetModuleCount() override;
     // Every file is read through module 0 and split by LoadModule.
     int SelectModuleForFile(const CString& path) override;
-    BOOL IsModuleLoaded(int module) override;
     // Reads one Intel HEX file and splits it over the three modules by address; refuses data
     // beyond a module's window with a message box. A configuration word in the file replaces
     // bits 0-13 of m_wConfig and is stored at once. Adds to what the modules already hold; a
     // file that fails or is refused changes nothing (records, flags, word and settings).
     BOOL LoadModule(int module, const CString& path) override;
     BOOL CanProgram() override;
-    // Module 0-2, or -1 for every record of the store; m_wConfig is not changed.
-    void ClearModule(int module) override;
-    // The whole store as Intel HEX, gaps and all-0xFF lines left out.
-    BOOL SaveBuffer(const CString& path) override;
-    int HasOptions() override;
     // Runs the options dialog for this target; 1 when it ends with OK.
     int ShowOptions() override;
     // The flat image of the whole store with blank words 0x3FFF, positioned at the module's
@@ -198,9 +191,6 @@ protected:
     WORD m_wCapability;
     WORD m_wConfig;
     WORD m_wDefaultConfig;
-    HexRecord* m_pModules[moduleCount];
-    BOOL m_bLoaded[moduleCount];
-    std::unique_ptr<BYTE[]> m_pImage;
     WORD m_wAddress;
     CString m_strResetPrompt;
     DWORD m_nClockHigh;
@@ -212,10 +202,12 @@ protected:
 
 private:
     // Module 2 exists only with the EEPROM.
-    BOOL IsModule(int module) const { return module >= 0 && module < GetModuleCountOf(m_wCapability); }
     static int GetModuleCountOf(WORD capability) { return (capability & capEeprom) ? 3 : 2; }
     BOOL IsLowVoltageMode() const;
-    void FreeImage();
+    // Moves the configuration and EEPROM windows out of the list the file was read into.
+    LPCSTR SplitFile(int list) override;
+    // Marks FLASH loaded and takes a configuration word in the file.
+    void AcceptFile(int list) override;
     // The message that refuses what the modules hold after a file's records were split over
     // them; NULL when they are within their limits.
     LPCSTR FindRefusal() const;
@@ -229,7 +221,5 @@ private:
     BOOL ProgramCell(BYTE load, BYTE read, WORD word, BOOL verify, WORD compareMask);
     BOOL SendIncrements(int count, BOOL wait);
 
-    // The image's whole length, so that nothing is read past it.
-    DWORD m_dwImageLength;
     CIcspLines m_Lines;
 };

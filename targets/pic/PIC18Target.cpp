@@ -3,8 +3,6 @@
 // programming run in PIC18TargetProgram.cpp.
 #include "targets/pic/PIC18Target.h"
 
-#include <algorithm>
-
 #include "app/QuilletApp.h"
 #include "image/IntelHex.h"
 #include "platform/settings/RegKeyGuard.h"
@@ -21,18 +19,14 @@ const BYTE kImageFill = 0xFF;
 }  // namespace
 
 CPIC18Target::CPIC18Target(BYTE id, CString name, CString description, WORD deviceFlags)
-    : CTargetBase(id, name, description), m_wDeviceFlags(deviceFlags),
+    : CIntelHexTarget(id, name, description), m_wDeviceFlags(deviceFlags),
       m_strResetPrompt(kDefaultResetPrompt), m_nClockHigh(0), m_nClockLow(0), m_nCommandDelay(0),
-      m_nProgramDelay(200), m_nDischargeDelay(1), m_nEraseDelay(900), m_dwImageLength(0), m_Lines(m_Comms)
+      m_nProgramDelay(200), m_nDischargeDelay(1), m_nEraseDelay(900), m_Lines(m_Comms)
 {
     // The boards are static objects, where these are zero before any constructor runs; the
     // same values keep a target built elsewhere (in a test) from starting with garbage.
     m_Config = PIC18Config{};
     m_DefaultConfig = PIC18Config{};
-    for (int module = 0; module < moduleCount; ++module) {
-        m_pModules[module] = NULL;
-        m_bLoaded[module] = FALSE;
-    }
 }
 
 // --- Sizes ---
@@ -93,46 +87,19 @@ int CPIC18Target::SelectModuleForFile(const CString&)
     return moduleCode;
 }
 
-BOOL CPIC18Target::IsModuleLoaded(int module)
-{
-    return IsModule(module) ? m_bLoaded[module] : FALSE;
-}
-
 BOOL CPIC18Target::CanProgram()
 {
     return m_bLoaded[moduleCode];
 }
 
-void CPIC18Target::ClearModule(int module)
-{
-    if (module >= 0 && module < moduleCount) {
-        theIntelHex.DeleteRecords(&m_pModules[module]);
-        m_pModules[module] = NULL;
-        m_bLoaded[module] = FALSE;
-        return;
-    }
-    if (module != -1)
-        return;
-    theIntelHex.DeleteRecords(NULL);
-    for (int each = 0; each < moduleCount; ++each) {
-        m_pModules[each] = NULL;
-        m_bLoaded[each] = FALSE;
-    }
-}
-
 BOOL CPIC18Target::LoadModule(int, const CString& path)
 {
-    // All or nothing: a refused file takes back the records it added and the flags it set, and
-    // only a file accepted whole may replace the configuration bytes (and so the stored ones).
-    // Earlier loads left no record across a window edge or outside its window's list, so the
-    // windows below move and cut only this file's records.
-    HexRecord* const newestBefore = theIntelHex.m_pNewest;
-    BOOL loadedBefore[moduleCount];
-    std::copy(m_bLoaded, m_bLoaded + moduleCount, loadedBefore);
-    // The reader takes back its own records when it rejects a file.
-    if (!theIntelHex.ReadFile(path, &m_pModules[moduleCode], 0))
-        return FALSE;
+    // Only a file accepted whole may replace the configuration bytes (and so the stored ones).
+    return LoadHexFile(moduleCode, 0, path);
+}
 
+LPCSTR CPIC18Target::SplitFile(int)
+{
     m_bLoaded[moduleId] = theIntelHex.ExtractRange(&m_pModules[moduleId], idBase, idBytes);
     m_bLoaded[moduleConfig] = theIntelHex.ExtractRange(&m_pModules[moduleConfig], configBase, configBytes);
     // Without an EEPROM the window is empty: EEPROM data stays in the code list and fails below.
@@ -140,18 +107,17 @@ BOOL CPIC18Target::LoadModule(int, const CString& path)
 
     // Whatever lies outside the four windows is still in the code list and fails here.
     HexRecord* code = m_pModules[moduleCode];
-    if (code && theIntelHex.GetEndAddress(code) > (DWORD)GetCodeLastAddress() + 1) {
-        AfxMessageBox("Too many bytes in FLASH download", MB_OK);
-        theIntelHex.DeleteRecordsNewerThan(newestBefore);
-        std::copy(loadedBefore, loadedBefore + moduleCount, m_bLoaded);
-        return FALSE;
-    }
-    if (code)
-        m_bLoaded[moduleCode] = TRUE;
+    if (code && theIntelHex.GetEndAddress(code) > (DWORD)GetCodeLastAddress() + 1)
+        return "Too many bytes in FLASH download";
+    return NULL;
+}
 
+void CPIC18Target::AcceptFile(int)
+{
+    if (m_pModules[moduleCode])
+        m_bLoaded[moduleCode] = TRUE;
     if (m_bLoaded[moduleConfig] && theIntelHex.FindOverlap(m_pModules[moduleConfig], configBase, configBytes))
         TakeConfigBytes();
-    return TRUE;
 }
 
 void CPIC18Target::TakeConfigBytes()
@@ -167,21 +133,11 @@ void CPIC18Target::TakeConfigBytes()
     SaveOptions();
 }
 
-void CPIC18Target::FreeImage()
-{
-    m_pImage.reset();
-    m_dwImageLength = 0;
-}
-
 BYTE* CPIC18Target::GetModuleImage(int module, DWORD* length)
 {
-    if (module != -1 && !IsModuleLoaded(module))
+    BYTE* image = BuildStoreImage(module, kImageFill, kImageFill);
+    if (!image)
         return NULL;
-    FreeImage();
-    m_pImage.reset(theIntelHex.BuildImage(kImageFill, kImageFill));
-    if (!m_pImage)
-        return NULL;
-    m_dwImageLength = theIntelHex.GetEndAddress(NULL);
 
     DWORD base = 0;
     DWORD end = 0;
@@ -204,7 +160,7 @@ BYTE* CPIC18Target::GetModuleImage(int module, DWORD* length)
         end = theIntelHex.GetEndAddress(m_pModules[module == -1 ? moduleCode : module]);
     if (length)
         *length = end > base ? end - base : 0;
-    return m_pImage.get() + base;
+    return image + base;
 }
 
 // --- Files and settings ---
@@ -212,16 +168,6 @@ BYTE* CPIC18Target::GetModuleImage(int module, DWORD* length)
 BOOL CPIC18Target::CheckBuffer()
 {
     return CheckStoreImage();
-}
-
-BOOL CPIC18Target::SaveBuffer(const CString& path)
-{
-    return SaveStoreAsHex(path);
-}
-
-int CPIC18Target::HasOptions()
-{
-    return 1;
 }
 
 int CPIC18Target::ShowOptions()

@@ -24,18 +24,17 @@
 #pragma once
 
 #include <initializer_list>
-#include <memory>
 
 #include "platform/base/CString.h"
 #include "platform/base/WinTypes.h"
-#include "targets/TargetBase.h"
+#include "targets/IntelHexTarget.h"
 #include "targets/pic/IcspLines.h"
 #include "targets/pic/PIC18Config.h"
 
 struct HexRecord;
 class CProgressCtrl;
 
-class CPIC18Target : public CTargetBase {
+class CPIC18Target : public CIntelHexTarget<4> {
 public:
     // Device flags: what the device has.
     enum : WORD {
@@ -50,6 +49,7 @@ public:
     };
 
     enum { moduleCode = 0, moduleId = 1, moduleConfig = 2, moduleEeprom = 3, moduleCount = 4 };
+    static_assert(moduleCount == kListCount, "one module list per module");
 
     static const DWORD idBase = 0x200000;
     static const DWORD idBytes = 8;
@@ -112,7 +112,6 @@ public:
     int GetModuleCount() override;
     // Every file is read through the code list and split by LoadModule.
     int SelectModuleForFile(const CString& path) override;
-    BOOL IsModuleLoaded(int module) override;
     // Reads one Intel HEX file into the code list and moves the ID, configuration and EEPROM
     // windows out of it; refuses data outside the four windows with a message box.
     // Configuration bytes in the file replace those of m_Config and are stored at once. Adds to
@@ -120,11 +119,6 @@ public:
     // m_Config and settings).
     BOOL LoadModule(int module, const CString& path) override;
     BOOL CanProgram() override;
-    // Module 0-3, or -1 for every record of the store; m_Config is not changed.
-    void ClearModule(int module) override;
-    // The whole store as Intel HEX with gaps 0xFF, after the overlap check.
-    BOOL SaveBuffer(const CString& path) override;
-    int HasOptions() override;
     int ShowOptions() override;
     // The flat image of the whole store (gaps 0xFF) positioned at the module's window, and the
     // module's length from there: module 0 or -1 from 0 (length = code end; for -1 with no
@@ -222,9 +216,6 @@ protected:
     WORD m_wDeviceFlags;
     PIC18Config m_Config;
     PIC18Config m_DefaultConfig;
-    HexRecord* m_pModules[moduleCount];
-    BOOL m_bLoaded[moduleCount];
-    std::unique_ptr<BYTE[]> m_pImage;
     CString m_strResetPrompt;
     DWORD m_nClockHigh;
     DWORD m_nClockLow;
@@ -234,11 +225,13 @@ protected:
     DWORD m_nEraseDelay;
 
 private:
-    BOOL IsModule(int module) const { return module >= 0 && module < GetModuleCountOf(m_wDeviceFlags); }
     static int GetModuleCountOf(WORD flags) { return (flags & devEepromMask) ? 4 : 3; }
     BOOL HasEepromHighAddress() const { return (m_wDeviceFlags & devEepromMask) > devEeprom256; }
     BOOL IsLowVoltageMode() const { return (m_Config.m_wOptions & PIC18Config::optLowVoltage) != 0; }
-    void FreeImage();
+    // Moves the ID, configuration and EEPROM windows out of the code list.
+    LPCSTR SplitFile(int list) override;
+    // Marks the code loaded and takes configuration bytes in the file.
+    void AcceptFile(int list) override;
     // Takes the configuration bytes of a loaded file into m_Config and stores them.
     void TakeConfigBytes();
 
@@ -261,7 +254,5 @@ private:
     BOOL ProgramModules(CProgressCtrl* bar, CString& status);
     BOOL VerifyModules(CProgressCtrl* bar, CString& status);
 
-    // The image's whole length, so that nothing is read past it.
-    DWORD m_dwImageLength;
     CIcspLines m_Lines;
 };

@@ -45,12 +45,8 @@ CQB2300Flash::CQB2300Flash() : CQB2300Flash(1, "QB2300", "QB2300 Evaluation Boar
 }
 
 CQB2300Flash::CQB2300Flash(BYTE id, CString name, CString description)
-    : CTargetBase(id, name, description)
+    : CIntelHexTarget(id, name, description)
 {
-    for (int block = 0; block < blockCount; ++block) {
-        m_pModules[block] = NULL;
-        m_bLoaded[block] = FALSE;
-    }
 }
 
 // --- Settings ---
@@ -125,7 +121,7 @@ BOOL CQB2300Flash::GetModuleName(CString& name, int block)
         name = "'Thin' stub download";
         return TRUE;
     }
-    if (IsBlock(block)) {
+    if (IsModule(block)) {
         name.Format("FLASH bank %u download", (unsigned)(block - blockFirstBank));
         return TRUE;
     }
@@ -135,11 +131,6 @@ BOOL CQB2300Flash::GetModuleName(CString& name, int block)
 int CQB2300Flash::GetModuleCount()
 {
     return blockCount;
-}
-
-BOOL CQB2300Flash::IsModuleLoaded(int block)
-{
-    return IsBlock(block) ? m_bLoaded[block] : FALSE;
 }
 
 BOOL CQB2300Flash::CanProgram()
@@ -181,37 +172,35 @@ int CQB2300Flash::SelectModuleForFile(const CString& path)
     if (dialog.DoModal() != IDOK)
         return -1;
     int block = dialog.GetSelection();
-    return IsBlock(block) ? block : -1;
+    return IsModule(block) ? block : -1;
 }
 
 BOOL CQB2300Flash::LoadModule(int block, const CString& path)
 {
-    if (!IsBlock(block))
+    if (!IsModule(block))
         return FALSE;
-    // All or nothing: a refused file takes back only what it added, so the blocks loaded
-    // before it keep their records and their flags.
-    HexRecord* const newestBefore = theIntelHex.m_pNewest;
-    if (!theIntelHex.ReadFile(path, &m_pModules[block], BlockBase(block)))
-        return FALSE;
-    if (block == blockFatStub)
-        return RefuseOversizedStub(block, fatStubLimit, "Too many bytes in 'fat' stub download", newestBefore);
-    if (block == blockThinStub)
-        return RefuseOversizedStub(block, thinStubLimit, "Too many bytes in 'thin' stub download", newestBefore);
-    SpreadBankFile();
-    return TRUE;
+    // A refused file takes back only what it added, so the blocks loaded before it keep their
+    // records and their flags.
+    return LoadHexFile(block, BlockBase(block), path);
 }
 
-BOOL CQB2300Flash::RefuseOversizedStub(int block, DWORD limit, LPCSTR text, HexRecord* newestBefore)
+LPCSTR CQB2300Flash::SplitFile(int block)
 {
-    DWORD end = theIntelHex.GetEndAddress(m_pModules[block]);
-    // Unsigned on purpose: a stub that ends below its base wraps to a huge size and is refused.
-    if (end - BlockBase(block) <= limit) {
-        m_bLoaded[block] = TRUE;
-        return TRUE;
+    if (block != blockFatStub && block != blockThinStub) {
+        SpreadBankFile();
+        return NULL;
     }
-    AfxMessageBox(text, MB_OK);
-    theIntelHex.DeleteRecordsNewerThan(newestBefore);
-    return FALSE;
+    // Unsigned on purpose: a stub that ends below its base wraps to a huge size and is refused.
+    DWORD size = theIntelHex.GetEndAddress(m_pModules[block]) - BlockBase(block);
+    if (block == blockFatStub)
+        return size > fatStubLimit ? "Too many bytes in 'fat' stub download" : NULL;
+    return size > thinStubLimit ? "Too many bytes in 'thin' stub download" : NULL;
+}
+
+void CQB2300Flash::AcceptFile(int block)
+{
+    if (block == blockFatStub || block == blockThinStub)
+        m_bLoaded[block] = TRUE;
 }
 
 void CQB2300Flash::SpreadBankFile()
@@ -228,21 +217,8 @@ void CQB2300Flash::SpreadBankFile()
 
 void CQB2300Flash::ClearModule(int block)
 {
-    if (IsBlock(block)) {
-        theIntelHex.DeleteRecords(&m_pModules[block]);
-        m_pModules[block] = NULL;
-        m_bLoaded[block] = FALSE;
-        return;
-    }
-    if (block != -1)
-        return;
-
-    theIntelHex.DeleteRecords(NULL);
-    for (int each = 0; each < blockCount; ++each) {
-        m_pModules[each] = NULL;
-        m_bLoaded[each] = FALSE;
-    }
-    if (m_strThinDefault.IsEmpty())
+    CIntelHexTarget::ClearModule(block);
+    if (block != -1 || m_strThinDefault.IsEmpty())
         return;
     CFailureDetail::Clear();
     if (LoadModule(blockThinStub, m_strThinDefault)) {
@@ -271,23 +247,14 @@ int CQB2300Flash::LastBankOfRun() const
     return last;
 }
 
-void CQB2300Flash::FreeImage()
-{
-    m_pImage.reset();
-}
-
 BYTE* CQB2300Flash::GetModuleImage(int block, DWORD* length)
 {
     DWORD unused = 0;
     if (!length)
         length = &unused;
     *length = 0;
-    if (block != -1 && !IsModuleLoaded(block))
-        return NULL;
-
-    FreeImage();
-    m_pImage.reset(theIntelHex.BuildImage(0xFF, 0xFF));
-    if (!m_pImage)
+    BYTE* image = BuildStoreImage(block, 0xFF, 0xFF);
+    if (!image)
         return NULL;
 
     DWORD start = 0;
@@ -307,20 +274,10 @@ BYTE* CQB2300Flash::GetModuleImage(int block, DWORD* length)
     if (end <= start)
         return NULL;
     *length = end - start;
-    return m_pImage.get() + start;
+    return image + start;
 }
 
 // --- Files ---
-
-BOOL CQB2300Flash::SaveBuffer(const CString& path)
-{
-    return SaveStoreAsHex(path);
-}
-
-int CQB2300Flash::HasOptions()
-{
-    return 1;
-}
 
 int CQB2300Flash::ShowOptions()
 {

@@ -4,17 +4,15 @@
 // kept as a module list of records in theIntelHex.
 #pragma once
 
-#include <memory>
-
 #include "platform/base/CString.h"
 #include "platform/base/WinTypes.h"
-#include "targets/TargetBase.h"
+#include "targets/IntelHexTarget.h"
 
 struct HexRecord;
 class CProgressCtrl;
 class CQB2300Options;
 
-class CQB2300Flash : public CTargetBase {
+class CQB2300Flash : public CIntelHexTarget<10> {
 public:
     enum {
         blockFatStub = 0,
@@ -23,6 +21,7 @@ public:
         blockCount = 10,
         bankCount = 8,
     };
+    static_assert(blockCount == kListCount, "one module list per block");
     // Store addresses of the blocks: the banks from 0, the stubs above the eight banks.
     static const DWORD fatStubBase = 0x80000;
     static const DWORD fatStubLimit = 0x1F80;  // 8064 bytes: less than the 8 KB up to the 'thin' stub
@@ -43,7 +42,6 @@ public:
     // A file with a bank suffix goes straight to its bank in mode 2; any other file is put to
     // the user with the bank (if any) preselected. -1: do not load it.
     int SelectModuleForFile(const CString& path) override;
-    BOOL IsModuleLoaded(int block) override;
     // Reads an Intel HEX file into a block. Stub files are size-checked; a bank file is spread
     // over every block that its data reaches. FALSE leaves every block as it was.
     BOOL LoadModule(int block, const CString& path) override;
@@ -55,10 +53,6 @@ public:
     // bank 0 up to the last of the unbroken run of loaded banks. The port is closed on every
     // path; `*status` gets the outcome text.
     BOOL Program(CString resource, CString* status) override;
-    // Writes the whole store from address 0 (stubs included) as Intel HEX; all-0xFF lines are
-    // left out.
-    BOOL SaveBuffer(const CString& path) override;
-    int HasOptions() override;
     int ShowOptions() override;
     // Flat image of one block from its window start, or of banks 0..k for -1. Owned by the
     // target; NULL when there is nothing to show.
@@ -96,23 +90,20 @@ protected:
 
     DWORD m_dwStubOptions = 0;
     CString m_strThinDefault;
-    HexRecord* m_pModules[blockCount];
-    BOOL m_bLoaded[blockCount];
-    std::unique_ptr<BYTE[]> m_pImage;
 
 private:
     friend class CQB2300Options;
 
-    static BOOL IsBlock(int block) { return block >= 0 && block < blockCount; }
     static DWORD BlockBase(int block);
-    // Takes back every record newer than `newestBefore` when the block's data ends more than
-    // `limit` bytes above its base.
-    BOOL RefuseOversizedStub(int block, DWORD limit, LPCSTR text, HexRecord* newestBefore);
+    // A stub file is refused when its data ends more than its limit above its base; a bank
+    // file is spread over every block that its data reaches.
+    LPCSTR SplitFile(int block) override;
+    // Marks a stub block loaded.
+    void AcceptFile(int block) override;
     void SpreadBankFile();
     // Index of the last bank block of the unbroken run of loaded banks from bank 0; 0 when bank 0
     // is not loaded.
     int LastBankOfRun() const;
-    void FreeImage();
     // Asks to add BOOT2300.HEX as the 'thin' stub when none is loaded. FALSE, with `*status`
     // set and the cause in CFailureDetail, when the file would overwrite loaded data once
     // copied to bank 1; the file is then taken back.
