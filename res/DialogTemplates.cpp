@@ -1,6 +1,6 @@
 #include "res/DialogTemplates.h"
 
-const DialogTemplate* FindDialogTemplate(UINT id)
+const DialogTemplate* FindDialogTemplateResource(UINT id)
 {
     switch (id) {
     case 100: return &Dialog100Template();

@@ -1,9 +1,12 @@
 // The dialog templates of the program, one function per template (each in its own
-// res/Dialog<id>.cpp). FindDialogTemplate (platform/wnd/DialogTemplate.h) looks them up; the table
-// names every one explicitly, so none depends on static registration.
+// res/Dialog<id>.cpp). FindDialogTemplateResource names every one explicitly, so none depends on
+// static registration.
 #pragma once
 
 #include "platform/wnd/DialogTemplate.h"
+
+// The template with this id, or NULL.
+const DialogTemplate* FindDialogTemplateResource(UINT id);
 
 const DialogTemplate& Dialog100Template();
 const DialogTemplate& Dialog102Template();

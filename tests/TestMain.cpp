@@ -8,10 +8,14 @@
 #include <unistd.h>
 
 #include "platform/qt/QtBackend.h"
+#include "res/ProgramResources.h"
 #include "tests/support/StrictUiListener.h"
 
 int main(int argc, char** argv)
 {
+    // A test program that links the application object has the resource tables from the start
+    // (app/Globals.cpp); no other reads a table before this point.
+    InstallProgramResources();
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     char folder[] = "/tmp/quillet-tests-XXXXXX";
     bool privateSettings = mkdtemp(folder) != nullptr;

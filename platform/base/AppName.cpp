@@ -1,7 +1,6 @@
 #include "platform/base/AppName.h"
 
-#include "res/StringTable.h"
-#include "res/resource.h"
+#include "platform/base/StringTable.h"
 
 CServiceSlot<AppNameSource>& AppNameSlot()
 {
@@ -14,6 +13,6 @@ LPCSTR AfxGetAppName()
     if (AppNameSource source = AppNameSlot().Get())
         if (LPCSTR name = source())
             return name;
-    LPCSTR title = FindStringResource(AFX_IDS_APP_TITLE);
+    LPCSTR title = AppTitleResource();
     return title ? title : "";
 }

@@ -1,5 +1,5 @@
 // One block of data built into the program, found by its type name and integer id. The
-// program's own table of them is in res/EmbeddedResources.cpp.
+// program hands its own table of them to the platform (platform/base/ResourceTables.h).
 #pragma once
 
 #include "platform/base/WinTypes.h"

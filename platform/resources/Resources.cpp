@@ -2,8 +2,8 @@
 
 #include <strings.h>
 
+#include "platform/base/ResourceTables.h"
 #include "platform/resources/EmbeddedResource.h"
-#include "res/EmbeddedResources.h"
 
 namespace {
 
@@ -11,7 +11,10 @@ class CBuiltInResources : public IResourceSource {
 public:
     const EmbeddedResource* Find(LPCSTR type, WORD id) override
     {
-        for (const EmbeddedResource& resource : EmbeddedResourceTable())
+        const ResourceTables* tables = ResourceTablesSlot().Get();
+        if (!tables)
+            return NULL;
+        for (const EmbeddedResource& resource : tables->embeddedResources())
             if (resource.id == id && strcasecmp(resource.type, type) == 0)
                 return &resource;
         return NULL;

@@ -88,5 +88,6 @@ constexpr DWORD MakeControlHelpId(UINT dialogId, UINT controlId)
     return 0x80000000u | ((dialogId & 0x7FFFu) << 16) | (controlId & 0xFFFFu);
 }
 
-// The template with this id, or NULL. Defined with the resources (res/DialogTemplates.cpp).
+// The template with this id among those the program installed (platform/base/ResourceTables.h),
+// or NULL.
 const DialogTemplate* FindDialogTemplate(UINT id);

@@ -2,7 +2,7 @@
 
 #include <map>
 
-#include "res/Icons.h"
+#include "platform/base/ResourceTables.h"
 
 namespace {
 
@@ -17,7 +17,8 @@ std::map<UINT, const char* const*>& Icons()
 
 HICON IconHandleForResource(UINT id)
 {
-    const char* const* xpm = FindIconResource(id);
+    const ResourceTables* tables = ResourceTablesSlot().Get();
+    const char* const* xpm = tables ? tables->findIcon(id) : NULL;
     if (!xpm)
         return NULL;
     auto& entry = *Icons().emplace(id, xpm).first;

@@ -6,10 +6,9 @@
 #include "platform/wnd/Application.h"
 #include "platform/wnd/Dialog.h"
 #include "platform/help/HelpService.h"
+#include "platform/base/StringTable.h"
 #include "platform/settings/ProfileStrings.h"
 #include "platform/wnd/IconResource.h"
-#include "res/StringTable.h"
-#include "res/resource.h"
 
 namespace {
 
@@ -39,7 +38,7 @@ CWinApp::CWinApp(LPCSTR appName)
         AppNameSlot().Install(&RunningAppName);
         ProfileStringsSlot().Install(this);
     }
-    LPCSTR title = appName ? appName : FindStringResource(AFX_IDS_APP_TITLE);
+    LPCSTR title = appName ? appName : AppTitleResource();
     m_pszAppName = Duplicate(title ? title : "");
 }
 

@@ -3,7 +3,10 @@
 #include "platform/ui/ConsoleUiServices.h"
 #include "platform/ui/FileDialog.h"
 #include "platform/files/FileFilter.h"
+#include "platform/base/ResourceTables.h"
 #include "platform/base/StringTable.h"
+#include "platform/resources/Resources.h"
+#include "platform/wnd/DialogTemplate.h"
 #include "platform/wnd/WinApp.h"
 #include "platform/qt/QtUiServices.h"
 #include "tests/support/ScriptedUi.h"
@@ -123,6 +126,20 @@ TEST(ResourcesTest, StringsIconAndMessageCaption)
     ui.ExpectMessage("Invalid Target Selected", MB_OK, IDOK);
     EXPECT_EQ(AfxMessageBox("Invalid Target Selected"), IDOK);
     EXPECT_EQ(ui.Messages()[0].caption, "Brenlow FLASH Programmer");
+}
+
+// The readers link without the tables (the fuzz targets install none): they find nothing.
+TEST(ResourcesTest, NothingBeforeTheTablesAreInstalled)
+{
+    CScopedService<const ResourceTables*> none(ResourceTablesSlot(), nullptr);
+    CString text = "stale";
+    EXPECT_FALSE(LoadString(101, text));
+    EXPECT_TRUE(text.IsEmpty());
+    EXPECT_EQ(FindDialogTemplate(100), nullptr);
+    EXPECT_EQ(FindResource(NULL, MAKEINTRESOURCE(146), "HYE_PROG"), nullptr);
+    CWinApp app;
+    EXPECT_STREQ(app.m_pszAppName, "");
+    EXPECT_EQ(app.LoadIcon(128), (HICON)NULL);
 }
 
 } // namespace

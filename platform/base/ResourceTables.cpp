@@ -1,0 +1,7 @@
+#include "platform/base/ResourceTables.h"
+
+CServiceSlot<const ResourceTables*>& ResourceTablesSlot()
+{
+    static CServiceSlot<const ResourceTables*> slot;
+    return slot;
+}
