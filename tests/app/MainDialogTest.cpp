@@ -11,8 +11,10 @@
 #include "platform/testing/ModalScript.h"
 #include "platform/testing/VirtualClock.h"
 #include "res/resource.h"
+#include "tests/support/ListEntries.h"
 #include "tests/support/RecordingHelpService.h"
 #include "tests/support/RecordingTarget.h"
+#include "tests/support/ScopedDelayFactor.h"
 #include "tests/support/ScriptedUi.h"
 #include "tests/support/TempFolder.h"
 
@@ -37,9 +39,6 @@ protected:
 
     void SetUp() override
     {
-        // The real calibration takes over a second; a factor already set skips it.
-        if (CTargetBase::s_nDelayFactor == 0)
-            CTargetBase::s_nDelayFactor = 1;
         theApp.m_dwOptions = 0;
     }
     void TearDown() override { theApp.m_dwOptions = 0; }
@@ -64,17 +63,7 @@ protected:
         m_target.ClearCalls();
     }
 
-    static Strings Rows(CDialog& dialog)
-    {
-        CListBox* list = (CListBox*)dialog.GetDlgItem(IDC_MODULE_LIST);
-        Strings rows;
-        CString text;
-        for (int i = 0; i < list->GetCount(); ++i) {
-            list->GetText(i, text);
-            rows.push_back(text.str());
-        }
-        return rows;
-    }
+    static Strings Rows(CDialog& dialog) { return ListEntries(dialog, IDC_MODULE_LIST); }
 
     // The level the enabled controls show, or -1 if they fit no level.
     static int Level(CDialogDriver& driver)
@@ -99,6 +88,7 @@ protected:
             ASSERT_TRUE(driver.SelectListItem(IDC_MODULE_LIST, rows[i], i > 0));
     }
 
+    CScopedDelayFactor m_delayFactor;  // the real calibration takes over a second
     CModalScript m_script;
     CScriptedUi m_ui;
     CRecordingHelpService m_help;
@@ -151,15 +141,13 @@ TEST_F(MainDialogTest, ChoosingATargetCalibratesTheDelay)
         }
     } clock;
     CScopedClock scope(clock);
-    const DWORD saved = CTargetBase::s_nDelayFactor;
-    CTargetBase::s_nDelayFactor = 0;
+    CScopedDelayFactor uncalibrated(0);
     theApp.m_dwOptions = 0xEE;  // names no target
     Run([&](CMainDialog&, CDialogDriver& driver) {
         EXPECT_EQ(0u, CTargetBase::s_nDelayFactor);
         Choose(driver);
         EXPECT_EQ(1u, CTargetBase::s_nDelayFactor);
     });
-    CTargetBase::s_nDelayFactor = saved;
 }
 
 TEST_F(MainDialogTest, WindowMenuOffersAboutAndHelpIndexAndHelpFollowsTheDialog)

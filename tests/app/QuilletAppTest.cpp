@@ -15,6 +15,7 @@
 #include "res/resource.h"
 #include "targets/TargetBase.h"
 #include "tests/support/FileSizeLimit.h"
+#include "tests/support/ScopedDelayFactor.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
@@ -30,11 +31,6 @@ protected:
         m_savedOptions = theApp.m_dwOptions;
         m_savedHelpPath = Swap(theApp.m_pszHelpFilePath, "/opt/tools/quillet.HLP");
         m_savedExeName = Swap(theApp.m_pszExeName, "quillet");
-        // The main dialog calibrates the delay when it selects a target; a test has no second
-        // to spare for that.
-        m_savedDelayFactor = CTargetBase::s_nDelayFactor;
-        if (CTargetBase::s_nDelayFactor == 0)
-            CTargetBase::s_nDelayFactor = 1;
     }
 
     void TearDown() override
@@ -44,7 +40,6 @@ protected:
         free(m_savedHelpPath);
         free(m_savedExeName);
         theApp.m_dwOptions = m_savedOptions;
-        CTargetBase::s_nDelayFactor = m_savedDelayFactor;
         InstallSettingsStore(m_previousStore);
     }
 
@@ -92,7 +87,9 @@ protected:
     DWORD m_savedOptions = 0;
     char* m_savedHelpPath = NULL;
     char* m_savedExeName = NULL;
-    DWORD m_savedDelayFactor = 0;
+    // The main dialog calibrates the delay when it selects a target; a test has no second to
+    // spare for that.
+    CScopedDelayFactor m_delayFactor;
 };
 
 // Message boxes whose text a test cannot know in advance (a file name with the time in it):

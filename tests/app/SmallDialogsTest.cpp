@@ -19,12 +19,12 @@
 #include "platform/testing/DialogDriver.h"
 #include "platform/wnd/Edit.h"
 #include "platform/testing/ModalScript.h"
-#include "platform/settings/Registry.h"
 #include "platform/qt/QtHelpService.h"
 #include "platform/qt/WidgetHandle.h"
 #include "res/resource.h"
 #include "tests/support/RecordingHelpService.h"
 #include "tests/support/RecordingTarget.h"
+#include "tests/support/StoredSettings.h"
 #include "tests/support/UserInputWindow.h"
 
 namespace {
@@ -49,24 +49,8 @@ protected:
         return result;
     }
 
-    static DWORD StoredOptions()
-    {
-        DWORD value = kNotStored, size = sizeof value;
-        if (HKEY key = theApp.OpenSettingsKey()) {
-            if (RegQueryValueEx(key, "Options", NULL, NULL, (LPBYTE)&value, &size) != ERROR_SUCCESS)
-                value = kNotStored;
-            RegCloseKey(key);
-        }
-        return value;
-    }
-
-    static void ForgetStoredOptions()
-    {
-        if (HKEY key = theApp.OpenSettingsKey()) {
-            RegDeleteValue(key, "Options");
-            RegCloseKey(key);
-        }
-    }
+    static DWORD StoredOptions() { return StoredDword("Options"); }
+    static void ForgetStoredOptions() { DeleteSetting("Options"); }
 
     CRecordingHelpService m_help;
 };

@@ -14,6 +14,7 @@
 #include "platform/wnd/ListBox.h"
 #include "platform/testing/ModalScript.h"
 #include "res/resource.h"
+#include "tests/support/ListEntries.h"
 #include "tests/support/RecordingTarget.h"
 
 namespace {
@@ -98,16 +99,9 @@ protected:
         shown.comboSelection = combo->GetCurSel();
         shown.comboEnabled = combo->IsWindowEnabled();
         shown.listEnabled = list->IsWindowEnabled();
-        for (int i = 0; i < combo->GetCount(); ++i) {
-            CString text;
-            combo->GetLBText(i, text);
-            shown.areas.push_back(text.str());
-        }
-        for (int i = 0; withLines && i < list->GetCount(); ++i) {
-            CString text;
-            list->GetText(i, text);
-            shown.lines.push_back(text.str());
-        }
+        shown.areas = ListEntries(dialog, IDC_VIEW_AREA);
+        if (withLines)
+            shown.lines = ListEntries(dialog, IDC_VIEW_LIST);
         return shown;
     }
 

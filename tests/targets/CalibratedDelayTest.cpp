@@ -9,6 +9,7 @@
 
 #include "platform/testing/VirtualClock.h"
 #include "targets/TargetBase.h"
+#include "tests/support/ScopedDelayFactor.h"
 
 namespace {
 
@@ -67,13 +68,6 @@ double ThreadCpuUs()
 // Starts each test uncalibrated and leaves the program's factor as it found it.
 class CalibratedDelayTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        m_saved = CTargetBase::s_nDelayFactor;
-        CTargetBase::s_nDelayFactor = 0;
-    }
-    void TearDown() override { CTargetBase::s_nDelayFactor = m_saved; }
-
     DWORD Calibrate(CCalibrationClock& clock)
     {
         CScopedClock scope(clock);
@@ -81,7 +75,7 @@ protected:
         return CTargetBase::s_nDelayFactor;
     }
 
-    DWORD m_saved = 0;
+    CScopedDelayFactor m_uncalibrated{0};
 };
 
 TEST_F(CalibratedDelayTest, UncalibratedAndZeroWaitsReturnAtOnce)

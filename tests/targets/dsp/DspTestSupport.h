@@ -7,8 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/QuilletApp.h"
-#include "platform/settings/Registry.h"
+#include "tests/support/StoredSettings.h"
 #include "targets/dsp/Tessareeprom.h"
 #include "targets/dsp/TessarThick.h"
 
@@ -72,17 +71,6 @@ public:
 };
 using CEepromUnderTest = CUnderTest<CTessarEeprom>;
 using CThickUnderTest = CUnderTest<CTessarThick>;
-
-// Stores `size` bytes as value `name` under the settings key; NULL `data` removes it.
-inline void StoreSetting(const char* name, DWORD type, const void* data, DWORD size)
-{
-    HKEY key = theApp.OpenSettingsKey();
-    if (data)
-        RegSetValueEx(key, name, 0, type, (const BYTE*)data, size);
-    else
-        RegDeleteValue(key, name);
-    RegCloseKey(key);
-}
 
 inline void StoreJumpSettings(const char* address, DWORD options)
 {

@@ -59,15 +59,15 @@ TEST_F(TessarThickOptionsTest, OpensWithTheSettingsAndStoresThemOnOK)
     EXPECT_TRUE(addressEnabled);
     EXPECT_EQ(addressShown, "12AB");
     EXPECT_EQ(defaultShown, (BOOL)BST_CHECKED);
-    EXPECT_EQ(ReadStoredString("TST Jmp Addr"), "BEEF");
-    EXPECT_EQ(ReadStoredDword("TST_Options"), 1u);
+    EXPECT_EQ(StoredString("TST Jmp Addr"), "BEEF");
+    EXPECT_EQ(StoredDword("TST_Options"), 1u);
     // Unticked while this was the start-up target: now none is; ticked again, it is.
-    EXPECT_EQ(ReadStoredDword("Options"), 0x500u);
+    EXPECT_EQ(StoredDword("Options"), 0x500u);
     Run("BEEF", 1, [](CDialogDriver& d) {
         d.Click(IDC_TESSAR_DEFAULT);
         d.Click(IDOK);
     });
-    EXPECT_EQ(ReadStoredDword("Options"), 0x500u | target.GetId());
+    EXPECT_EQ(StoredDword("Options"), 0x500u | target.GetId());
 }
 
 TEST_F(TessarThickOptionsTest, TheJumpBoxDecidesFlagAndAddress)
@@ -109,9 +109,9 @@ TEST_F(TessarThickOptionsTest, TheJumpBoxDecidesFlagAndAddress)
         EXPECT_EQ(Run("12AB", c.storedFlag, c.act), 1) << c.what;
         EXPECT_EQ(jumpShown, c.shownTicked) << c.what;
         EXPECT_EQ(addressEnabled, c.shownTicked == BST_CHECKED) << c.what;
-        EXPECT_EQ(ReadStoredDword("TST_Options"), c.flag) << c.what;
-        EXPECT_EQ(ReadStoredString("TST Jmp Addr"), c.address) << c.what;
-        EXPECT_EQ(ReadStoredDword("Options"), 0x500u) << c.what;
+        EXPECT_EQ(StoredDword("TST_Options"), c.flag) << c.what;
+        EXPECT_EQ(StoredString("TST Jmp Addr"), c.address) << c.what;
+        EXPECT_EQ(StoredDword("Options"), 0x500u) << c.what;
     }
 }
 
@@ -127,7 +127,7 @@ TEST_F(TessarThickOptionsTest, CancelChangesNothingAndF1OpensTheTopic)
               }), 0);
     EXPECT_EQ(target.GetJumpAddress(), "12AB");
     EXPECT_EQ(target.GetJumpOptions(), 1u);
-    EXPECT_EQ(ReadStoredDword("Options"), 0x500u);
+    EXPECT_EQ(StoredDword("Options"), 0x500u);
     ASSERT_FALSE(help.Calls().empty());
     EXPECT_EQ(help.Calls()[0].kind, CRecordingHelpService::Topic);
     EXPECT_EQ(help.Calls()[0].contextId, (DWORD)(HID_BASE_RESOURCE + IDD_TESSAR_THICK_OPTIONS));

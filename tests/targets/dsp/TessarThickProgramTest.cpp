@@ -224,7 +224,7 @@ TEST(TessarThickSettings, OnlyWellFormedValuesReplaceTheDefaults)
     }
     CThickUnderTest target(1);
     target.SaveOptions();
-    EXPECT_EQ(ReadStoredString("TST Jmp Addr"), "4200");
-    EXPECT_EQ(ReadStoredDword("TST_Options"), 1u);
+    EXPECT_EQ(StoredString("TST Jmp Addr"), "4200");
+    EXPECT_EQ(StoredDword("TST_Options"), 1u);
     StoreJumpSettings(NULL, 0);
 }

@@ -5,11 +5,11 @@
 #include "app/QuilletApp.h"
 #include "platform/files/FileFind.h"
 #include "platform/help/HelpFile.h"
-#include "platform/settings/Registry.h"
 #include "platform/testing/DialogDriver.h"
 #include "platform/testing/ModalScript.h"
 #include "platform/wnd/Dialog.h"
 #include "tests/support/FileSizeLimit.h"
+#include "tests/support/StoredSettings.h"
 #include "tests/targets/hyice/HyRunTestSupport.h"
 
 namespace {
@@ -17,37 +17,9 @@ namespace {
 const char kOptionsValue[] = "HYFLASH_Options";
 const char kSerialValue[] = "HYFLASH_Serial_No";
 
-void Store(const char* name, DWORD type, const void* data, DWORD size)
-{
-    HKEY key = theApp.OpenSettingsKey();
-    ASSERT_NE(key, (HKEY)NULL);
-    RegSetValueEx(key, name, 0, type, (const BYTE*)data, size);
-    RegCloseKey(key);
-}
-
 void StoreOptions(DWORD options)
 {
-    Store(kOptionsValue, REG_DWORD, &options, sizeof options);
-}
-
-DWORD StoredDword(const char* name)
-{
-    HKEY key = theApp.OpenSettingsKey();
-    DWORD value = 0xDEADBEEF;
-    DWORD size = sizeof value;
-    RegQueryValueEx(key, name, NULL, NULL, (LPBYTE)&value, &size);
-    RegCloseKey(key);
-    return value;
-}
-
-std::string StoredText(const char* name)
-{
-    HKEY key = theApp.OpenSettingsKey();
-    char text[64] = "(none)";
-    DWORD size = sizeof text;
-    RegQueryValueEx(key, name, NULL, NULL, (LPBYTE)text, &size);
-    RegCloseKey(key);
-    return text;
+    StoreDword(kOptionsValue, options);
 }
 
 }  // namespace
@@ -56,11 +28,8 @@ class HyFlashTargetTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        HKEY key = theApp.OpenSettingsKey();
-        ASSERT_NE(key, (HKEY)NULL);
-        RegDeleteValue(key, kOptionsValue);
-        RegDeleteValue(key, kSerialValue);
-        RegCloseKey(key);
+        DeleteSetting(kOptionsValue);
+        DeleteSetting(kSerialValue);
         theApp.m_dwOptions = 0x200;
         theApp.SaveAppOptions(0);
     }
@@ -177,7 +146,7 @@ TEST_F(HyFlashTargetTest, StoredValuesAreTakenOnlyWhenSound)
         SCOPED_TRACE(c.name);
         SetUp();
         if (!c.serial.empty())
-            Store(kSerialValue, c.type, c.serial.data(), (DWORD)c.serial.size());
+            StoreSetting(kSerialValue, c.type, c.serial.data(), (DWORD)c.serial.size());
         ASSERT_TRUE(target.InitOptions(CHyICEFlash::kBoardType64K, 0x0005, "AB12CD"));
         EXPECT_EQ(Serial(), c.taken);
         EXPECT_EQ(Options(), 0x0005);
@@ -190,7 +159,7 @@ TEST_F(HyFlashTargetTest, StoredValuesAreTakenOnlyWhenSound)
     EXPECT_EQ(Options(), 0x0006);
     EXPECT_EQ(Serial(), "QWERTY");
     EXPECT_EQ(StoredDword(kOptionsValue), 0x0006u);
-    EXPECT_EQ(StoredText(kSerialValue), "QWERTY");
+    EXPECT_EQ(StoredString(kSerialValue), "QWERTY");
 }
 
 // --- The options dialog ---
@@ -241,7 +210,7 @@ TEST_F(HyFlashOptionsTest, WithoutBitOneTheSerialFieldIsEmptyAndGreyAndOkKeepsTh
     EXPECT_EQ(Options(), CHyICEFlash::optionVerify);
     EXPECT_EQ(Serial(), "XY1234");
     EXPECT_EQ(StoredDword(kOptionsValue), (DWORD)CHyICEFlash::optionVerify);
-    EXPECT_EQ(StoredText(kSerialValue), "XY1234");
+    EXPECT_EQ(StoredString(kSerialValue), "XY1234");
 }
 
 TEST_F(HyFlashOptionsTest, WithBitOneTheSerialMustHaveSixCharacters)
@@ -268,7 +237,7 @@ TEST_F(HyFlashOptionsTest, WithBitOneTheSerialMustHaveSixCharacters)
     EXPECT_EQ(shown.verify, (UINT)BST_CHECKED);
     EXPECT_EQ(Options(), CHyICEFlash::optionSerialNumber);
     EXPECT_EQ(Serial(), "654321");
-    EXPECT_EQ(StoredText(kSerialValue), "654321");
+    EXPECT_EQ(StoredString(kSerialValue), "654321");
     EXPECT_EQ(StoredDword(kOptionsValue), (DWORD)CHyICEFlash::optionSerialNumber);
 }
 

@@ -12,9 +12,9 @@
 #include <optional>
 
 #include "app/QuilletApp.h"
-#include "platform/settings/Registry.h"
 #include "tests/support/FakeResources.h"
 #include "tests/support/HyeWriter.h"
+#include "tests/support/StoredSettings.h"
 #include "tests/targets/hyice/HyRunTestSupport.h"
 
 namespace {
@@ -44,25 +44,14 @@ std::string FlashImage()
     return image;
 }
 
-void StoreValue(const char* name, DWORD type, const void* data, DWORD size)
-{
-    HKEY key = theApp.OpenSettingsKey();
-    ASSERT_NE(key, (HKEY)NULL);
-    RegSetValueEx(key, name, 0, type, (const BYTE*)data, size);
-    RegCloseKey(key);
-}
-
 }  // namespace
 
 class HyFlashProgramTest : public HyRunTest {
 protected:
     void SetUp() override
     {
-        HKEY key = theApp.OpenSettingsKey();
-        ASSERT_NE(key, (HKEY)NULL);
-        RegDeleteValue(key, "HYFLASH_Options");
-        RegDeleteValue(key, "HYFLASH_Serial_No");
-        RegCloseKey(key);
+        DeleteSetting("HYFLASH_Options");
+        DeleteSetting("HYFLASH_Serial_No");
         behaviour.program.startupRequests = true;
         behaviour.program.flashProgrammer = true;
         behaviour.program.flashSize = kFlashSize;
@@ -143,8 +132,8 @@ TEST_F(HyFlashProgramTest, SmallRequestsStepTheBarPerWhole128BytesAndAShortSeria
 {
     // Taken from the settings: only bit 1 of the options, and a serial number of five characters.
     DWORD options = 0xABCD0000 | CHyICEFlash::optionSerialNumber;
-    StoreValue("HYFLASH_Options", REG_DWORD, &options, sizeof options);
-    StoreValue("HYFLASH_Serial_No", REG_SZ, "12345", 6);
+    StoreSetting("HYFLASH_Options", REG_DWORD, &options, sizeof options);
+    StoreSetting("HYFLASH_Serial_No", REG_SZ, "12345", 6);
     behaviour.program.requestSize = 100;
     CString status;
     EXPECT_TRUE(Program(CHyICEFlash::optionVerify, &status));

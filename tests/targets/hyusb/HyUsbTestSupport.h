@@ -8,38 +8,17 @@
 #include <gtest/gtest.h>
 
 #include "app/QuilletApp.h"
-#include "platform/settings/Registry.h"
 #include "platform/testing/VirtualClock.h"
 #include "targets/hyusb/QB7740FLASH.h"
 #include "tests/support/FakeHidPlatform.h"
 #include "tests/support/FakeTargetHost.h"
 #include "tests/support/ScriptedUi.h"
+#include "tests/support/StoredSettings.h"
 #include "tests/support/TempFolder.h"
-
-inline void ForgetKitOptions()
-{
-    HKEY key = theApp.OpenSettingsKey();
-    ASSERT_NE(key, (HKEY)NULL);
-    RegDeleteValue(key, "QB7740_Options");
-    RegCloseKey(key);
-}
 
 inline void StoreKitOptions(DWORD options)
 {
-    HKEY key = theApp.OpenSettingsKey();
-    ASSERT_NE(key, (HKEY)NULL);
-    RegSetValueEx(key, "QB7740_Options", 0, REG_DWORD, (const BYTE*)&options, sizeof options);
-    RegCloseKey(key);
-}
-
-inline DWORD ReadKitDword(const char* name)
-{
-    HKEY key = theApp.OpenSettingsKey();
-    DWORD value = 0xDEADBEEF;
-    DWORD size = sizeof value;
-    RegQueryValueEx(key, name, NULL, NULL, (LPBYTE)&value, &size);
-    RegCloseKey(key);
-    return value;
+    StoreDword("QB7740_Options", options);
 }
 
 // An image whose every byte tells its address apart from its neighbours'.
@@ -55,7 +34,7 @@ class HyUsbKitTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ForgetKitOptions();
+        DeleteSetting("QB7740_Options");
         ASSERT_EQ(kit.LoadOptions(), 1);
         kit.ClearModule(-1);
     }

@@ -74,7 +74,7 @@ TEST_F(HyUsbKitTest, AFailedReloadKeepsTheImageAndASecondGoodOneReplacesIt)
         BYTE* image = kit.GetModuleImage(0, &size);
         ASSERT_EQ(size, 0x10000u);
         EXPECT_EQ(std::string((char*)image, size), first);
-        EXPECT_EQ(ReadKitDword("QB7740_Options"), 0x80000000u);
+        EXPECT_EQ(StoredDword("QB7740_Options"), 0x80000000u);
     }
     std::string second = LoadImage(0x10000, 2, "second.bin");
     DWORD size = 0;
@@ -147,18 +147,18 @@ TEST_F(HyUsbOptionsTest, OkStoresVerifyAndTheStartUpChoiceCancelNothing)
     auto shown = Run({IDC_HYUSB_VERIFY, IDC_HYUSB_DEFAULT}, IDOK, 1);
     EXPECT_EQ(shown, std::make_pair((UINT)BST_UNCHECKED, (UINT)BST_CHECKED));
     // Bit 0 changes; the others are written back as they were read.
-    EXPECT_EQ(ReadKitDword("QB7740_Options"), 0x80000000u);
-    EXPECT_EQ(ReadKitDword("Options"), 0x205u);
+    EXPECT_EQ(StoredDword("QB7740_Options"), 0x80000000u);
+    EXPECT_EQ(StoredDword("Options"), 0x205u);
 
     shown = Run({IDC_HYUSB_VERIFY, IDC_HYUSB_DEFAULT}, IDCANCEL, 0);
     EXPECT_EQ(shown, std::make_pair((UINT)BST_CHECKED, (UINT)BST_UNCHECKED));
-    EXPECT_EQ(ReadKitDword("QB7740_Options"), 0x80000000u);
-    EXPECT_EQ(ReadKitDword("Options"), 0x205u);
+    EXPECT_EQ(StoredDword("QB7740_Options"), 0x80000000u);
+    EXPECT_EQ(StoredDword("Options"), 0x205u);
 
     // Unticked while the kit is the start-up target: the choice is cleared.
     Run({IDC_HYUSB_DEFAULT, IDC_HYUSB_VERIFY}, IDOK, 1);
-    EXPECT_EQ(ReadKitDword("Options"), 0x200u);
-    EXPECT_EQ(ReadKitDword("QB7740_Options"), 0x80000001u);
+    EXPECT_EQ(StoredDword("Options"), 0x200u);
+    EXPECT_EQ(StoredDword("QB7740_Options"), 0x80000001u);
     int options = 0;
     kit.GetOptions(&options);
     EXPECT_EQ((DWORD)options, 0x80000001u);
@@ -170,8 +170,8 @@ TEST_F(HyUsbOptionsTest, UntickingLeavesAnotherStartUpTargetAlone)
     theApp.SaveAppOptions(0);
     auto shown = Run({}, IDOK, 1);
     EXPECT_EQ(shown.first, (UINT)BST_UNCHECKED);
-    EXPECT_EQ(ReadKitDword("Options"), 0x201u);
-    EXPECT_EQ(ReadKitDword("QB7740_Options"), 1u);
+    EXPECT_EQ(StoredDword("Options"), 0x201u);
+    EXPECT_EQ(StoredDword("QB7740_Options"), 1u);
 }
 
 TEST(HyUsbHelpTopics, ThePickerAndTheOptionsDialogHaveTopicsForEveryControl)

@@ -4,16 +4,16 @@
 #include "platform/testing/DialogDriver.h"
 #include "platform/testing/ModalScript.h"
 #include "platform/wnd/Dialog.h"
-#include "platform/wnd/ListBox.h"
 #include "res/resource.h"
 #include "tests/sim/QB7740Simulator.h"
+#include "tests/support/ListEntries.h"
+#include "tests/support/ScopedDelayFactor.h"
 #include "tests/targets/hyusb/HyUsbTestSupport.h"
 
 TEST_F(HyUsbKitTest, UserProgramsTheKitThroughTheMainDialog)
 {
     // The kit does not use the busy-wait delay, and a virtual clock would never calibrate it.
-    if (CTargetBase::s_nDelayFactor == 0)
-        CTargetBase::s_nDelayFactor = 1;
+    CScopedDelayFactor delayFactor;
     theApp.m_dwOptions = 0;
     CQB7740Simulator first, second;
     hid.AddBoard("QB-0001", &first);
@@ -26,16 +26,11 @@ TEST_F(HyUsbKitTest, UserProgramsTheKitThroughTheMainDialog)
     ui.ExpectMessage("Please set raDedav-AD jumper ST13 to 5-6 and press reset button S1", MB_OK, IDOK);
     ui.ExpectMessage("Please set raDedav-AD jumper ST13 to 1-2", MB_OK, IDOK);
     ui.ExpectMessage("raDedav-AD Flash programmed successfully", MB_ICONINFORMATION, IDOK);
-    CString moduleRow;
+    std::string moduleRow;
     std::vector<std::string> offered;
     CModalScript script;
     script.Expect(IDD_HIDSN, [&](CDialog& dialog) {
-        CListBox* list = (CListBox*)dialog.GetDlgItem(IDC_HIDSN_LIST);
-        for (int i = 0; i < list->GetCount(); ++i) {
-            CString text;
-            list->GetText(i, text);
-            offered.push_back(text.str());
-        }
+        offered = ListEntries(dialog, IDC_HIDSN_LIST);
         CDialogDriver(dialog).DoubleClickListItem(IDC_HIDSN_LIST, 1);
     });
     script.Expect(IDD_MAIN_DIALOG, [&](CDialog& dialog) {
@@ -43,7 +38,7 @@ TEST_F(HyUsbKitTest, UserProgramsTheKitThroughTheMainDialog)
         EXPECT_TRUE(driver.SelectText(IDC_TARGET_TYPE, "QB7740 Evaluation Kit"));
         EXPECT_EQ(driver.Text(IDC_COMMS_RESOURCE), "USB");
         EXPECT_TRUE(driver.Click(IDC_LOAD_FILE));
-        ((CListBox*)dialog.GetDlgItem(IDC_MODULE_LIST))->GetText(1, moduleRow);
+        moduleRow = ListEntries(dialog, IDC_MODULE_LIST).at(1);
         EXPECT_TRUE(driver.Click(IDC_PROGRAM));
         EXPECT_TRUE(driver.IsEnabled(IDC_PROGRAM));
         driver.Close();

@@ -7,7 +7,6 @@
 
 using pic16test::Bytes;
 using pic16test::EepromBytes;
-using pic16test::StoredDword;
 
 namespace {
 
@@ -214,9 +213,9 @@ TEST_F(Pic16LoadTest, SettingsValueAndSavedBuffer)
     } cases[] = {{false, 0, 0xB139}, {true, 0x3D39, 0x3D39}, {true, 0x7FFF0000 | 0xB1F1, 0xB1F1}};
     for (const Case& c : cases) {
         if (c.stored)
-            pic16test::StoreDword("QD5140_Options", c.value);
+            StoreDword("QD5140_Options", c.value);
         else
-            pic16test::DeleteValue("QD5140_Options");
+            DeleteSetting("QD5140_Options");
         EXPECT_EQ(qd.LoadOptions(), 1);
         EXPECT_EQ(qd.GetConfig(), c.config);
         EXPECT_EQ(qd.GetDefaultConfig(), 0xB139);
@@ -285,7 +284,7 @@ TEST_F(Pic16LoadTest, AFileThatFailsOrIsRefusedChangesNothingOnPic16OrPic18)
         {"EEPROM data without an EEPROM", pic18, kPic18WithoutEeprom,
          flash + Image(0xF00000, {1}, false) + config18 + end, tooMany},
     };
-    pic16test::DeleteValue("TESTPIC_Options");
+    DeleteSetting("TESTPIC_Options");
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.family == pic16 ? "PIC16 " : "PIC18 ") + c.what);
         std::unique_ptr<CTargetBase> target;
@@ -326,6 +325,6 @@ TEST_F(Pic16LoadTest, AFileThatFailsOrIsRefusedChangesNothingOnPic16OrPic18)
         EXPECT_EQ(after.stored, before.stored);
         target->ClearModule(-1);
     }
-    pic16test::DeleteValue("TESTPIC_Options");
+    DeleteSetting("TESTPIC_Options");
     pic18test::DeleteStoredRecord("TESTPIC18");
 }

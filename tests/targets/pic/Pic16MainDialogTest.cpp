@@ -13,7 +13,6 @@
 using pic16test::Bytes;
 using pic16test::EepromBytes;
 
-using pictest::Entries;
 using pictest::kLoadFilter;
 using pictest::kOpenFlags;
 using pictest::kSaveFilter;
@@ -64,8 +63,8 @@ TEST_F(Pic16MainDialogTest, QD5140FromSelectionToAProgrammedDevice)
 
     std::vector<std::string> resources, rows, areas, dump;
     script.Expect(IDD_VIEW_BUFFER, [&](CDialog& dialog) {
-        areas = Entries(dialog, IDC_VIEW_AREA);
-        dump = Entries(dialog, IDC_VIEW_LIST);
+        areas = ListEntries(dialog, IDC_VIEW_AREA);
+        dump = ListEntries(dialog, IDC_VIEW_LIST);
         CDialogDriver(dialog).Close();
     });
     script.Expect(IDD_PIC16_OPTIONS, [&](CDialog& dialog) {
@@ -75,10 +74,10 @@ TEST_F(Pic16MainDialogTest, QD5140FromSelectionToAProgrammedDevice)
     bool programEnabled = false;
     RunMain([&](CDialog& dialog, CDialogDriver& driver) {
         ASSERT_TRUE(driver.SelectText(IDC_TARGET_TYPE, "QD5140 Evaluation Board"));
-        resources = Entries(dialog, IDC_COMMS_RESOURCE);
+        resources = ListEntries(dialog, IDC_COMMS_RESOURCE);
         EXPECT_FALSE(driver.IsEnabled(IDC_PROGRAM));
         EXPECT_TRUE(driver.Click(IDC_LOAD_FILE));
-        rows = Entries(dialog, IDC_MODULE_LIST);
+        rows = ListEntries(dialog, IDC_MODULE_LIST);
         EXPECT_TRUE(driver.Click(IDC_VIEW_BUFFER));
         EXPECT_TRUE(driver.Click(IDC_OPTIONS));
         EXPECT_TRUE(driver.Click(IDC_SAVE_BUFFER));
@@ -119,7 +118,7 @@ TEST_F(Pic16MainDialogTest, QB6620ProgramsOverTheParallelPort)
     std::vector<std::string> resources;
     RunMain([&](CDialog& dialog, CDialogDriver& driver) {
         ASSERT_TRUE(driver.SelectText(IDC_TARGET_TYPE, "QB6620 Evaluation Board"));
-        resources = Entries(dialog, IDC_COMMS_RESOURCE);
+        resources = ListEntries(dialog, IDC_COMMS_RESOURCE);
         EXPECT_TRUE(driver.Click(IDC_LOAD_FILE));
         EXPECT_TRUE(driver.Click(IDC_PROGRAM));
     });

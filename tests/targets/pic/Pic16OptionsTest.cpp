@@ -10,6 +10,7 @@
 #include "platform/wnd/Dialog.h"
 #include "platform/wnd/DialogTemplate.h"
 #include "res/resource.h"
+#include "tests/support/ListEntries.h"
 #include "tests/targets/pic/Pic16TestSupport.h"
 
 namespace {
@@ -30,14 +31,10 @@ struct Shown {
     std::vector<std::string> protections;
 };
 
-std::string Selected(CDialog& dialog, int id, std::vector<std::string>* entries = nullptr)
+std::string Selected(CDialog& dialog, int id)
 {
     CComboBox* combo = (CComboBox*)dialog.GetDlgItem(id);
     CString text;
-    for (int i = 0; entries && i < combo->GetCount(); ++i) {
-        combo->GetLBText(i, text);
-        entries->push_back(text.str());
-    }
     combo->GetLBText(combo->GetCurSel(), text);
     return text.str();
 }
@@ -52,7 +49,8 @@ Shown Read(CDialog& dialog)
     }
     shown.startup = dialog.IsDlgButtonChecked(IDC_DEFAULT_TARGET) == BST_CHECKED;
     shown.oscillator = Selected(dialog, IDC_PIC16_OSCILLATOR);
-    shown.protection = Selected(dialog, IDC_PIC16_CODE_PROTECT, &shown.protections);
+    shown.protection = Selected(dialog, IDC_PIC16_CODE_PROTECT);
+    shown.protections = ListEntries(dialog, IDC_PIC16_CODE_PROTECT);
     return shown;
 }
 
@@ -114,7 +112,7 @@ TEST_F(Pic16OptionsTest, BothBoardsShowTheirWordAndOfferOnlyTheirOptions)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.value);
-        pic16test::StoreDword(c.value, c.stored);
+        StoreDword(c.value, c.stored);
         c.board->LoadOptions();
         Shown shown = Run(*c.board, nullptr, IDCANCEL);
         for (int id : kBoxes) {
@@ -171,7 +169,7 @@ TEST_F(Pic16OptionsTest, WhatTheDialogStores)
             EXPECT_EQ(first.protections, c.protections);
         }
         EXPECT_EQ(target.GetConfig(), c.stored);
-        EXPECT_EQ(pic16test::StoredDword("TESTPIC_Options"), c.stored);
+        EXPECT_EQ(StoredDword("TESTPIC_Options"), c.stored);
         // Shown again as stored: OK without changes stores the same word.
         Run(target);
         EXPECT_EQ(target.GetConfig(), c.stored);
@@ -180,7 +178,7 @@ TEST_F(Pic16OptionsTest, WhatTheDialogStores)
 
 TEST_F(Pic16OptionsTest, DefaultActsAtOnceAndCancelDoesNotUndoIt)
 {
-    pic16test::StoreDword("QB6620_Options", 0x0005);
+    StoreDword("QB6620_Options", 0x0005);
     qb.LoadOptions();
     Shown afterDefault;
     script.Expect(IDD_PIC16_OPTIONS, [&](CDialog& dialog) {
@@ -194,7 +192,7 @@ TEST_F(Pic16OptionsTest, DefaultActsAtOnceAndCancelDoesNotUndoIt)
     EXPECT_TRUE(afterDefault.checked[IDC_PIC16_BROWN_OUT]);
     EXPECT_TRUE(afterDefault.checked[IDC_PIC16_VERIFY]);
     EXPECT_EQ(qb.GetConfig(), 0xB1F1);
-    EXPECT_EQ(pic16test::StoredDword("QB6620_Options"), 0x0005u);
+    EXPECT_EQ(StoredDword("QB6620_Options"), 0x0005u);
     // Selecting the target again brings the stored word back.
     qb.LoadOptions();
     EXPECT_EQ(qb.GetConfig(), 0x0005);
@@ -220,7 +218,7 @@ TEST_F(Pic16OptionsTest, TheStartUpBoxNamesOrForgetsThisTarget)
         });
         EXPECT_EQ(shown.startup, c.shownChecked);
         EXPECT_EQ(theApp.m_dwOptions, c.after);
-        EXPECT_EQ(pic16test::StoredDword("Options"), c.after);
+        EXPECT_EQ(StoredDword("Options"), c.after);
     }
 }
 

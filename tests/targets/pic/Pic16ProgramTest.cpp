@@ -445,12 +445,10 @@ double ThreadCpuMs()
 // the calibration would, measured in a few milliseconds.
 DWORD TenMicrosecondFactor()
 {
-    const DWORD saved = CTargetBase::s_nDelayFactor;
-    CTargetBase::s_nDelayFactor = 1000;
+    CScopedDelayFactor probe(1000);
     double start = ThreadCpuMs();
     CTargetBase::Delay(5000);
     double ms = std::max(ThreadCpuMs() - start, 0.001);
-    CTargetBase::s_nDelayFactor = saved;
     return (DWORD)std::max(1.0, 5000.0 * 1000 * 0.01 / ms);
 }
 
@@ -486,12 +484,10 @@ TEST_F(Pic16ProgramTest, ALongRunKeepsTheWindowAliveBetweenFramesOnly)
     });
     // Real time: the fixture's virtual clock would make the waits cost nothing.
     CScopedService<IClock*> realTime(ClockSlot(), NULL);
-    const DWORD savedFactor = CTargetBase::s_nDelayFactor;
-    CTargetBase::s_nDelayFactor = TenMicrosecondFactor();
+    CScopedDelayFactor calibrated(TenMicrosecondFactor());
     double start = ThreadCpuMs();
     BOOL ok = qd.Program("COM1:", &status);
     double end = ThreadCpuMs();
-    CTargetBase::s_nDelayFactor = savedFactor;
 
     EXPECT_TRUE(ok);
     EXPECT_EQ(status, "Programming complete");

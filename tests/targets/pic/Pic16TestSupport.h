@@ -10,12 +10,13 @@
 
 #include "app/QuilletApp.h"
 #include "image/IntelHex.h"
-#include "platform/settings/Registry.h"
 #include "platform/testing/VirtualClock.h"
 #include "targets/pic/QB66XXFLASH.h"
 #include "targets/pic/QD5140FLASH.h"
 #include "tests/support/FakeTargetHost.h"
+#include "tests/support/ScopedDelayFactor.h"
 #include "tests/support/ScriptedUi.h"
+#include "tests/support/StoredSettings.h"
 #include "tests/support/TempFolder.h"
 #include "tests/targets/stub/HexText.h"
 
@@ -53,44 +54,14 @@ inline std::vector<BYTE> EepromBytes(const std::vector<BYTE>& values)
     return bytes;
 }
 
-inline void StoreDword(const std::string& name, DWORD value)
-{
-    HKEY key = theApp.OpenSettingsKey();
-    ASSERT_NE(key, (HKEY)NULL);
-    RegSetValueEx(key, name.c_str(), 0, REG_DWORD, (const BYTE*)&value, sizeof value);
-    RegCloseKey(key);
-}
-
-inline void DeleteValue(const std::string& name)
-{
-    HKEY key = theApp.OpenSettingsKey();
-    RegDeleteValue(key, name.c_str());
-    RegCloseKey(key);
-}
-
-// The stored DWORD, or 0xDEADBEEF when it is absent.
-inline DWORD StoredDword(const std::string& name)
-{
-    HKEY key = theApp.OpenSettingsKey();
-    DWORD value = 0xDEADBEEF;
-    DWORD size = sizeof value;
-    RegQueryValueEx(key, name.c_str(), NULL, NULL, (LPBYTE)&value, &size);
-    RegCloseKey(key);
-    return value;
-}
-
 }  // namespace pic16test
 
 class Pic16Test : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        // The waits spin a loop per unit and then the clock: one iteration each and the virtual
-        // clock below keep the suite fast, and let the simulators check every wait exactly.
-        if (CTargetBase::s_nDelayFactor == 0)
-            CTargetBase::s_nDelayFactor = 1;
-        pic16test::DeleteValue("QD5140_Options");
-        pic16test::DeleteValue("QB6620_Options");
+        DeleteSetting("QD5140_Options");
+        DeleteSetting("QB6620_Options");
         qd.LoadOptions();
         qb.LoadOptions();
         qd.ClearModule(-1);
@@ -108,6 +79,9 @@ protected:
         return folder.Write(name, hextext::Image(address, data)).c_str();
     }
 
+    // The waits spin a loop per unit and then the clock: one iteration each and the virtual
+    // clock keep the suite fast, and let the simulators check every wait exactly.
+    CScopedDelayFactor delayFactor;
     CVirtualClock clock{1000};
     CScopedClock scopedClock{clock};
     CTempFolder folder;

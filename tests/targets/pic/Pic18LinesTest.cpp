@@ -109,8 +109,7 @@ TEST_F(Pic18LinesTest, APanelWriteHoldsTheFourthClockOfTheNopAndThenDischarges)
     // A unit of 100000 loop iterations is longer than 10 microseconds on any machine that runs
     // fewer than ten iterations a nanosecond, so the waits meet the device's minimum times
     // without a calibration; the clock pulses themselves stay short.
-    const DWORD factor = CTargetBase::s_nDelayFactor;
-    CTargetBase::s_nDelayFactor = 100000;
+    CScopedDelayFactor longUnits(100000);
     struct Case {
         DWORD program, discharge;
         int violations;
@@ -143,7 +142,6 @@ TEST_F(Pic18LinesTest, APanelWriteHoldsTheFourthClockOfTheNopAndThenDischarges)
         target.Comms().Close();
     }
     target.SetTimings(0, 0, 0, 900, 200, 1);
-    CTargetBase::s_nDelayFactor = factor;
 }
 
 TEST_F(Pic18LinesTest, ImageWordsReadErasedBytesPastTheImage)

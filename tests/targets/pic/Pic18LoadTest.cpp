@@ -3,7 +3,6 @@
 // and the saved buffer.
 #include "tests/targets/pic/Pic18TestSupport.h"
 
-using pic16test::StoredDword;
 
 namespace {
 
@@ -14,14 +13,6 @@ const WORD k32KBothEepromBits = 0x43D1;
 struct Loaded {
     BOOL code, id, config, eeprom;
 };
-
-void StoreValue(const std::string& name, DWORD type, const void* data, DWORD size)
-{
-    HKEY key = theApp.OpenSettingsKey();
-    ASSERT_NE(key, (HKEY)NULL);
-    RegSetValueEx(key, name.c_str(), 0, type, (const BYTE*)data, size);
-    RegCloseKey(key);
-}
 
 }  // namespace
 
@@ -136,10 +127,10 @@ TEST_F(Pic18LoadTest, TheRecordIsStoredAsFourDwordsEachRestoredIntoItsPlace)
     EXPECT_TRUE(qd.GetDefaultConfig() == CQD5170Flash::kDefaultConfig);
 
     // A value that is missing or is not a DWORD leaves the default in its place only.
-    pic16test::DeleteValue("QD5170_Options0");
-    StoreValue("QD5170_Options1", REG_SZ, "text", 5);
+    DeleteSetting("QD5170_Options0");
+    StoreSetting("QD5170_Options1", REG_SZ, "text", 5);
     const BYTE eight[8] = {1, 2, 3, 4, 5, 6, 7, 8};
-    StoreValue("QD5170_Options2", REG_BINARY, eight, sizeof eight);
+    StoreSetting("QD5170_Options2", REG_BINARY, eight, sizeof eight);
     qd.LoadOptions();
     PIC18Config expected = CQD5170Flash::kDefaultConfig;
     expected.m_Bytes[12] = changed.m_Bytes[12];

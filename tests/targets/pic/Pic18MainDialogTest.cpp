@@ -10,7 +10,6 @@
 #include "tests/targets/pic/PicMainDialogSupport.h"
 #include "tests/targets/pic/Pic18TestSupport.h"
 
-using pictest::Entries;
 using pictest::kLoadFilter;
 using pictest::kOpenFlags;
 using pictest::kSaveFilter;
@@ -52,11 +51,11 @@ TEST_F(Pic18MainDialogTest, QD5170FromSelectionToAProgrammedDevice)
     script.Expect(IDD_MAIN_DIALOG, [&](CDialog& dialog) {
         CDialogDriver driver(dialog);
         ASSERT_TRUE(driver.SelectText(IDC_TARGET_TYPE, "QD5170 Evaluation Board"));
-        resources = Entries(dialog, IDC_COMMS_RESOURCE);
+        resources = ListEntries(dialog, IDC_COMMS_RESOURCE);
         EXPECT_TRUE(driver.Select(IDC_COMMS_RESOURCE, 3));
         EXPECT_FALSE(driver.IsEnabled(IDC_PROGRAM));
         EXPECT_TRUE(driver.Click(IDC_LOAD_FILE));
-        rows = Entries(dialog, IDC_MODULE_LIST);
+        rows = ListEntries(dialog, IDC_MODULE_LIST);
         EXPECT_TRUE(driver.Click(IDC_OPTIONS));
         EXPECT_TRUE(driver.Click(IDC_SAVE_BUFFER));
         EXPECT_TRUE(driver.Click(IDC_PROGRAM));

@@ -126,7 +126,7 @@ TEST_F(Pic18OptionsTest, DefaultShowsTheBoardsRecordAtOnceAndCancelKeepsIt)
         EXPECT_EQ(afterDefault.enabled[bit.id], bit.id != 1046) << bit.id;
     }
     EXPECT_TRUE(qd.GetConfig() == CQD5170Flash::kDefaultConfig);
-    EXPECT_EQ(pic16test::StoredDword("QD5170_Options0"), 0x00002000u);
+    EXPECT_EQ(StoredDword("QD5170_Options0"), 0x00002000u);
     qd.LoadOptions();
     EXPECT_TRUE(qd.GetConfig() == stored);
 }
@@ -160,7 +160,7 @@ TEST_F(Pic18OptionsTest, EachControlOwnsItsBitsOfTheRecord)
         wanted[change.byte] = change.value;
         // Brown-out reset off leaves the power-up timer as it was.
         EXPECT_EQ(Bytes(qd.GetConfig()), wanted);
-        EXPECT_EQ(pic16test::StoredDword("QD5170_Options3"), qd.GetConfig().GetDword(3));
+        EXPECT_EQ(StoredDword("QD5170_Options3"), qd.GetConfig().GetDword(3));
     }
 }
 
@@ -236,7 +236,7 @@ TEST_F(Pic18OptionsTest, TheStartUpBoxNamesOrForgetsThisTarget)
         });
         EXPECT_EQ(shown.checked[IDC_DEFAULT_TARGET], c.shownChecked);
         EXPECT_EQ(theApp.m_dwOptions, c.after);
-        EXPECT_EQ(pic16test::StoredDword("Options"), c.after);
+        EXPECT_EQ(StoredDword("Options"), c.after);
     }
 }
 

@@ -27,7 +27,7 @@ const WORD k16KWithEeprom = 0x41D0;
 inline void DeleteStoredRecord(const std::string& name)
 {
     for (int i = 0; i < 4; ++i)
-        pic16test::DeleteValue(name + "_Options" + std::to_string(i));
+        DeleteSetting(name + "_Options" + std::to_string(i));
 }
 
 inline std::vector<BYTE> ConfigBytes(const PIC18Config& config)
@@ -41,10 +41,6 @@ class Pic18Test : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        // The waits spin a loop per unit and then the clock: one iteration each and the virtual
-        // clock below keep the suite fast, and let the simulators check every wait exactly.
-        if (CTargetBase::s_nDelayFactor == 0)
-            CTargetBase::s_nDelayFactor = 1;
         pic18test::DeleteStoredRecord("QD5170");
         pic18test::DeleteStoredRecord("TESTPIC18");
         qd.LoadOptions();
@@ -58,6 +54,7 @@ protected:
         return folder.Write(name, hextext::Image(address, data)).c_str();
     }
 
+    CScopedDelayFactor delayFactor;  // as in Pic16Test
     CVirtualClock clock{1000};
     CScopedClock scopedClock{clock};
     CTempFolder folder;

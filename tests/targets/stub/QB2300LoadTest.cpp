@@ -33,9 +33,9 @@ LoadState TakeLoadState(CQB2300Flash& target)
     }
     state.settings = {target.GetThinDefault().str(), std::to_string(target.GetStubOptions())};
     for (const char* name : {"QB2300_ThinDefault", "QP0700_ThinDefault"})
-        state.settings.push_back(ReadStoredString(name));
+        state.settings.push_back(StoredString(name));
     for (const char* name : {"QB2300_Options", "QP0700_Options"})
-        state.settings.push_back(std::to_string(ReadStoredDword(name)));
+        state.settings.push_back(std::to_string(StoredDword(name)));
     return state;
 }
 
@@ -241,7 +241,7 @@ TEST_F(StubBoardTest, ClearingAllReloadsTheDefaultThinStub)
     EXPECT_FALSE(board.IsModuleLoaded(1));
     EXPECT_EQ(board.GetThinDefault(), "");
     // Forgotten in memory only.
-    EXPECT_NE(ReadStoredString("QB2300_ThinDefault"), "");
+    EXPECT_NE(StoredString("QB2300_ThinDefault"), "");
 
     // One that opens but is refused is named, with the reader's reason.
     std::string junk = folder.Write("thin/junk.hex", "junk");
@@ -257,28 +257,26 @@ TEST_F(StubBoardTest, ClearingAllReloadsTheDefaultThinStub)
 TEST_F(StubBoardTest, SettingsAreReadBoundedAndWrittenUnderTheTargetsOwnNames)
 {
     EXPECT_EQ(board.LoadOptions(), 2);
-    HKEY key = theApp.OpenSettingsKey();
-    RegDeleteValue(key, "QB2300_ThinDefault");
-    RegDeleteValue(key, "QB2300_Options");
+    DeleteSetting("QB2300_ThinDefault");
+    DeleteSetting("QB2300_Options");
     EXPECT_EQ(board.LoadOptions(), 1);
     EXPECT_EQ(board.GetStubOptions(), 0u);
     // A value with no terminating zero that fills the whole buffer.
     std::string unterminated(1024, 'A');
-    RegSetValueEx(key, "QB2300_ThinDefault", 0, REG_BINARY, (const BYTE*)unterminated.data(), 1024);
+    StoreSetting("QB2300_ThinDefault", REG_BINARY, unterminated.data(), 1024);
     EXPECT_EQ(board.LoadOptions(), 2);
     EXPECT_EQ(board.GetThinDefault().str(), unterminated);
     // Too long for the buffer: not read, the path in memory stays.
     std::string tooLong(1500, 'B');
-    RegSetValueEx(key, "QB2300_ThinDefault", 0, REG_SZ, (const BYTE*)tooLong.c_str(), 1501);
+    StoreString("QB2300_ThinDefault", tooLong);
     EXPECT_EQ(board.LoadOptions(), 1);
     EXPECT_EQ(board.GetThinDefault().str(), unterminated);
-    RegCloseKey(key);
 
     UseMode(kit, "QP0700", 0x102, "/kit/thin.hex");
     StoreStubSettings("QB2300", "/board/thin.hex", 1);
     kit.SaveOptions();
-    EXPECT_EQ(ReadStoredString("QP0700_ThinDefault"), "/kit/thin.hex");
-    EXPECT_EQ(ReadStoredDword("QP0700_Options"), 0x102u);
-    EXPECT_EQ(ReadStoredString("QB2300_ThinDefault"), "/board/thin.hex");
+    EXPECT_EQ(StoredString("QP0700_ThinDefault"), "/kit/thin.hex");
+    EXPECT_EQ(StoredDword("QP0700_Options"), 0x102u);
+    EXPECT_EQ(StoredString("QB2300_ThinDefault"), "/board/thin.hex");
     EXPECT_EQ(kit.GetBankedMode(), 2);
 }

@@ -5,7 +5,6 @@
 #include "app/MainDialog.h"
 #include "platform/files/FileFind.h"
 #include "platform/testing/DialogDriver.h"
-#include "platform/wnd/ListBox.h"
 #include "platform/testing/ModalScript.h"
 #include "platform/wnd/ProgressCtrl.h"
 #include "platform/wnd/Static.h"
@@ -14,6 +13,7 @@
 #include "tests/sim/QB2300Simulator.h"
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/FakeSerialDevice.h"
+#include "tests/support/ListEntries.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/targets/stub/StubTestSupport.h"
 
@@ -35,10 +35,6 @@ TEST_F(StubBoardTest, UserProgramsTheBoardThroughTheMainDialog)
     behaviour.stage2Rescues = 1;
     sim.SetBehaviour(behaviour);
     CScopedEnvironment com1("QUILLET_COM1", sim.PortPath().c_str());
-    // Selecting a target calibrates the busy-wait delay against the tick counter, which a
-    // virtual clock never moves; these boards do not use the delay, so any factor will do.
-    if (CTargetBase::s_nDelayFactor == 0)
-        CTargetBase::s_nDelayFactor = 1;
     CVirtualClock clock;
     CScopedClock useClock(clock);
     StoreStubSettings("QB2300", "", 2);  // banked files go straight to their banks
@@ -73,12 +69,7 @@ TEST_F(StubBoardTest, UserProgramsTheBoardThroughTheMainDialog)
         EXPECT_TRUE(driver.SelectText(IDC_TARGET_TYPE, "QB2300 Evaluation Board"));
         EXPECT_EQ(driver.Text(IDC_COMMS_RESOURCE), "COM1:");
         EXPECT_TRUE(driver.Click(IDC_LOAD_FILE));
-        CListBox* list = (CListBox*)dialog.GetDlgItem(IDC_MODULE_LIST);
-        for (int row = 0; row < list->GetCount(); ++row) {
-            CString text;
-            list->GetText(row, text);
-            rows.push_back(text.str());
-        }
+        rows = ListEntries(dialog, IDC_MODULE_LIST);
         EXPECT_TRUE(driver.Click(IDC_PROGRAM));
         barAfter = ((CProgressCtrl*)dialog.GetDlgItem(IDC_PROGRESS))->GetPos();
         programEnabled = driver.IsEnabled(IDC_PROGRAM);
@@ -110,8 +101,6 @@ TEST_F(StubBoardTest, UserProgramsTheBoardThroughTheMainDialog)
 
 TEST_F(StubBoardTest, KitOptionsBrowseKeepsTheDirectoryAndTheChosenNameInBankedModes)
 {
-    if (CTargetBase::s_nDelayFactor == 0)
-        CTargetBase::s_nDelayFactor = 1;
     StoreStubSettings("QP0700", "", 1);
     theApp.m_dwOptions = 0;
     // Browsing must not move the current directory: the 'thin' stub offer reads from it.
@@ -136,15 +125,13 @@ TEST_F(StubBoardTest, KitOptionsBrowseKeepsTheDirectoryAndTheChosenNameInBankedM
 
     EXPECT_EQ(shown, "/data/thin.h00") << "a path that opens the chosen file, not a pattern";
     ui.VerifyAndClear();
-    EXPECT_EQ(ReadStoredString("QP0700_ThinDefault"), "");
+    EXPECT_EQ(StoredString("QP0700_ThinDefault"), "");
 }
 
 TEST_F(StubBoardTest, SaveBufferAsksFirstAndReplacesTheOldFileOnlyWhenTheNewOneIsWhole)
 {
     const char saveFilter[] = "Intel Hex Files (*.hex)|*.hex|.bin Files|*.bin|All Files (*.*)|*.*||";
     const DWORD saveFlags = kOpenFlags | OFN_OVERWRITEPROMPT;
-    if (CTargetBase::s_nDelayFactor == 0)
-        CTargetBase::s_nDelayFactor = 1;
     theApp.m_dwOptions = 0;
     // The user's earlier image is far larger than the buffer now saved over it.
     const std::string oldImage = hextext::Image(0, Pattern(0x4000, 9));
@@ -192,8 +179,6 @@ TEST_F(StubBoardTest, SaveBufferAsksFirstAndReplacesTheOldFileOnlyWhenTheNewOneI
 // The board's outcome text stays as it is; the box adds which device would not open and why.
 TEST_F(StubBoardTest, APortThatWillNotOpenSaysWhichDeviceAndWhy)
 {
-    if (CTargetBase::s_nDelayFactor == 0)
-        CTargetBase::s_nDelayFactor = 1;
     StoreStubSettings("QB2300", "", 2);
     theApp.m_dwOptions = 0;
     std::string missing = folder / "ttyGone";

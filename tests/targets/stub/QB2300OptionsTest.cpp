@@ -60,12 +60,12 @@ TEST_F(StubOptionsTest, ShowsTheTargetsSettingsAndStoresOnlyItsOwnOnOK)
     EXPECT_EQ(shown.path, "/kit/thin.hex");
     EXPECT_EQ(shown.mode, 2);
     EXPECT_EQ(shown.checked, (BOOL)BST_CHECKED);
-    EXPECT_EQ(ReadStoredString("QP0700_ThinDefault"), "/kit/other.hex");
-    EXPECT_EQ(ReadStoredDword("QP0700_Options"), 1u);
-    EXPECT_EQ(ReadStoredString("QB2300_ThinDefault"), "/board/thin.hex");
-    EXPECT_EQ(ReadStoredDword("QB2300_Options"), 0x40000001u);
+    EXPECT_EQ(StoredString("QP0700_ThinDefault"), "/kit/other.hex");
+    EXPECT_EQ(StoredDword("QP0700_Options"), 1u);
+    EXPECT_EQ(StoredString("QB2300_ThinDefault"), "/board/thin.hex");
+    EXPECT_EQ(StoredDword("QB2300_Options"), 0x40000001u);
     // Unticked: the start-up target was this kit, so it is cleared.
-    EXPECT_EQ(ReadStoredDword("Options"), 0x300u);
+    EXPECT_EQ(StoredDword("Options"), 0x300u);
 
     script.Expect(IDD_QB2300_OPTIONS, [&](CDialog& dialog) {
         shown = Read(dialog);
@@ -75,9 +75,9 @@ TEST_F(StubOptionsTest, ShowsTheTargetsSettingsAndStoresOnlyItsOwnOnOK)
     EXPECT_EQ(board.ShowOptions(), 1);
     EXPECT_EQ(shown.path, "/board/thin.hex");
     EXPECT_EQ(shown.checked, (BOOL)BST_UNCHECKED);
-    EXPECT_EQ(ReadStoredDword("Options"), 0x301u);
+    EXPECT_EQ(StoredDword("Options"), 0x301u);
     // The other bits of the board's word are written back as they were.
-    EXPECT_EQ(ReadStoredDword("QB2300_Options"), 0x40000001u);
+    EXPECT_EQ(StoredDword("QB2300_Options"), 0x40000001u);
 }
 
 TEST_F(StubOptionsTest, StoredModeThreeShowsNoEntryAndIsKept)
@@ -90,7 +90,7 @@ TEST_F(StubOptionsTest, StoredModeThreeShowsNoEntryAndIsKept)
     });
     board.ShowOptions();
     EXPECT_EQ(shown.mode, -1);
-    EXPECT_EQ(ReadStoredDword("QB2300_Options"), 3u);
+    EXPECT_EQ(StoredDword("QB2300_Options"), 3u);
     EXPECT_EQ(board.GetBankedMode(), 1);
 }
 
@@ -106,8 +106,8 @@ TEST_F(StubOptionsTest, CancelChangesNothing)
     });
     EXPECT_EQ(board.ShowOptions(), 0);
     EXPECT_EQ(board.GetThinDefault(), "/board/thin.hex");
-    EXPECT_EQ(ReadStoredDword("QB2300_Options"), 1u);
-    EXPECT_EQ(ReadStoredDword("Options"), 0x300u);
+    EXPECT_EQ(StoredDword("QB2300_Options"), 1u);
+    EXPECT_EQ(StoredDword("Options"), 0x300u);
 }
 
 TEST_F(StubOptionsTest, EmptyPathStoredAsEmptyLoadsNoThinStub)
@@ -118,7 +118,7 @@ TEST_F(StubOptionsTest, EmptyPathStoredAsEmptyLoadsNoThinStub)
         CDialogDriver(dialog).Click(IDOK);
     });
     board.ShowOptions();
-    EXPECT_EQ(ReadStoredString("QB2300_ThinDefault"), "");
+    EXPECT_EQ(StoredString("QB2300_ThinDefault"), "");
     board.ClearModule(-1);
     EXPECT_FALSE(board.IsModuleLoaded(1));
 }

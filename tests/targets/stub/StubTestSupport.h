@@ -9,42 +9,18 @@
 
 #include "app/QuilletApp.h"
 #include "image/IntelHex.h"
-#include "platform/settings/Registry.h"
 #include "targets/stub/QB2300FLASH.h"
 #include "targets/stub/QP0700FLASH.h"
+#include "tests/support/ScopedDelayFactor.h"
 #include "tests/support/ScriptedUi.h"
+#include "tests/support/StoredSettings.h"
 #include "tests/support/TempFolder.h"
 #include "tests/targets/stub/HexText.h"
 
-inline void StoreStubSettings(const char* prefix, const std::string& thin, DWORD options)
+inline void StoreStubSettings(const std::string& prefix, const std::string& thin, DWORD options)
 {
-    HKEY key = theApp.OpenSettingsKey();
-    ASSERT_NE(key, (HKEY)NULL);
-    std::string thinName = std::string(prefix) + "_ThinDefault";
-    std::string optionsName = std::string(prefix) + "_Options";
-    RegSetValueEx(key, thinName.c_str(), 0, REG_SZ, (const BYTE*)thin.c_str(), (DWORD)thin.size() + 1);
-    RegSetValueEx(key, optionsName.c_str(), 0, REG_DWORD, (const BYTE*)&options, sizeof options);
-    RegCloseKey(key);
-}
-
-inline std::string ReadStoredString(const char* name)
-{
-    HKEY key = theApp.OpenSettingsKey();
-    char buffer[2048] = {};
-    DWORD size = sizeof buffer - 1;
-    LONG result = RegQueryValueEx(key, name, NULL, NULL, (LPBYTE)buffer, &size);
-    RegCloseKey(key);
-    return result == ERROR_SUCCESS ? std::string(buffer) : std::string("<absent>");
-}
-
-inline DWORD ReadStoredDword(const char* name)
-{
-    HKEY key = theApp.OpenSettingsKey();
-    DWORD value = 0xDEADBEEF;
-    DWORD size = sizeof value;
-    RegQueryValueEx(key, name, NULL, NULL, (LPBYTE)&value, &size);
-    RegCloseKey(key);
-    return value;
+    StoreString(prefix + "_ThinDefault", thin);
+    StoreDword(prefix + "_Options", options);
 }
 
 class StubBoardTest : public ::testing::Test {
@@ -78,6 +54,9 @@ protected:
         return folder.Write(name, hextext::Image(address, data));
     }
 
+    // Selecting a target in the main window calibrates the busy-wait delay against the tick
+    // counter, which a virtual clock never moves; these boards do not use the delay.
+    CScopedDelayFactor delayFactor;
     CTempFolder folder;
     CScriptedUi ui;
     CQB2300Flash& board = theQB2300Flash;
