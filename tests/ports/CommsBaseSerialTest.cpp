@@ -52,7 +52,9 @@ protected:
     }
 };
 
-TEST_F(CommsBaseSerial, HandshakeTypesOpenWithTheirSettingsAndTimeouts)
+// A board that stays silent or stops taking bytes ends each transfer on time: 5000 ms and 1 ms
+// a byte, or 50 ms after the last byte that came.
+TEST_F(CommsBaseSerial, HandshakeTypesOpenWithTheirSettingsAndTimeOutASilentBoard)
 {
     for (BYTE type : {CCommsBase::typeSerial, CCommsBase::typeSerialFast}) {
         ASSERT_TRUE(m_comms.Open(type, "COM1:"));
@@ -65,13 +67,26 @@ TEST_F(CommsBaseSerial, HandshakeTypesOpenWithTheirSettingsAndTimeouts)
         EXPECT_TRUE(state.outxCtsFlow);
         EXPECT_EQ(state.dtrControl, DTR_CONTROL_ENABLE);
         EXPECT_EQ(state.rtsControl, RTS_CONTROL_HANDSHAKE);
-        SerialTimeouts t = m_device.Timeouts();
-        EXPECT_EQ(t.readInterval, 50u);
-        EXPECT_EQ(t.readTotalMultiplier, 1u);
-        EXPECT_EQ(t.readTotalConstant, 5000u);
-        EXPECT_EQ(t.writeTotalMultiplier, 1u);
-        EXPECT_EQ(t.writeTotalConstant, 5000u);
         EXPECT_FALSE(m_device.Break());
+
+        BYTE buffer[10];
+        DWORD count = 10;
+        uint64_t start = m_clock.NowMilliseconds();
+        EXPECT_FALSE(m_comms.Read(buffer, count));
+        EXPECT_EQ(count, 0u);
+        EXPECT_EQ(m_clock.NowMilliseconds() - start, 5010u);
+        m_device.Send("AB");
+        count = 10;
+        start = m_clock.NowMilliseconds();
+        EXPECT_FALSE(m_comms.Read(buffer, count));
+        EXPECT_EQ(count, 2u);
+        EXPECT_EQ(m_clock.NowMilliseconds() - start, 50u);
+        m_device.SetReceiveLimit(m_device.Received().size());
+        count = 4;
+        start = m_clock.NowMilliseconds();
+        EXPECT_FALSE(m_comms.Write(buffer, count));
+        EXPECT_EQ(count, 0u);
+        EXPECT_EQ(m_clock.NowMilliseconds() - start, 5004u);
         m_comms.Close();
         EXPECT_FALSE(m_device.IsOpen());
     }

@@ -108,14 +108,21 @@ TEST_F(Pic16LinesTest, ZeroWaitsAreSkippedAndTheOthersAreMade)
         {2, 3, 0, TRUE, 12, 30},
         {2, 0, 7, TRUE, 7, 19},
     };
+    bool data = false;
     for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.clockHigh) + "/" + std::to_string(c.clockLow) + "/" + std::to_string(c.command));
         target.SetTimings(c.clockHigh, c.clockLow, c.command, (DWORD)-1, (DWORD)-1, (DWORD)-1);
         const CIcspLines& lines = target.GetLines();
-        uint64_t waits = lines.Waits(), units = lines.WaitedUnits(), operations = lines.LineOperations();
+        uint64_t waits = lines.Waits(), units = lines.WaitedUnits();
+        board.Lines().ClearPinTrace();
+        sim.ClearCommands();
         EXPECT_TRUE(target.SendCommand(6, c.wait));
-        EXPECT_EQ(lines.Waits() - waits, c.waits) << c.clockHigh << "/" << c.clockLow << "/" << c.command;
+        EXPECT_EQ(lines.Waits() - waits, c.waits);
         EXPECT_EQ(lines.WaitedUnits() - units, c.units);
-        EXPECT_EQ(lines.LineOperations() - operations, 6u * 3 + 1);
+        // However long the waits, the device sees the command's edges alone.
+        EXPECT_EQ(board.Lines().PinTrace(), BitEdges({0, 1, 1, 0, 0, 0}, data) + "D");
+        data = true;
+        EXPECT_EQ(sim.Commands(), (std::vector<CPic16Simulator::Command>{{6, false, 0, 0}}));
     }
     target.Comms().Close();
 }
