@@ -1,24 +1,17 @@
-// Loading Intel HEX files into the PIC16 modules: the windows and limits with their messages,
-// the configuration word taken over from a file, the settings value, and the module queries;
-// and, for PIC16 and PIC18 alike, that a load that fails changes nothing.
+// Loading Intel HEX files into the PIC16 modules: the configuration word taken over from a file,
+// the settings value and the module queries; and, for PIC16 and PIC18 alike, that a load that
+// fails changes nothing.
 #include <memory>
 
 #include "tests/targets/pic/Pic18TestSupport.h"
 
 using pic16test::Bytes;
 using pic16test::EepromBytes;
+using pic16test::k4KWithSmallEeprom;
+using pic16test::k8KWithEeprom;
+using pic16test::k8KWithoutEeprom;
 
 namespace {
-
-const WORD k8KWithEeprom = 0x02F2;
-const WORD k4KWithSmallEeprom = 0x0121;
-const WORD k8KWithoutEeprom = 0x00D2;
-
-const WORD kPic18WithoutEeprom = 0x40D1;
-
-struct Loaded {
-    BOOL flash, config, eeprom;
-};
 
 // What a PIC target holds and has stored: per module its flag and image bytes, the store's
 // records (a left-over one may hide under an older one in every image), the configuration word
@@ -59,43 +52,6 @@ PicState Snapshot(CTargetBase& target)
 }  // namespace
 
 class Pic16LoadTest : public Pic16Test {};
-
-TEST_F(Pic16LoadTest, ModuleWindowsAndLimits)
-{
-    struct Case {
-        const char* what;
-        WORD capability;
-        DWORD address;
-        size_t bytes;
-        const char* message;  // nullptr: the load succeeds
-        Loaded loaded;
-    } cases[] = {
-        {"8K FLASH up to its end", k8KWithEeprom, 0x3FF0, 16, nullptr, {TRUE, FALSE, FALSE}},
-        {"between configuration and EEPROM", k8KWithEeprom, 0x4010, 2, "Too many bytes in FLASH download", {FALSE, FALSE, FALSE}},
-        {"above the EEPROM window", k8KWithEeprom, 0x4400, 2, "Too many bytes in FLASH download", {FALSE, FALSE, FALSE}},
-        {"across the FLASH end into configuration", k8KWithEeprom, 0x3FF8, 16, nullptr, {TRUE, TRUE, FALSE}},
-        {"whole 256-byte EEPROM", k8KWithEeprom, 0x4200, 0x200, nullptr, {FALSE, FALSE, TRUE}},
-        {"4K FLASH up to its end", k4KWithSmallEeprom, 0x1FFE, 2, nullptr, {TRUE, FALSE, FALSE}},
-        {"4K FLASH one byte over", k4KWithSmallEeprom, 0x1FFE, 3, "Too many bytes in FLASH download", {FALSE, FALSE, FALSE}},
-        {"whole 128-byte EEPROM", k4KWithSmallEeprom, 0x4200, 0x100, nullptr, {FALSE, FALSE, TRUE}},
-        {"256 bytes into a 128-byte EEPROM", k4KWithSmallEeprom, 0x4200, 0x200, "Too many bytes in EEPROM download", {FALSE, FALSE, FALSE}},
-        {"EEPROM data without an EEPROM", k8KWithoutEeprom, 0x4200, 2, "EEPROM data unsupported in the PIC", {FALSE, FALSE, FALSE}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        CTestPic16 target(c.capability);
-        if (c.message)
-            ui.ExpectMessage(c.message, MB_OK, IDOK);
-        BOOL ok = target.LoadModule(0, HexFile("file.hex", c.address, hextext::Pattern(c.bytes, 0x21)));
-        ui.VerifyAndClear();
-        EXPECT_EQ(ok, c.message == nullptr);
-        EXPECT_EQ(target.IsModuleLoaded(0), c.loaded.flash);
-        EXPECT_EQ(target.IsModuleLoaded(1), c.loaded.config);
-        EXPECT_EQ(target.IsModuleLoaded(2), c.loaded.eeprom);
-        EXPECT_EQ(target.CanProgram(), c.loaded.flash);
-        target.ClearModule(-1);
-    }
-}
 
 // The configuration word is read through module 1 directly when a file is given to it.
 TEST_F(Pic16LoadTest, ConfigurationDataBeyondItsSixteenBytesIsRefused)
@@ -138,22 +94,6 @@ TEST_F(Pic16LoadTest, AConfigurationWordInAFileReplacesTheDeviceBitsAndIsStored)
         }
         EXPECT_TRUE(qd.IsModuleLoaded(0));
     }
-}
-
-TEST_F(Pic16LoadTest, AFileOfConfigurationOnlyLeavesTheFlashFlagAsItWas)
-{
-    CString config = HexFile("config.hex", 0x400E, {0x39, 0x3D});
-    ASSERT_TRUE(qd.LoadModule(0, config));
-    EXPECT_TRUE(qd.IsModuleLoaded(1));
-    EXPECT_FALSE(qd.CanProgram());
-    qd.ClearModule(-1);
-    ASSERT_TRUE(qd.LoadModule(0, HexFile("flash.hex", 0, Bytes({1, 2}))));
-    qd.ClearModule(1);
-    ASSERT_TRUE(qd.LoadModule(0, config));
-    EXPECT_TRUE(qd.CanProgram());
-    // Clearing the module does not change the word it set.
-    qd.ClearModule(1);
-    EXPECT_EQ(qd.GetConfig(), 0xBD39);
 }
 
 TEST_F(Pic16LoadTest, ModuleQueriesStayInsideTheModules)
@@ -281,7 +221,7 @@ TEST_F(Pic16LoadTest, AFileThatFailsOrIsRefusedChangesNothingOnPic16OrPic18)
          flash + Image(0x200000, hextext::Pattern(9, 3), false) + config18 + end, tooMany},
         {"beyond the EEPROM", pic18, pic18test::k16KWithEeprom, flash + Image(0xF000FF, {1, 2}, false) + config18 + end,
          tooMany},
-        {"EEPROM data without an EEPROM", pic18, kPic18WithoutEeprom,
+        {"EEPROM data without an EEPROM", pic18, pic18test::k32KWithoutEeprom,
          flash + Image(0xF00000, {1}, false) + config18 + end, tooMany},
     };
     DeleteSetting("TESTPIC_Options");

@@ -1,14 +1,12 @@
 // The PIC16 options dialog, run headless through its widgets: what it shows for a word and a
-// capability, what it stores, the Default and brown-out buttons, the start-up box, its help.
+// capability, what it stores, the Default and brown-out buttons.
 #include <functional>
 #include <map>
 
-#include "platform/help/HelpFile.h"
 #include "platform/testing/DialogDriver.h"
 #include "platform/testing/ModalScript.h"
 #include "platform/wnd/ComboBox.h"
 #include "platform/wnd/Dialog.h"
-#include "platform/wnd/DialogTemplate.h"
 #include "res/resource.h"
 #include "tests/support/ListEntries.h"
 #include "tests/targets/pic/Pic16TestSupport.h"
@@ -25,7 +23,6 @@ const WORD kEverything = 0xC3F2;
 struct Shown {
     std::map<int, bool> enabled;
     std::map<int, bool> checked;
-    bool startup = false;
     std::string oscillator;
     std::string protection;
     std::vector<std::string> protections;
@@ -47,7 +44,6 @@ Shown Read(CDialog& dialog)
         shown.enabled[id] = driver.IsEnabled(id);
         shown.checked[id] = dialog.IsDlgButtonChecked(id) == BST_CHECKED;
     }
-    shown.startup = dialog.IsDlgButtonChecked(IDC_DEFAULT_TARGET) == BST_CHECKED;
     shown.oscillator = Selected(dialog, IDC_PIC16_OSCILLATOR);
     shown.protection = Selected(dialog, IDC_PIC16_CODE_PROTECT);
     shown.protections = ListEntries(dialog, IDC_PIC16_CODE_PROTECT);
@@ -196,48 +192,4 @@ TEST_F(Pic16OptionsTest, DefaultActsAtOnceAndCancelDoesNotUndoIt)
     // Selecting the target again brings the stored word back.
     qb.LoadOptions();
     EXPECT_EQ(qb.GetConfig(), 0x0005);
-}
-
-TEST_F(Pic16OptionsTest, TheStartUpBoxNamesOrForgetsThisTarget)
-{
-    struct Case {
-        DWORD before;
-        bool shownChecked;
-        bool click;
-        DWORD after;
-    } cases[] = {
-        {0x200, false, true, 0x203},   // ticked: QB6620 becomes the start-up target
-        {0x203, true, true, 0x200},    // unticked while it is the start-up target
-        {0x202, false, false, 0x202},  // left unticked while another target is
-    };
-    for (const Case& c : cases) {
-        theApp.m_dwOptions = c.before;
-        Shown shown = Run(qb, [&](CDialogDriver& d) {
-            if (c.click)
-                d.Click(IDC_DEFAULT_TARGET);
-        });
-        EXPECT_EQ(shown.startup, c.shownChecked);
-        EXPECT_EQ(theApp.m_dwOptions, c.after);
-        EXPECT_EQ(StoredDword("Options"), c.after);
-    }
-}
-
-TEST(Pic16OptionsHelp, TheDialogAndEachControlHaveHelp)
-{
-    CHelpFile help;
-    ASSERT_TRUE(help.Load(CString(QUILLET_SOURCE_DIR) + "/res/Kelvane.hlp"));
-    const CHelpFile::Topic* topic = help.Find(0x20000 + IDD_PIC16_OPTIONS);
-    ASSERT_NE(topic, nullptr);
-    const DialogTemplate* dialog = FindDialogTemplate(IDD_PIC16_OPTIONS);
-    ASSERT_NE(dialog, nullptr);
-    int helped = 0;
-    for (const ControlTemplate& control : dialog->controls) {
-        if (control.helpId == 0)
-            continue;
-        ++helped;
-        const CHelpFile::Topic* popup = help.Find(control.helpId);
-        ASSERT_NE(popup, nullptr) << control.id;
-        EXPECT_FALSE(popup->text.IsEmpty()) << control.id;
-    }
-    EXPECT_EQ(helped, 14);
 }

@@ -1,12 +1,12 @@
 // Whole programming runs of both PIC16 boards against the simulated PIC16F87x on the port
 // doubles: the commands on the lines, the device's memories afterwards, the prompts, the
-// progress and the outcome, and every way a run can fail.
+// progress and the outcome, and the faults of the PIC16 boards' own (the ones both families
+// meet alike are in PicProgramTest.cpp).
 #include <algorithm>
 #include <functional>
 #include <time.h>
 #include <utility>
 
-#include "platform/base/FailureDetail.h"
 #include "ports/CommsBase.h"
 #include "tests/sim/Pic16Simulator.h"
 #include "tests/sim/PicParallelBoard.h"
@@ -16,12 +16,15 @@
 
 using pic16test::Bytes;
 using pic16test::EepromBytes;
+using pic16test::kEeprom;
+using pic16test::kFlash;
+using pic16test::kFlashAt5;
+using pic16test::kQD5140Prompt;
 using Command = CPic16Simulator::Command;
 using Space = CPic16Simulator::Space;
 
 namespace {
 
-const char kQD5140Prompt[] = "Please reset the QD5140 board (by pressing SW1) now.";
 const char kQB6620Prompt[] = "Please reset the QB6620 board (by pressing and releasing SW1) now.";
 
 // The commands a run should put on the lines, built from the programming protocol.
@@ -64,10 +67,6 @@ struct Expected {
     }
 };
 
-const std::vector<WORD> kFlash = {0x2805, 0x0186, 0x3FFE};
-const WORD kFlashAt5 = 0x1283;
-const std::vector<BYTE> kEeprom = {0x11, 0xA5, 0x00};
-
 struct ProgressSeen {
     std::string text;
     int upper;
@@ -83,13 +82,9 @@ void PrintTo(const ProgressSeen& seen, std::ostream* out)
 
 class Pic16ProgramTest : public Pic16Test {
 protected:
-    // FLASH words 0-2 and 5 (3 and 4 left blank), three EEPROM bytes, in one file.
     void LoadImage(CPIC16Target& target)
     {
-        std::vector<BYTE> flash = Bytes(kFlash);
-        std::string text = hextext::Image(0, flash, false) + hextext::Image(10, Bytes({kFlashAt5}), false) +
-                           hextext::Image(0x4200, EepromBytes(kEeprom));
-        ASSERT_TRUE(target.LoadModule(0, folder.Write("image.hex", text).c_str()));
+        ASSERT_TRUE(target.LoadModule(0, folder.Write("image.hex", pic16test::RunImage()).c_str()));
     }
 
     Expected ExpectedRun(WORD id, WORD resetWord, WORD finalWord)
@@ -262,118 +257,11 @@ TEST_F(Pic16ProgramTest, LoneLastBytesDropForFlashButAreProgrammedForEeprom)
     EXPECT_EQ(sim.EepromByte(2), 0xFF);
 }
 
-TEST_F(Pic16ProgramTest, AWrongDeviceIsLeftUntouched)
-{
-    for (bool deadLine : {false, true}) {
-        CPic16Simulator sim(CPic16Simulator::F877);
-        sim.SetConfigWord(0x0D8F);
-        sim.SetProgramWord(0x10, 0x1234);
-        sim.SetEepromByte(0, 0x42);
-        CPicSerialBoard board(sim);
-        board.Lines().SetDataLineDead(deadLine);
-        qd.ClearModule(-1);
-        LoadImage(qd);
-        ui.ExpectMessage(kQD5140Prompt, MB_OK, IDOK, [&] { board.PressReset(); });
-        CFailureDetail::Clear();
-        EXPECT_FALSE(qd.Program("COM1:", &status));
-        ui.VerifyAndClear();
-        EXPECT_EQ(status, "Incorrect PIC device detected");
-        EXPECT_EQ(CFailureDetail::Get(), deadLine ? "Expected device id 0x09E0, read 0x3FFF"
-                                                  : "Expected device id 0x09E0, read 0x09A0");
-        // A dead line reads as all ones.
-        EXPECT_EQ(sim.Commands(), Expected().ReadId(0x09A0).commands);
-        EXPECT_EQ(sim.ProgramWord(0x10), 0x1234);
-        EXPECT_EQ(sim.EepromByte(0), 0x42);
-        EXPECT_EQ(sim.ConfigWord(), 0x0D8F);
-        EXPECT_TRUE(board.PortClosed());
-    }
-}
-
-TEST_F(Pic16ProgramTest, DeviceFaultsFailTheirStepAndClosePort)
-{
-    struct Case {
-        const char* what;
-        std::function<void(CPic16Simulator&)> fault;
-        const char* status;
-        int prompts;
-    } cases[] = {
-        {"FLASH bit stuck high", [](CPic16Simulator& s) { s.SetStuckBit(Space::Program, 1, 3, true); },
-         "Unable to program PIC FLASH memory", 2},
-        {"EEPROM bit stuck high", [](CPic16Simulator& s) { s.SetStuckBit(Space::Eeprom, 2, 0, true); },
-         "Unable to program PIC EEPROM memory", 2},
-        {"configuration bit 4 stuck low", [](CPic16Simulator& s) { s.SetStuckBit(Space::Config, 0, 4, false); },
-         "Unable to reset configuration info", 1},
-        {"configuration bit 0 stuck low", [](CPic16Simulator& s) { s.SetStuckBit(Space::Config, 0, 0, false); },
-         "Unable to download configuration info", 2},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        CPic16Simulator sim(CPic16Simulator::F876);
-        c.fault(sim);
-        CPicSerialBoard board(sim);
-        qd.ClearModule(-1);
-        LoadImage(qd);
-        for (int i = 0; i < c.prompts; ++i)
-            ui.ExpectMessage(kQD5140Prompt, MB_OK, IDOK, [&] { board.PressReset(); });
-        EXPECT_FALSE(qd.Program("COM1:", &status));
-        ui.VerifyAndClear();
-        EXPECT_EQ(status, c.status);
-        EXPECT_TRUE(board.PortClosed());
-    }
-}
-
-// The serial lines stop working as the device receives the n-th command of a code.
-TEST_F(Pic16ProgramTest, ALineFailureAtEachStepFailsThatStep)
-{
-    struct Case {
-        BYTE code;
-        int occurrence;
-        const char* status;
-        int prompts;
-    } cases[] = {
-        {0, 1, "Failed to unlock PIC code protection", 1},
-        {1, 1, "Failed to unlock PIC code protection", 1},
-        {2, 1, "Unable to reset configuration info", 1},
-        {9, 1, "Unable to erase PIC device", 2},
-        {11, 1, "Unable to erase PIC device", 2},
-        {2, 3, "Unable to program PIC FLASH memory", 2},
-        {0, 4, "Failed to communicate with device", 2},
-        {3, 2, "Unable to program PIC EEPROM memory", 2},
-        {0, 5, "Unable to download configuration info", 2},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::to_string(c.code) + " #" + std::to_string(c.occurrence));
-        CPic16Simulator sim(CPic16Simulator::F876);
-        CPicSerialBoard board(sim);
-        int seen = 0;
-        sim.OnCommand([&](BYTE code) {
-            if (code == c.code && ++seen == c.occurrence)
-                board.Port().SetModemLinesWork(false);
-        });
-        qd.ClearModule(-1);
-        LoadImage(qd);
-        for (int i = 0; i < c.prompts; ++i)
-            ui.ExpectMessage(kQD5140Prompt, MB_OK, IDOK, [&] { board.PressReset(); });
-        status = "unchanged";
-        EXPECT_FALSE(qd.Program("COM1:", &status));
-        ui.VerifyAndClear();
-        EXPECT_EQ(status, c.status);
-        EXPECT_EQ(sim.Commands().back().code, c.code);
-        EXPECT_TRUE(board.PortClosed());
-    }
-}
-
-TEST_F(Pic16ProgramTest, RunsThatCannotStartSayWhyAndLeaveNothingOpen)
+TEST_F(Pic16ProgramTest, AParallelPortThatCannotBeHadSaysWhyAndLeavesNothingOpen)
 {
     CPic16Simulator sim(CPic16Simulator::F877);
     CPicParallelBoard parallel(sim);
-    CPicSerialBoard serial(sim, "COM3:");
     LoadImage(qd);
-
-    serial.Port().SetBusy(true);
-    EXPECT_FALSE(qd.Program("COM3:", &status));
-    EXPECT_EQ(status, "Unable to open specified communications resource");
-
     struct Case {
         const char* what;
         std::function<void()> fault;
@@ -403,27 +291,11 @@ TEST_F(Pic16ProgramTest, RunsThatCannotStartSayWhyAndLeaveNothingOpen)
     EXPECT_TRUE(sim.Commands().empty());
 }
 
-TEST_F(Pic16ProgramTest, ImagesThatCannotBeProgrammedNeverOpenThePort)
+// EEPROM data alone: the erase runs, then there is no FLASH to program.
+TEST_F(Pic16ProgramTest, EepromDataAloneHasNoFlashToProgram)
 {
     CPic16Simulator sim(CPic16Simulator::F876);
     CPicSerialBoard board(sim);
-    // Nothing loaded at all.
-    ui.ExpectMessage("No data present to program", MB_OK, IDOK);
-    EXPECT_FALSE(qd.Program("COM1:", &status));
-    ui.VerifyAndClear();
-    EXPECT_EQ(status, "Invalid Binary Image");
-
-    // Two files over the same word, and the user declines.
-    LoadImage(qd);
-    ASSERT_TRUE(qd.LoadModule(0, HexFile("again.hex", 2, Bytes({0x1111}))));
-    ui.ExpectMessage("Overlaid data has been detected, continue", MB_YESNO, IDNO);
-    EXPECT_FALSE(qd.Program("COM1:", &status));
-    ui.VerifyAndClear();
-    EXPECT_EQ(status, "Invalid Binary Image");
-    EXPECT_EQ(board.Port().ConnectCount(), 0);
-
-    // EEPROM data alone: the erase runs, then there is no FLASH to program.
-    qd.ClearModule(-1);
     ASSERT_TRUE(qd.LoadModule(0, HexFile("eeprom.hex", 0x4200, EepromBytes({1, 2}))));
     ui.ExpectMessage(kQD5140Prompt, MB_OK, IDOK, [&] { board.PressReset(); });
     ui.ExpectMessage(kQD5140Prompt, MB_OK, IDOK, [&] { board.PressReset(); });

@@ -32,6 +32,11 @@ public:
 
 namespace pic16test {
 
+inline constexpr char kQD5140Prompt[] = "Please reset the QD5140 board (by pressing SW1) now.";
+const WORD k8KWithEeprom = 0x02F2;
+const WORD k4KWithSmallEeprom = 0x0121;
+const WORD k8KWithoutEeprom = 0x00D2;
+
 // Device words as store bytes, low byte first.
 inline std::vector<BYTE> Bytes(const std::vector<WORD>& words)
 {
@@ -52,6 +57,18 @@ inline std::vector<BYTE> EepromBytes(const std::vector<BYTE>& values)
         bytes.push_back(0x00);
     }
     return bytes;
+}
+
+// The file the whole runs program: FLASH words 0-2 and 5 (3 and 4 left blank) and three EEPROM
+// bytes.
+inline const std::vector<WORD> kFlash = {0x2805, 0x0186, 0x3FFE};
+inline const WORD kFlashAt5 = 0x1283;
+inline const std::vector<BYTE> kEeprom = {0x11, 0xA5, 0x00};
+
+inline std::string RunImage()
+{
+    return hextext::Image(0, Bytes(kFlash), false) + hextext::Image(10, Bytes({kFlashAt5}), false) +
+           hextext::Image(0x4200, EepromBytes(kEeprom));
 }
 
 }  // namespace pic16test

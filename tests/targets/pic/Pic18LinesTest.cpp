@@ -5,33 +5,12 @@
 #include <algorithm>
 
 #include "ports/CommsBase.h"
-#include "tests/sim/Pic18Simulator.h"
-#include "tests/sim/PicSerialBoard.h"
-#include "tests/targets/pic/Pic18TestSupport.h"
+#include "tests/targets/pic/PicFamilies.h"
+
+using pictest::BitEdges;
+using pictest::Pulses;
 
 namespace {
-
-// The edges of bits sent one after the other: the data line changes (when it must) before
-// each clock pulse. Written from the protocol, independently of the target's code.
-std::string BitEdges(std::initializer_list<int> bits, bool& data)
-{
-    std::string edges;
-    for (int bit : bits) {
-        if (bit != (int)data)
-            edges += bit ? 'D' : 'd';
-        data = bit;
-        edges += "Cc";
-    }
-    return edges;
-}
-
-std::string Pulses(int count)
-{
-    std::string edges;
-    for (int i = 0; i < count; ++i)
-        edges += "Cc";
-    return edges;
-}
 
 std::vector<DWORD> PointersOf(const CPic18Simulator& sim, BYTE code)
 {
@@ -52,10 +31,10 @@ size_t CountOf(const CPic18Simulator& sim, BYTE code)
 class Pic18LinesTest : public Pic18Test {
 protected:
     // Opens the port, idles the lines and enters the programming mode at the reset.
-    void Enter(CTestPic18& target, CPicSerialBoard& board)
+    void Enter(CTestPic18& pic, CPicSerialBoard& board)
     {
-        ASSERT_TRUE(target.Comms().Open(CCommsBase::typeSerialLines, "COM2:"));
-        ASSERT_TRUE(target.IdleLines());
+        ASSERT_TRUE(pic.Comms().Open(CCommsBase::typeSerialLines, "COM2:"));
+        ASSERT_TRUE(pic.IdleLines());
         board.PressReset();
         ASSERT_TRUE(board.Lines().InProgramMode());
         board.Lines().RecordPins(true);

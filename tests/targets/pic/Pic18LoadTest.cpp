@@ -1,66 +1,10 @@
-// Loading Intel HEX files into the PIC18 modules: the four windows and their limits with the
-// message, configuration bytes taken over from a file, the stored record, the module queries
-// and the saved buffer.
+// Loading Intel HEX files into the PIC18 modules: configuration bytes taken over from a file,
+// the stored record, the module queries and the saved buffer.
 #include "tests/targets/pic/Pic18TestSupport.h"
 
-
-namespace {
-
-const WORD k32K = 0x41D1;
-const WORD k32KWithoutEeprom = 0x40D1;
-const WORD k32KBothEepromBits = 0x43D1;
-
-struct Loaded {
-    BOOL code, id, config, eeprom;
-};
-
-}  // namespace
+using pic18test::k32KWithoutEeprom;
 
 class Pic18LoadTest : public Pic18Test {};
-
-TEST_F(Pic18LoadTest, ModuleWindowsAndLimits)
-{
-    const char* tooMany = "Too many bytes in FLASH download";
-    struct Case {
-        const char* what;
-        WORD flags;
-        DWORD address;
-        size_t bytes;
-        const char* message;  // nullptr: the load succeeds
-        Loaded loaded;
-    } cases[] = {
-        {"16K code up to its end", pic18test::k16KWithEeprom, 0x3FF0, 16, nullptr, {TRUE, FALSE, FALSE, FALSE}},
-        {"16K code one byte over", pic18test::k16KWithEeprom, 0x3FF0, 17, tooMany, {FALSE, FALSE, FALSE, FALSE}},
-        {"32K code up to its end", k32K, 0x7FF0, 16, nullptr, {TRUE, FALSE, FALSE, FALSE}},
-        {"32K code one byte over", k32K, 0x7FFF, 2, tooMany, {FALSE, FALSE, FALSE, FALSE}},
-        {"between code and ID", k32K, 0x1FFFFF, 1, tooMany, {FALSE, FALSE, FALSE, FALSE}},
-        {"whole ID window", k32K, 0x200000, 8, nullptr, {FALSE, TRUE, FALSE, FALSE}},
-        {"one byte beyond the ID window", k32K, 0x200000, 9, tooMany, {FALSE, FALSE, FALSE, FALSE}},
-        {"whole configuration", k32K, 0x300000, 14, nullptr, {FALSE, FALSE, TRUE, FALSE}},
-        {"one byte beyond the configuration", k32K, 0x300000, 15, tooMany, {FALSE, FALSE, FALSE, FALSE}},
-        {"whole 256-byte EEPROM", k32K, 0xF00000, 256, nullptr, {FALSE, FALSE, FALSE, TRUE}},
-        {"one byte beyond the EEPROM", k32K, 0xF000FF, 2, tooMany, {FALSE, FALSE, FALSE, FALSE}},
-        {"EEPROM data without an EEPROM", k32KWithoutEeprom, 0xF00000, 2, tooMany, {FALSE, FALSE, FALSE, FALSE}},
-        {"both EEPROM bits: no room", k32KBothEepromBits, 0xF00000, 1, tooMany, {FALSE, FALSE, FALSE, FALSE}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        CTestPic18 target(c.flags);
-        if (c.message)
-            ui.ExpectMessage(c.message, MB_OK, IDOK);
-        BOOL ok = target.LoadModule(0, HexFile("file.hex", c.address, hextext::Pattern(c.bytes, 0x21)));
-        ui.VerifyAndClear();
-        EXPECT_EQ(ok, c.message == nullptr);
-        Loaded loaded = {target.IsModuleLoaded(0), target.IsModuleLoaded(1), target.IsModuleLoaded(2),
-                         target.IsModuleLoaded(3)};
-        EXPECT_EQ(loaded.code, c.loaded.code);
-        EXPECT_EQ(loaded.id, c.loaded.id);
-        EXPECT_EQ(loaded.config, c.loaded.config);
-        EXPECT_EQ(loaded.eeprom, c.loaded.eeprom);
-        EXPECT_EQ(target.CanProgram(), c.loaded.code);
-        target.ClearModule(-1);
-    }
-}
 
 TEST_F(Pic18LoadTest, ConfigurationBytesInAFileReplaceTheRecordAndAreStoredAtOnce)
 {
@@ -90,22 +34,6 @@ TEST_F(Pic18LoadTest, ConfigurationBytesInAFileReplaceTheRecordAndAreStoredAtOnc
         EXPECT_EQ(std::vector<BYTE>(config, config + length), c.bytes);
         EXPECT_TRUE(qd.IsModuleLoaded(0));
     }
-}
-
-TEST_F(Pic18LoadTest, AFileOfConfigurationOnlyLeavesTheCodeFlagAsItWas)
-{
-    CString config = HexFile("config.hex", 0x300000, {0x00, 0x26});
-    ASSERT_TRUE(qd.LoadModule(0, config));
-    EXPECT_TRUE(qd.IsModuleLoaded(2));
-    EXPECT_FALSE(qd.CanProgram());
-    ASSERT_TRUE(qd.LoadModule(0, HexFile("code.hex", 0, {1, 2})));
-    qd.ClearModule(2);
-    ASSERT_TRUE(qd.LoadModule(0, config));
-    EXPECT_TRUE(qd.CanProgram());
-    // Clearing the module does not change the record it set.
-    qd.ClearModule(2);
-    EXPECT_EQ(qd.GetConfig().m_Bytes[1], 0x26);
-    EXPECT_EQ(qd.GetConfig().m_Bytes[2], 0xFF);
 }
 
 TEST_F(Pic18LoadTest, TheRecordIsStoredAsFourDwordsEachRestoredIntoItsPlace)

@@ -1,16 +1,13 @@
 // The PIC18 options dialog, run headless through its widgets: every control against its bits
-// of the record, Default and Cancel, the low-voltage boxes, what a device lacks, the start-up
-// box and the help.
+// of the record, Default and Cancel, the low-voltage boxes and what a device lacks.
 #include <algorithm>
 #include <functional>
 #include <map>
 
-#include "platform/help/HelpFile.h"
 #include "platform/testing/DialogDriver.h"
 #include "platform/testing/ModalScript.h"
 #include "platform/wnd/ComboBox.h"
 #include "platform/wnd/Dialog.h"
-#include "platform/wnd/DialogTemplate.h"
 #include "res/resource.h"
 #include "tests/targets/pic/Pic18TestSupport.h"
 
@@ -57,7 +54,6 @@ Shown Read(CDialog& dialog)
         shown.enabled[bit.id] = driver.IsEnabled(bit.id);
         shown.checked[bit.id] = dialog.IsDlgButtonChecked(bit.id) == BST_CHECKED;
     }
-    shown.checked[IDC_DEFAULT_TARGET] = dialog.IsDlgButtonChecked(IDC_DEFAULT_TARGET) == BST_CHECKED;
     for (int id : {IDC_PIC18_OSCILLATOR, IDC_PIC18_BROWN_OUT_VOLTAGE, IDC_PIC18_POSTSCALE}) {
         CComboBox* combo = (CComboBox*)dialog.GetDlgItem(id);
         CString text;
@@ -214,50 +210,4 @@ TEST_F(Pic18OptionsTest, OptionsTheDeviceLacksAreDisabledButKeepTheirBits)
     EXPECT_TRUE(shown.checked[1057]);
     EXPECT_TRUE(shown.checked[1053]);
     EXPECT_EQ(Bytes(device.GetConfig()), Bytes(config));
-}
-
-TEST_F(Pic18OptionsTest, TheStartUpBoxNamesOrForgetsThisTarget)
-{
-    struct Case {
-        DWORD before;
-        bool shownChecked;
-        bool click;
-        DWORD after;
-    } cases[] = {
-        {0x200, false, true, 0x204},
-        {0x204, true, true, 0x200},
-        {0x202, false, false, 0x202},
-    };
-    for (const Case& c : cases) {
-        theApp.m_dwOptions = c.before;
-        Shown shown = Run(qd, [&](CDialogDriver& d) {
-            if (c.click)
-                d.Click(IDC_DEFAULT_TARGET);
-        });
-        EXPECT_EQ(shown.checked[IDC_DEFAULT_TARGET], c.shownChecked);
-        EXPECT_EQ(theApp.m_dwOptions, c.after);
-        EXPECT_EQ(StoredDword("Options"), c.after);
-    }
-}
-
-TEST(Pic18OptionsHelp, TheDialogAndEachControlHaveHelp)
-{
-    CHelpFile help;
-    ASSERT_TRUE(help.Load(CString(QUILLET_SOURCE_DIR) + "/res/Kelvane.hlp"));
-    ASSERT_NE(help.Find(0x20000 + IDD_PIC18_OPTIONS), nullptr);
-    const DialogTemplate* dialog = FindDialogTemplate(IDD_PIC18_OPTIONS);
-    ASSERT_NE(dialog, nullptr);
-    int helped = 0;
-    for (const ControlTemplate& control : dialog->controls) {
-        if (control.id == IDC_STATIC) {
-            EXPECT_EQ(control.helpId, 0u);
-            continue;
-        }
-        ++helped;
-        EXPECT_EQ(control.helpId, MakeControlHelpId(IDD_PIC18_OPTIONS, control.id));
-        const CHelpFile::Topic* popup = help.Find(control.helpId);
-        ASSERT_NE(popup, nullptr) << control.id;
-        EXPECT_FALSE(popup->text.IsEmpty()) << control.id;
-    }
-    EXPECT_EQ(helped, 35);
 }

@@ -1,16 +1,13 @@
 // Whole programming runs of the QD5170 board against the simulated PIC18FXX2 on the serial
-// port double: the device's memories afterwards, the prompts, the progress, the outcome, and
-// every way a run can fail.
-#include <functional>
-
-#include "platform/base/FailureDetail.h"
+// port double: the device's memories afterwards, the prompts, the progress and the outcome;
+// the faults that both families meet alike are in PicProgramTest.cpp.
 #include "platform/testing/VirtualClock.h"
 #include "ports/CommsBase.h"
 #include "tests/sim/Pic18Simulator.h"
 #include "tests/sim/PicSerialBoard.h"
 #include "tests/targets/pic/Pic18TestSupport.h"
 
-using pic18test::kResetPrompt;
+using namespace pic18test;
 using Space = CPic18Simulator::Space;
 
 namespace {
@@ -18,15 +15,6 @@ namespace {
 const char kJumperPrompt[] = "Set PGM high by removing Jumper JPXXXXX";
 const char kLowVoltageWarning[] =
     "Warning - When using low volts programming code protect bits can only be set not cleared";
-
-// The loaded file: code at the start and at the end of the memory, the ID locations, every
-// configuration byte and a few EEPROM bytes.
-const std::vector<BYTE> kCode = hextext::Pattern(40, 0x10);
-const std::vector<BYTE> kCodeAtEnd = {0x12, 0x34, 0x56};
-const DWORD kCodeEnd = 0x7FFD;
-const std::vector<BYTE> kIds = {1, 2, 3, 4, 5, 6, 7, 8};
-const std::vector<BYTE> kConfig = {0x00, 0x22, 0x0F, 0x0E, 0x00, 0x01, 0x85, 0x00, 0x0F, 0xC0, 0x0F, 0xE0, 0x0F, 0x40};
-const std::vector<BYTE> kEeprom = {0xA5, 0x00, 0x5A, 0x11, 0x22};
 
 struct ProgressSeen {
     std::string text;
@@ -46,11 +34,7 @@ protected:
     void LoadImage(bool withIdAndEeprom = true) { LoadImageInto(qd, withIdAndEeprom); }
     void LoadImageInto(CPIC18Target& target, bool withIdAndEeprom = true)
     {
-        std::string text = hextext::Image(0, kCode, false) + hextext::Image(kCodeEnd, kCodeAtEnd, false);
-        if (withIdAndEeprom)
-            text += hextext::Image(0x200000, kIds, false) + hextext::Image(0xF00000, kEeprom, false);
-        text += hextext::Image(0x300000, kConfig);
-        ASSERT_TRUE(target.LoadModule(0, folder.Write("image.hex", text).c_str()));
+        ASSERT_TRUE(target.LoadModule(0, folder.Write("image.hex", pic18test::RunImage(withIdAndEeprom)).c_str()));
     }
 
     void ExpectProgrammed(const CPic18Simulator& sim, bool withIdAndEeprom = true)
@@ -223,66 +207,17 @@ TEST_F(Pic18ProgramTest, ConfigurationFilledWithErasedBytesVerifiesOnTheBitsTheP
     }
 }
 
-TEST_F(Pic18ProgramTest, DeviceFaultsFailTheirStepAndClosePort)
-{
-    struct Case {
-        const char* what;
-        std::function<void(CPic18Simulator&, CPicSerialBoard&)> fault;
-        const char* status;
-        const char* detail = nullptr;  // the second line, where the run gives one
-    } cases[] = {
-        {"another device", [](CPic18Simulator& s, CPicSerialBoard&) { s.SetDeviceIdWord(0x0427); },
-         "Incorrect PIC device detected", "Expected device id 0x0400, read 0x0427"},
-        {"dead data line", [](CPic18Simulator&, CPicSerialBoard& b) { b.Lines().SetDataLineDead(true); },
-         "Incorrect PIC device detected", "Expected device id 0x0400, read 0x0000"},
-        {"code bit stuck low",
-         [](CPic18Simulator& s, CPicSerialBoard&) { s.SetStuckBit(Space::Code, 0x7FFE, 2, false); },
-         "Verification of the code memory failed"},
-        {"ID bit stuck high", [](CPic18Simulator& s, CPicSerialBoard&) { s.SetStuckBit(Space::Id, 0, 7, true); },
-         "Verification of the ID memory failed"},
-        {"blank EEPROM bit stuck low",
-         [](CPic18Simulator& s, CPicSerialBoard&) { s.SetStuckBit(Space::Eeprom, 200, 7, false); },
-         "Verification of the EEPROM memory failed"},
-        {"watchdog postscale bit stuck low",
-         [](CPic18Simulator& s, CPicSerialBoard&) { s.SetStuckBit(Space::Config, 3, 1, false); },
-         "Verification of the configuration memory failed"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        CPic18Simulator sim(CPic18Simulator::F252);
-        sim.SetCodeByte(0x10, 0x00);
-        sim.SetConfigByte(8, 0x00);
-        CPicSerialBoard board(sim);
-        c.fault(sim, board);
-        qd.ClearModule(-1);
-        LoadImage();
-        ui.ExpectMessage(kResetPrompt, MB_OK, IDOK, [&] { board.PressReset(); });
-        CFailureDetail::Clear();
-        EXPECT_FALSE(qd.Program("COM1:", &status));
-        ui.VerifyAndClear();
-        EXPECT_EQ(status, c.status);
-        if (c.detail)
-            EXPECT_EQ(CFailureDetail::Get(), c.detail);
-        EXPECT_TRUE(board.PortClosed());
-        if (c.status == std::string("Incorrect PIC device detected")) {
-            EXPECT_EQ(sim.ChipErases(), 0);
-            EXPECT_EQ(sim.CodeByte(0x10), 0x00);
-            EXPECT_EQ(sim.ConfigByte(8), 0x00);
-        }
-    }
-}
-
 TEST_F(Pic18ProgramTest, AnEepromWriteThatNeverEndsIsGivenUpAfterItsBound)
 {
-    CVirtualClock clock(5000);
-    CScopedClock scoped(clock);
+    CVirtualClock deviceClock(5000);
+    CScopedClock scoped(deviceClock);
     for (bool lowVoltage : {false, true}) {
         SCOPED_TRACE(lowVoltage ? "low voltage" : "high voltage");
         CPic18Simulator sim(CPic18Simulator::F252);
         sim.SetEepromWriteNeverCompletes(true);
         sim.Record(false);
         // Each command takes the device a millisecond, so the host's bound comes round.
-        sim.OnCommand([&clock](BYTE) { clock.Advance(1); });
+        sim.OnCommand([&deviceClock](BYTE) { deviceClock.Advance(1); });
         CPicSerialBoard board(sim, "COM1:", !lowVoltage);
         qd.ClearModule(-1);
         LoadImage();
@@ -291,7 +226,7 @@ TEST_F(Pic18ProgramTest, AnEepromWriteThatNeverEndsIsGivenUpAfterItsBound)
             ui.ExpectMessage(kJumperPrompt, MB_OK, IDOK, [&] { board.SetPgmJumperRemoved(true); });
         }
         ui.ExpectMessage(kResetPrompt, MB_OK, IDOK, [&] { board.PressReset(); });
-        uint64_t before = clock.NowMilliseconds();
+        uint64_t before = deviceClock.NowMilliseconds();
         EXPECT_FALSE(qd.Program("COM1:", &status));
         ui.VerifyAndClear();
         EXPECT_EQ(status, lowVoltage ? "Unable to erase PIC device" : "Unable to program the EEPROM memory");
@@ -299,78 +234,9 @@ TEST_F(Pic18ProgramTest, AnEepromWriteThatNeverEndsIsGivenUpAfterItsBound)
         // Three commands a poll: the bound of 100 ms ends it after about 34 polls.
         EXPECT_GE(sim.EepromPolls(), 30);
         EXPECT_LE(sim.EepromPolls(), 40);
-        EXPECT_LT(clock.NowMilliseconds() - before, 200000u);
+        EXPECT_LT(deviceClock.NowMilliseconds() - before, 200000u);
         EXPECT_TRUE(board.PortClosed());
     }
-}
-
-// The serial lines stop working at the third command the device receives in each step.
-TEST_F(Pic18ProgramTest, ALineFailureAtEachStepFailsThatStep)
-{
-    struct Case {
-        const char* step;  // the progress text shown
-        const char* status;
-    } cases[] = {
-        {"", "Failed to unlock PIC code protection"},
-        {"Erasing the target device", "Unable to erase PIC device"},
-        {"Programming the code memory", "Unable to program the code memory"},
-        {"Programming the ID memory", "Unable to program the ID memory"},
-        {"Programming the EEPROM memory", "Unable to program the EEPROM memory"},
-        {"Verifying the code memory", "Verification of the code memory failed"},
-        {"Verifying the ID memory", "Verification of the ID memory failed"},
-        {"Verifying the EEPROM memory", "Verification of the EEPROM memory failed"},
-        {"Programming Configuration memory", "Unable to program the configuration memory"},
-        {"Verifying the Configuration memory", "Verification of the configuration memory failed"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.step);
-        CPic18Simulator sim(CPic18Simulator::F252);
-        sim.Record(false);
-        CPicSerialBoard board(sim);
-        int seen = 0;
-        sim.OnCommand([&](BYTE) {
-            if (host.ProgressText() == c.step && ++seen == 3)
-                board.Port().SetModemLinesWork(false);
-        });
-        host.GetProgressText()->SetWindowText("");
-        qd.ClearModule(-1);
-        LoadImage();
-        ui.ExpectMessage(kResetPrompt, MB_OK, IDOK, [&] { board.PressReset(); });
-        status = "unchanged";
-        EXPECT_FALSE(qd.Program("COM1:", &status));
-        ui.VerifyAndClear();
-        EXPECT_EQ(status, c.status);
-        EXPECT_EQ(seen, 3);
-        EXPECT_TRUE(board.PortClosed());
-    }
-}
-
-TEST_F(Pic18ProgramTest, RunsThatCannotStartSayWhyAndLeaveNothingOpen)
-{
-    CPic18Simulator sim(CPic18Simulator::F252);
-    CPicSerialBoard board(sim, "COM3:");
-    // Nothing loaded at all.
-    ui.ExpectMessage("No data present to program", MB_OK, IDOK);
-    EXPECT_FALSE(qd.Program("COM3:", &status));
-    ui.VerifyAndClear();
-    EXPECT_EQ(status, "Invalid Binary Image");
-
-    // Two files over the same bytes, and the user declines.
-    LoadImage();
-    ASSERT_TRUE(qd.LoadModule(0, HexFile("again.hex", 4, {0x11})));
-    ui.ExpectMessage("Overlaid data has been detected, continue", MB_YESNO, IDNO);
-    EXPECT_FALSE(qd.Program("COM3:", &status));
-    ui.VerifyAndClear();
-    EXPECT_EQ(status, "Invalid Binary Image");
-    EXPECT_EQ(board.Port().ConnectCount(), 0);
-
-    qd.ClearModule(-1);
-    LoadImage();
-    board.Port().SetBusy(true);
-    EXPECT_FALSE(qd.Program("COM3:", &status));
-    EXPECT_EQ(status, "Unable to open specified communications resource");
-    EXPECT_TRUE(board.PortClosed());
-    EXPECT_TRUE(sim.Commands().empty());
 }
 
 TEST_F(Pic18ProgramTest, AnyDeviceIsAcceptedWithoutAnExpectedId)

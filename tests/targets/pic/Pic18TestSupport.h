@@ -21,8 +21,28 @@ public:
 
 namespace pic18test {
 
-const char kResetPrompt[] = "Please reset the QD5170 board (by pressing SW1) now.";
+inline constexpr char kResetPrompt[] = "Please reset the QD5170 board (by pressing SW1) now.";
 const WORD k16KWithEeprom = 0x41D0;
+const WORD k32K = 0x41D1;
+const WORD k32KWithoutEeprom = 0x40D1;
+const WORD k32KBothEepromBits = 0x43D1;
+
+// The file the whole runs program: code at the start and at the end of the memory, the ID
+// locations, every configuration byte and a few EEPROM bytes.
+inline const std::vector<BYTE> kCode = hextext::Pattern(40, 0x10);
+inline const std::vector<BYTE> kCodeAtEnd = {0x12, 0x34, 0x56};
+const DWORD kCodeEnd = 0x7FFD;
+inline const std::vector<BYTE> kIds = {1, 2, 3, 4, 5, 6, 7, 8};
+inline const std::vector<BYTE> kConfig = {0x00, 0x22, 0x0F, 0x0E, 0x00, 0x01, 0x85, 0x00, 0x0F, 0xC0, 0x0F, 0xE0, 0x0F, 0x40};
+inline const std::vector<BYTE> kEeprom = {0xA5, 0x00, 0x5A, 0x11, 0x22};
+
+inline std::string RunImage(bool withIdAndEeprom = true)
+{
+    std::string text = hextext::Image(0, kCode, false) + hextext::Image(kCodeEnd, kCodeAtEnd, false);
+    if (withIdAndEeprom)
+        text += hextext::Image(0x200000, kIds, false) + hextext::Image(0xF00000, kEeprom, false);
+    return text + hextext::Image(0x300000, kConfig);
+}
 
 inline void DeleteStoredRecord(const std::string& name)
 {
