@@ -9,7 +9,7 @@
 #include "platform/wnd/Dialog.h"
 #include "res/resource.h"
 #include "tests/support/ListEntries.h"
-#include "tests/targets/pic/Pic16TestSupport.h"
+#include "tests/targets/pic/PicFamilies.h"
 
 namespace {
 
@@ -52,21 +52,8 @@ Shown Read(CDialog& dialog)
 
 }  // namespace
 
-class Pic16OptionsTest : public Pic16Test {
+class Pic16OptionsTest : public PicOptionsFixture<Pic16Test> {
 protected:
-    void SetUp() override
-    {
-        Pic16Test::SetUp();
-        theApp.m_dwOptions = 0;
-        theApp.SaveAppOptions(0);
-    }
-    void TearDown() override
-    {
-        theApp.m_dwOptions = 0;
-        theApp.SaveAppOptions(0);
-        Pic16Test::TearDown();
-    }
-
     // Opens the dialog on `target`, reads it, runs `act`, then presses `button`.
     Shown Run(CPIC16Target& target, std::function<void(CDialogDriver&)> act = nullptr, int button = IDOK)
     {

@@ -12,7 +12,7 @@
 #include "tests/sim/PicParallelBoard.h"
 #include "tests/sim/PicSerialBoard.h"
 #include "tests/support/CountingKeepAlive.h"
-#include "tests/targets/pic/Pic16TestSupport.h"
+#include "tests/targets/pic/PicFamilies.h"
 
 using pic16test::Bytes;
 using pic16test::EepromBytes;
@@ -67,20 +67,9 @@ struct Expected {
     }
 };
 
-struct ProgressSeen {
-    std::string text;
-    int upper;
-    bool operator==(const ProgressSeen& other) const { return text == other.text && upper == other.upper; }
-};
-
-void PrintTo(const ProgressSeen& seen, std::ostream* out)
-{
-    *out << "\"" << seen.text << "\" 0-" << seen.upper;
-}
-
 }  // namespace
 
-class Pic16ProgramTest : public Pic16Test {
+class Pic16ProgramTest : public PicRunFixture<Pic16Test> {
 protected:
     void LoadImage(CPIC16Target& target)
     {
@@ -114,28 +103,9 @@ protected:
         EXPECT_EQ(sim.FramingErrors(), 0);
     }
 
-    // Every erase and programming cycle must be given the device's time on the fixture's
-    // clock, which only the busy waits move: a wait left out or cut short is a violation.
-    static void CheckTiming(CPic16Simulator& sim, CIcspDecoder& lines)
-    {
-        lines.TakeTimes(true);
-        sim.CheckTiming(true);
-    }
-
-    // Each change of the progress text or range, as the device saw it at its commands.
-    void WatchProgress(CPic16Simulator& sim)
-    {
-        sim.OnCommand([this](BYTE) {
-            ProgressSeen now{host.ProgressText(), host.Upper()};
-            if (progress.empty() || !(progress.back() == now))
-                progress.push_back(now);
-            lastPos = host.Pos();
-        });
-    }
-
     void ExpectProgress()
     {
-        std::vector<ProgressSeen> wanted = {
+        std::vector<pictest::ProgressSeen> wanted = {
             {"Erase the target device", 6},
             {"Program the target device FLASH memory", 6 + 1},
             {"Program the target device EEPROM memory", 0x100 + 3 + 1},
@@ -148,9 +118,6 @@ protected:
         EXPECT_EQ(lastPos, 0x100 + 3 + 1);
     }
 
-    std::vector<ProgressSeen> progress;
-    int lastPos = -1;
-    CString status;
 };
 
 TEST_F(Pic16ProgramTest, QD5140RunErasesProgramsVerifiesAndConfiguresAProtectedDevice)

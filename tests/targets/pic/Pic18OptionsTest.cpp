@@ -9,7 +9,7 @@
 #include "platform/wnd/ComboBox.h"
 #include "platform/wnd/Dialog.h"
 #include "res/resource.h"
-#include "tests/targets/pic/Pic18TestSupport.h"
+#include "tests/targets/pic/PicFamilies.h"
 
 namespace {
 
@@ -66,21 +66,8 @@ Shown Read(CDialog& dialog)
 
 }  // namespace
 
-class Pic18OptionsTest : public Pic18Test {
+class Pic18OptionsTest : public PicOptionsFixture<Pic18Test> {
 protected:
-    void SetUp() override
-    {
-        Pic18Test::SetUp();
-        theApp.m_dwOptions = 0;
-        theApp.SaveAppOptions(0);
-    }
-    void TearDown() override
-    {
-        theApp.m_dwOptions = 0;
-        theApp.SaveAppOptions(0);
-        Pic18Test::TearDown();
-    }
-
     // Opens the dialog on `target`, reads it, runs `act`, reads it again, then presses `button`.
     Shown Run(CPIC18Target& target, std::function<void(CDialogDriver&)> act = nullptr, int button = IDOK,
               Shown* after = nullptr)

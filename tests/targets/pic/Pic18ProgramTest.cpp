@@ -5,7 +5,7 @@
 #include "ports/CommsBase.h"
 #include "tests/sim/Pic18Simulator.h"
 #include "tests/sim/PicSerialBoard.h"
-#include "tests/targets/pic/Pic18TestSupport.h"
+#include "tests/targets/pic/PicFamilies.h"
 
 using namespace pic18test;
 using Space = CPic18Simulator::Space;
@@ -16,20 +16,9 @@ const char kJumperPrompt[] = "Set PGM high by removing Jumper JPXXXXX";
 const char kLowVoltageWarning[] =
     "Warning - When using low volts programming code protect bits can only be set not cleared";
 
-struct ProgressSeen {
-    std::string text;
-    int upper;
-    bool operator==(const ProgressSeen& other) const { return text == other.text && upper == other.upper; }
-};
-
-void PrintTo(const ProgressSeen& seen, std::ostream* out)
-{
-    *out << "\"" << seen.text << "\" 0-" << seen.upper;
-}
-
 }  // namespace
 
-class Pic18ProgramTest : public Pic18Test {
+class Pic18ProgramTest : public PicRunFixture<Pic18Test> {
 protected:
     void LoadImage(bool withIdAndEeprom = true) { LoadImageInto(qd, withIdAndEeprom); }
     void LoadImageInto(CPIC18Target& target, bool withIdAndEeprom = true)
@@ -56,25 +45,6 @@ protected:
         EXPECT_EQ(sim.RefusedWrites() + sim.ProtocolErrors() + sim.UnknownInstructions(), 0);
     }
 
-    // Every programming hold, discharge and erase must be given the device's time on the
-    // fixture's clock, which only the busy waits move: a wait left out or cut short is a
-    // violation.
-    static void CheckTiming(CPic18Simulator& sim, CIcspDecoder& lines)
-    {
-        lines.TakeTimes(true);
-        sim.CheckTiming(true);
-    }
-
-    // Each change of the progress text or range, as the device saw it at its commands.
-    void WatchProgress(CPic18Simulator& sim)
-    {
-        sim.OnCommand([this](BYTE) {
-            ProgressSeen now{host.ProgressText(), host.Upper()};
-            if (progress.empty() || !(progress.back() == now))
-                progress.push_back(now);
-        });
-    }
-
     void SetOptions(WORD options)
     {
         PIC18Config config = qd.GetConfig();
@@ -82,8 +52,6 @@ protected:
         qd.SetConfig(config);
     }
 
-    std::vector<ProgressSeen> progress;
-    CString status;
 };
 
 TEST_F(Pic18ProgramTest, QD5170RunErasesProgramsVerifiesAndConfiguresAProtectedDevice)
@@ -106,7 +74,7 @@ TEST_F(Pic18ProgramTest, QD5170RunErasesProgramsVerifiesAndConfiguresAProtectedD
     EXPECT_EQ(sim.ChipErases(), 1);
     EXPECT_EQ(sim.HighVoltageEntries(), 1);
     EXPECT_EQ(sim.TimingViolations(), 0);
-    std::vector<ProgressSeen> wanted = {
+    std::vector<pictest::ProgressSeen> wanted = {
         {"Erasing the target device", 2},          {"Programming the code memory", 1024},
         {"Programming the ID memory", 1024},       {"Programming the EEPROM memory", 5},
         {"Verifying the code memory", 1024},       {"Verifying the ID memory", 1024},
@@ -137,7 +105,7 @@ TEST_F(Pic18ProgramTest, WithoutVerifyNothingIsReadBackButTheId)
         reads += command.code == 0x8 || command.code == 0x9;
     EXPECT_EQ(reads, 2u);
     std::vector<std::string> texts;
-    for (const ProgressSeen& seen : progress)
+    for (const pictest::ProgressSeen& seen : progress)
         texts.push_back(seen.text);
     texts.erase(texts.begin());
     EXPECT_EQ(texts, (std::vector<std::string>{"Erasing the target device", "Programming the code memory",

@@ -3,6 +3,7 @@
 // A typed test over PicFamilies runs once per family, named after it.
 #pragma once
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -72,7 +73,70 @@ struct Window {
     std::vector<BOOL> loaded;
 };
 
+// One change of the progress text or range.
+struct ProgressSeen {
+    std::string text;
+    int upper;
+    bool operator==(const ProgressSeen& other) const { return text == other.text && upper == other.upper; }
+};
+
+inline void PrintTo(const ProgressSeen& seen, std::ostream* out)
+{
+    *out << "\"" << seen.text << "\" 0-" << seen.upper;
+}
+
 }  // namespace pictest
+
+// A family's fixture for whole programming runs: what the progress showed as the device saw
+// it, and the run's outcome text.
+template <class Fixture>
+class PicRunFixture : public Fixture {
+protected:
+    // Every erase, programming hold and discharge must be given the device's time on the
+    // fixture's clock, which only the busy waits move: a wait left out or cut short is a
+    // violation.
+    template <class Sim>
+    static void CheckTiming(Sim& sim, CIcspDecoder& lines)
+    {
+        lines.TakeTimes(true);
+        sim.CheckTiming(true);
+    }
+
+    // Each change of the progress text or range at the device's commands, and the bar's
+    // position at the last command.
+    template <class Sim>
+    void WatchProgress(Sim& sim)
+    {
+        sim.OnCommand([this](BYTE) {
+            pictest::ProgressSeen now{this->host.ProgressText(), this->host.Upper()};
+            if (progress.empty() || !(progress.back() == now))
+                progress.push_back(now);
+            lastPos = this->host.Pos();
+        });
+    }
+
+    std::vector<pictest::ProgressSeen> progress;
+    int lastPos = -1;
+    CString status;
+};
+
+// A family's fixture for its options dialog, which starts and ends with no start-up target.
+template <class Fixture>
+class PicOptionsFixture : public Fixture {
+protected:
+    void SetUp() override
+    {
+        Fixture::SetUp();
+        theApp.m_dwOptions = 0;
+        theApp.SaveAppOptions(0);
+    }
+    void TearDown() override
+    {
+        theApp.m_dwOptions = 0;
+        theApp.SaveAppOptions(0);
+        Fixture::TearDown();
+    }
+};
 
 struct Pic16Family {
     static constexpr char kName[] = "Pic16";

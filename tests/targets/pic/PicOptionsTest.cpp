@@ -7,21 +7,7 @@
 #include "tests/targets/pic/PicFamilies.h"
 
 template <class Family>
-class PicOptionsTest : public Family::Fixture {
-protected:
-    void SetUp() override
-    {
-        Family::Fixture::SetUp();
-        theApp.m_dwOptions = 0;
-        theApp.SaveAppOptions(0);
-    }
-    void TearDown() override
-    {
-        theApp.m_dwOptions = 0;
-        theApp.SaveAppOptions(0);
-        Family::Fixture::TearDown();
-    }
-};
+class PicOptionsTest : public PicOptionsFixture<typename Family::Fixture> {};
 TYPED_TEST_SUITE(PicOptionsTest, PicFamilies, PicFamilyNames);
 
 TYPED_TEST(PicOptionsTest, TheStartUpBoxNamesOrForgetsThisTarget)

@@ -7,7 +7,7 @@
 #include "tests/targets/pic/PicFamilies.h"
 
 template <class Family>
-class PicRunTest : public Family::Fixture {
+class PicRunTest : public PicRunFixture<typename Family::Fixture> {
 protected:
     using Sim = typename Family::Sim;
 
@@ -25,13 +25,11 @@ protected:
     BOOL Program()
     {
         CFailureDetail::Clear();
-        status = "unchanged";
-        BOOL ok = this->qd.Program("COM1:", &status);
+        this->status = "unchanged";
+        BOOL ok = this->qd.Program("COM1:", &this->status);
         this->ui.VerifyAndClear();
         return ok;
     }
-
-    CString status;
 };
 TYPED_TEST_SUITE(PicRunTest, PicFamilies, PicFamilyNames);
 
