@@ -57,9 +57,10 @@ TEST_F(HelpTopicsTest, ContentsListEveryTopicOnceWithControlsUnderTheirDialog)
         EXPECT_FALSE(entry.topic->title.IsEmpty()) << entry.topic->contextId;
         // A popup stands alone only when its id names a dialog without a topic (a control that
         // carries another template's help id).
-        if (entry.topic->contextId & 0x80000000u)
+        if (entry.topic->contextId & 0x80000000u) {
             EXPECT_EQ(nullptr, m_help.Find(HID_BASE_RESOURCE + ((entry.topic->contextId >> 16) & 0x7FFF)))
                 << "a popup outside its dialog";
+        }
         for (const CHelpFile::Topic* control : entry.controls) {
             listed.insert(control->contextId);
             EXPECT_FALSE(control->title.IsEmpty()) << control->contextId;

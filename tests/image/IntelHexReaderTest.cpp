@@ -120,7 +120,7 @@ INSTANTIATE_TEST_SUITE_P(
         RejectedFile{"CountLongerThanAddressRecord", ":0400000400010000F7\n:00000001FF\n", "Line 1: bad checksum"},
         RejectedFile{"BeyondAddressSpace", ":02000004FFFFFC\n:02FFFF000102FD\n:00000001FF\n",
                      "Line 2: the record reaches past the 32-bit address range"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 TEST_F(IntelHexReaderTest, RecordEndingAtTheTopOfTheAddressSpaceIsAccepted)
 {

@@ -124,8 +124,9 @@ TEST_F(CalibratedDelayTest, NoWaitIsShorterThanAskedAfterACalibrationUnderLoad)
         // Processor time, which a busy machine's preemptions do not stretch; shorter waits are
         // dominated by the cost of reading the clock.
         std::sort(cpuUs.begin(), cpuUs.end());
-        if (c.units >= 100)
+        if (c.units >= 100) {
             EXPECT_LE(cpuUs[cpuUs.size() / 2], c.units * 15.0);
+        }
     }
 }
 

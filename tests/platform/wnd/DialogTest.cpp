@@ -169,16 +169,18 @@ TEST(DialogTemplateTest, EveryTextShowsWholeWithoutOverlapAndWindowsHaveOnlyThei
             const ControlTemplate& control = *controls[i]->tpl;
             SCOPED_TRACE(std::string("control ") + control.text);
             QString text = QString::fromUtf8(control.text);
-            if (!text.isEmpty() && TextRoom(widget) >= 0)
+            if (!text.isEmpty() && TextRoom(widget) >= 0) {
                 EXPECT_GE(TextRoom(widget), widget->fontMetrics().size(Qt::TextShowMnemonic, text).width());
+            }
             EXPECT_TRUE(dialog.rect().contains(widget->geometry()));
             for (size_t j = 0; j < controls.size(); ++j) {
                 QWidget* other = controls[j]->widget;
                 QRect units = DialogUnits(*controls[j]->tpl);
-                if (controls[j]->tpl->kind == ControlKind::GroupBox && j != i && units.contains(DialogUnits(control)))
+                if (controls[j]->tpl->kind == ControlKind::GroupBox && j != i && units.contains(DialogUnits(control))) {
                     EXPECT_TRUE(other->geometry().contains(widget->geometry())) << "out of its group box";
-                else if (j < i && !units.intersects(DialogUnits(control)))
+                } else if (j < i && !units.intersects(DialogUnits(control))) {
                     EXPECT_FALSE(other->geometry().intersects(widget->geometry())) << controls[j]->tpl->text;
+                }
             }
         }
     }
@@ -408,9 +410,9 @@ TEST(SystemMenuTest, AppendedItemsSendTheirIdsAsSystemCommands)
     CTestDialog dialog;
     dialog.DoModal();
 
-    script.Expect(IDD_TEST, [](CDialog& dialog) {
-        EXPECT_EQ(dialog.GetSystemMenu(FALSE), (CMenu*)NULL);
-        dialog.EndDialog(IDOK);
+    script.Expect(IDD_TEST, [](CDialog& shown) {
+        EXPECT_EQ(shown.GetSystemMenu(FALSE), (CMenu*)NULL);
+        shown.EndDialog(IDOK);
     });
     CTestDialog plain(PlainTemplate());
     plain.DoModal();
