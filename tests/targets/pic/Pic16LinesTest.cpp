@@ -7,21 +7,11 @@
 #include "tests/targets/pic/PicFamilies.h"
 
 using pictest::BitEdges;
+using pictest::EnterProgramMode;
 using pictest::Pulses;
 
 class Pic16LinesTest : public Pic16Test {
 protected:
-    // Opens the port, idles the lines and enters the programming mode at the reset.
-    template <class Board>
-    void Enter(Board& board, BYTE type, const char* resource)
-    {
-        ASSERT_TRUE(target.Comms().Open(type, resource));
-        ASSERT_TRUE(target.IdleLines());
-        board.PressReset();
-        ASSERT_TRUE(board.Lines().InProgramMode());
-        board.Lines().RecordPins(true);
-    }
-
     CTestPic16 target{0x02F2};
 };
 
@@ -42,7 +32,7 @@ TEST_F(Pic16LinesTest, CommandLoadAndReadFramesHaveTheProtocolsEdges)
     // Command 6 below steps the counter to word 1.
     serialSim.SetProgramWord(1, 0x1A5C);
     CPicSerialBoard serial(serialSim, "COM2:");
-    Enter(serial, CCommsBase::typeSerialLines, "COM2:");
+    EnterProgramMode(target, serial);
     EXPECT_TRUE(target.SendCommand(6, FALSE));
     EXPECT_EQ(serial.Lines().PinTrace(), command6);
     serial.Lines().ClearPinTrace();
@@ -60,7 +50,7 @@ TEST_F(Pic16LinesTest, CommandLoadAndReadFramesHaveTheProtocolsEdges)
     CPic16Simulator parallelSim(CPic16Simulator::F877);
     parallelSim.SetProgramWord(0, 0x0155);
     CPicParallelBoard parallel(parallelSim, true);
-    Enter(parallel, CCommsBase::typeLpt, "LPT1:");
+    EnterProgramMode(target, parallel, CCommsBase::typeLpt, "LPT1:");
     EXPECT_TRUE(target.CommandRead(4, &word));
     EXPECT_EQ(word, 0x0155);
     data = false;
@@ -73,7 +63,7 @@ TEST_F(Pic16LinesTest, ZeroWaitsAreSkippedAndTheOthersAreMade)
 {
     CPic16Simulator sim(CPic16Simulator::F876);
     CPicSerialBoard board(sim, "COM2:");
-    Enter(board, CCommsBase::typeSerialLines, "COM2:");
+    EnterProgramMode(target, board);
     struct Case {
         DWORD clockHigh, clockLow, command;
         BOOL wait;
@@ -108,7 +98,7 @@ TEST_F(Pic16LinesTest, ProgramWordsNeverStepsTheCounterBackwards)
 {
     CPic16Simulator sim(CPic16Simulator::F876);
     CPicSerialBoard board(sim, "COM2:");
-    Enter(board, CCommsBase::typeSerialLines, "COM2:");
+    EnterProgramMode(target, board);
     std::vector<BYTE> words = pic16test::Bytes({0x0001, 0x0002});
     ASSERT_TRUE(target.ProgramWords(2, words.data(), 2, 0x3FFF));
     EXPECT_EQ(target.GetAddress(), 4);
@@ -134,7 +124,7 @@ TEST_F(Pic16LinesTest, ConfigurationRead)
     CPic16Simulator sim(CPic16Simulator::F876);
     sim.SetConfigWord(0x3B7A);
     CPicSerialBoard board(sim, "COM2:");
-    Enter(board, CCommsBase::typeSerialLines, "COM2:");
+    EnterProgramMode(target, board);
     WORD config = 0;
     EXPECT_TRUE(target.ReadConfig(&config));
     EXPECT_EQ(config, 0x3B7A | CPic16Simulator::kConfigUnimplemented);

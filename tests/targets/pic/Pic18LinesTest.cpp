@@ -8,6 +8,7 @@
 #include "tests/targets/pic/PicFamilies.h"
 
 using pictest::BitEdges;
+using pictest::EnterProgramMode;
 using pictest::Pulses;
 
 namespace {
@@ -30,16 +31,6 @@ size_t CountOf(const CPic18Simulator& sim, BYTE code)
 
 class Pic18LinesTest : public Pic18Test {
 protected:
-    // Opens the port, idles the lines and enters the programming mode at the reset.
-    void Enter(CTestPic18& pic, CPicSerialBoard& board)
-    {
-        ASSERT_TRUE(pic.Comms().Open(CCommsBase::typeSerialLines, "COM2:"));
-        ASSERT_TRUE(pic.IdleLines());
-        board.PressReset();
-        ASSERT_TRUE(board.Lines().InProgramMode());
-        board.Lines().RecordPins(true);
-    }
-
     CTestPic18 target{0x41D1};
 };
 
@@ -48,7 +39,7 @@ TEST_F(Pic18LinesTest, ACommandWithPayloadAndATableReadHaveTheProtocolsEdges)
     CPic18Simulator sim(CPic18Simulator::F252);
     sim.SetDeviceIdWord(0x0407);
     CPicSerialBoard board(sim, "COM2:");
-    Enter(target, board);
+    EnterProgramMode(target, board);
 
     // Code 1101 from bit 0, data low, then 0x1234 from bit 0.
     bool data = false;
@@ -97,7 +88,7 @@ TEST_F(Pic18LinesTest, APanelWriteHoldsTheFourthClockOfTheNopAndThenDischarges)
         SCOPED_TRACE(std::to_string(c.program) + "/" + std::to_string(c.discharge));
         CPic18Simulator sim(CPic18Simulator::F252);
         CPicSerialBoard board(sim, "COM2:");
-        Enter(target, board);
+        EnterProgramMode(target, board);
         board.Lines().TakeTimes(true);
         sim.CheckTiming(true);
         target.SetTimings(0, 0, 0, (DWORD)-1, c.program, c.discharge);
@@ -137,7 +128,7 @@ TEST_F(Pic18LinesTest, CodeWritesCoverTheWholeMemoryInPanelPasses)
     CTestPic18 small(pic18test::k16KWithEeprom);
     CPic18Simulator sim(CPic18Simulator::F242);
     CPicSerialBoard board(sim, "COM2:");
-    Enter(small, board);
+    EnterProgramMode(small, board);
     const std::vector<BYTE> code = hextext::Pattern(10, 0x30);
     EXPECT_TRUE(small.WriteCode(host.GetProgressCtrl(), code.data(), (DWORD)code.size()));
 
@@ -177,7 +168,7 @@ TEST_F(Pic18LinesTest, TheLowVoltageEraseClearsEveryPanelRowByRow)
         sim.SetIdByte(3, 0x00);
         sim.SetEepromByte(0xFF, 0x00);
         CPicSerialBoard board(sim, "COM2:");
-        Enter(device, board);
+        EnterProgramMode(device, board);
         EXPECT_TRUE(device.EraseLowVoltage(host.GetProgressCtrl()));
         EXPECT_EQ(PointersOf(sim, CPIC18Target::cmdTableWriteStart), rows);
         EXPECT_EQ(sim.RowErases(), 128 * c.panels + 1);
@@ -199,7 +190,7 @@ TEST_F(Pic18LinesTest, ConfigurationIsWrittenByteByByteWithCONFIG6Last)
 {
     CPic18Simulator sim(CPic18Simulator::F252);
     CPicSerialBoard board(sim, "COM2:");
-    Enter(target, board);
+    EnterProgramMode(target, board);
     // Protections on, and bits the part does not have.
     const BYTE config[14] = {0xFF, 0x22, 0x0D, 0x0A, 0xFF, 0x00, 0x81, 0xFF, 0x0A, 0x40, 0x05, 0x40, 0x0C, 0x00};
     EXPECT_TRUE(target.WriteConfig(host.GetProgressCtrl(), config));
@@ -231,7 +222,7 @@ TEST_F(Pic18LinesTest, VerifyRangesAndTheEepromBlankCheck)
     for (int i = 0; i < 8; ++i)
         sim.SetIdByte(i, (BYTE)(0xA0 + i));
     CPicSerialBoard board(sim, "COM2:");
-    Enter(target, board);
+    EnterProgramMode(target, board);
     const BYTE ids[8] = {0xA0, 0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0xA6, 0xA7};
     EXPECT_TRUE(target.VerifyRange(host.GetProgressCtrl(), ids, 8, 0x200000, 0x200007));
     EXPECT_EQ(CountOf(sim, CPIC18Target::cmdTableReadInc), 8u);

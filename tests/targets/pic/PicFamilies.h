@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "ports/CommsBase.h"
 #include "res/resource.h"
 #include "tests/sim/Pic16Simulator.h"
 #include "tests/sim/Pic18Simulator.h"
@@ -37,6 +38,19 @@ inline std::string Pulses(int count)
     for (int i = 0; i < count; ++i)
         edges += "Cc";
     return edges;
+}
+
+// Opens `target`'s port, idles the lines and enters the programming mode at the board's reset,
+// recording the pins from then on.
+template <class Target, class Board>
+void EnterProgramMode(Target& target, Board& board, BYTE type = CCommsBase::typeSerialLines,
+                      const char* resource = "COM2:")
+{
+    ASSERT_TRUE(target.Comms().Open(type, resource));
+    ASSERT_TRUE(target.IdleLines());
+    board.PressReset();
+    ASSERT_TRUE(board.Lines().InProgramMode());
+    board.Lines().RecordPins(true);
 }
 
 // A memory cell that will not take its value, and the outcome of the run it spoils after

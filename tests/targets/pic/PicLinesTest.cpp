@@ -1,6 +1,5 @@
 // The ICSP layer of both PIC families on the serial lines: the device id read, and a line that
 // stops working failing it.
-#include "ports/CommsBase.h"
 #include "tests/targets/pic/PicFamilies.h"
 
 template <class Family>
@@ -15,9 +14,7 @@ TYPED_TEST(PicLinesTest, TheDeviceIdIsReadAndADeadLineFailsTheRead)
     typename TypeParam::Sim sim(TypeParam::Variant());
     sim.SetDeviceIdWord(TypeParam::kOtherId);
     CPicSerialBoard board(sim, "COM2:");
-    ASSERT_TRUE(this->target.Comms().Open(CCommsBase::typeSerialLines, "COM2:"));
-    ASSERT_TRUE(this->target.IdleLines());
-    board.PressReset();
+    pictest::EnterProgramMode(this->target, board);
     WORD id = 0;
     EXPECT_TRUE(this->target.ReadDeviceId(&id));
     EXPECT_EQ(id, TypeParam::kOtherId);
