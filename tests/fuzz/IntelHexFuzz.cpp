@@ -1,6 +1,6 @@
 // libFuzzer target for the Intel HEX reader. Each input is parsed straight from memory (no file
 // round trip per input) into a module list that already holds a record, which a rejected file
-// must delete with the rest. Whatever was loaded then goes through the range queries, the
+// must leave there alone. Whatever was loaded then goes through the range queries, the
 // image builder and the overlap check, and its flat image is written and read back, which must
 // give the same bytes. A broken promise aborts, so libFuzzer reports it like a crash.
 #include <cstddef>
@@ -134,7 +134,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         Require(head == heads[0]);
         ExerciseRecords(store, heads);
     } else {
-        Require(heads[0] == NULL && store.m_pNewest == NULL);
+        Require(heads[0] && heads[0]->m_pNext == NULL && store.m_pNewest == heads[0] &&
+                heads[0]->m_pOlder == NULL);
     }
     store.DeleteRecords(NULL);
     Require(heads[0] == NULL && heads[1] == NULL);
