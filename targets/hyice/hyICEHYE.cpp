@@ -127,13 +127,11 @@ CHyICEHYE::CHyICEHYE(BYTE id, CString name, CString description) : CHyICETarget(
 {
     m_bLoaded = FALSE;
     m_bFromResource = FALSE;
-    m_pSections = NULL;
 }
 
 CHyICEHYE::~CHyICEHYE()
 {
     FreeReaderMemory();
-    delete[] m_pSections;
 }
 
 // --- Module ---
@@ -182,8 +180,7 @@ BOOL CHyICEHYE::LoadModule(int block, const CString& path)
     m_strPath = path;
     FreeReaderMemory();
     m_bFromResource = FALSE;
-    delete[] m_pSections;
-    m_pSections = NULL;
+    m_pSections.reset();
 
     FILE* stream = fopen(path, "rb");
     if (!stream)
@@ -227,8 +224,7 @@ BOOL CHyICEHYE::LoadFromResource(int block, WORD id, CString type)
     if (block != 0)
         return FALSE;
     m_bFromResource = FALSE;
-    delete[] m_pSections;
-    m_pSections = NULL;
+    m_pSections.reset();
     m_nResourceId = id;
     m_strResourceType = type;
     const BYTE* image = NULL;
@@ -249,16 +245,15 @@ int CHyICEHYE::ParseImage(const BYTE* image, DWORD size)
     const DWORD table = kFileHeaderBytes + kOptHeaderBytes;
     if ((uint64_t)table + (uint64_t)header.sectionCount * kSectionHeaderBytes > size)
         return 0;
-    CoffSection* sections = NULL;
+    std::unique_ptr<CoffSection[]> sections;
     if (header.sectionCount != 0) {
-        sections = new (std::nothrow) CoffSection[header.sectionCount];
+        sections.reset(new (std::nothrow) CoffSection[header.sectionCount]);
         if (!sections)
             return 0;
         for (WORD i = 0; i < header.sectionCount; ++i)
             ParseSection(image + table + i * kSectionHeaderBytes, sections[i]);
     }
-    delete[] m_pSections;
-    m_pSections = sections;
+    m_pSections = std::move(sections);
     m_fileHeader = header;
     m_optHeader = ParseOptHeader(image + kFileHeaderBytes);
     m_dwEntry = m_optHeader.entryAddress;
@@ -333,7 +328,7 @@ BOOL CHyICEHYE::DownloadAndRun(CString, CString* status, BOOL serve)
         const BYTE* image = NULL;
         DWORD size = 0;
         if (LockEmbeddedImage(&image, &size))
-            result = RunImage(image, size, m_fileHeader, m_optHeader, m_pSections, status, serve);
+            result = RunImage(image, size, m_fileHeader, m_optHeader, m_pSections.get(), status, serve);
     } else if (m_bLoaded && m_file.Open(m_strPath, CFile::modeRead | CFile::shareDenyWrite)) {
         result = RunImage(NULL, 0, theCoffHeader, theCoffOptHeader, theCoffSections, status, serve);
     } else {

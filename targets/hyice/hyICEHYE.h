@@ -16,6 +16,8 @@
 // record echoes the code, the second u16 and the last two, with a u32 result between.
 #pragma once
 
+#include <memory>
+
 #include "coff/CoffReader.h"
 #include "platform/base/CString.h"
 #include "platform/base/WinTypes.h"
@@ -42,7 +44,7 @@ public:
     static constexpr DWORD kRequestRecordSize = 12;
 
     CHyICEHYE(BYTE id, CString name, CString description);
-    // Empties the reader's process-wide state and frees the embedded image's section table.
+    // Empties the reader's process-wide state.
     ~CHyICEHYE() override;
 
     // Module 0 only: "duvazOrudo .hye file".
@@ -104,7 +106,7 @@ protected:
 
     CoffFileHeader m_fileHeader = {};
     CoffOptHeader m_optHeader = {};
-    CoffSection* m_pSections = NULL;
+    std::unique_ptr<CoffSection[]> m_pSections;
     WORD m_nResourceId = 0;
     CString m_strResourceType;
     CString m_strPath;
