@@ -2,7 +2,6 @@
 #include <cstring>
 #include <functional>
 
-#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QScrollBar>
 #include <QTextBlock>
