@@ -1,9 +1,9 @@
 #include "targets/dsp/TessarTarget.h"
 
 #include <cstdint>
-#include <string>
 #include <vector>
 
+#include "image/AsmListing.h"
 #include "platform/base/DebugOutput.h"
 #include "platform/base/FailureDetail.h"
 #include "platform/files/File.h"
@@ -36,41 +36,6 @@ const char* const kAreaNameFormats[CTessarTarget::areaCount] = {
     "XRAM: 0x%04X - 0x%04X",
     "DRAM: 0x%04X - 0x%04X",
 };
-
-const int kHeaderLines = 4;
-const int kFirstLinePrefix = 6;
-
-BOOL IsHexDigit(char ch)
-{
-    return (ch >= '0' && ch <= '9') || (ch >= 'a' && ch <= 'f') || (ch >= 'A' && ch <= 'F');
-}
-
-// Moves `pos` past the `lines`-th line feed; FALSE when the text ends first.
-BOOL SkipLines(const char* text, int length, int& pos, int lines)
-{
-    while (lines > 0) {
-        if (pos >= length)
-            return FALSE;
-        if (text[pos++] == '\n')
-            --lines;
-    }
-    return TRUE;
-}
-
-// The separator after a word: everything up to and including the next space. A character
-// other than a space that is followed by '/' ends the data: the rest is a comment.
-void SkipSeparator(const char* text, int length, int& pos)
-{
-    while (pos < length) {
-        char taken = text[pos++];
-        if (taken == ' ')
-            return;
-        if (pos < length && text[pos] == '/') {
-            pos = length;
-            return;
-        }
-    }
-}
 
 // The box of a listing that cannot be opened or read, with the path and the system's reason
 // as its second line; the debug output gets the class library's cause code.
@@ -174,31 +139,9 @@ BOOL CTessarTarget::LoadModule(int area, const CString& path)
 
 BOOL CTessarTarget::ParseAsmFile(const char* text, int length, int area)
 {
-    if (!IsArea(area) || !text || length <= 0)
+    if (!IsArea(area))
         return FALSE;
-
-    int pos = 0;
-    if (!SkipLines(text, length, pos, kHeaderLines) || length - pos < kFirstLinePrefix)
-        return FALSE;
-    pos += kFirstLinePrefix;
-
-    const int wanted = (int)(4 * m_nAreaWords[area]);
-    std::string collected;
-    collected.reserve((size_t)wanted);
-    for (;;) {
-        for (int digit = 0; digit < 4; ++digit) {
-            if (pos >= length || !IsHexDigit(text[pos]))
-                return FALSE;
-            collected += text[pos++];
-        }
-        SkipSeparator(text, length, pos);
-        if ((int)collected.size() == wanted || pos >= length)
-            break;
-    }
-    if ((int)collected.size() != wanted || pos != length)
-        return FALSE;
-    m_strAreaData[area] = CString(std::move(collected));
-    return TRUE;
+    return ParseAsmListing(text, length, m_nAreaWords[area], m_strAreaData[area]);
 }
 
 BOOL CTessarTarget::CanProgram()
