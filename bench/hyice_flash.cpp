@@ -22,8 +22,8 @@
 #include <QApplication>
 
 #include "platform/ui/UiServices.h"
+#include "ports/hyMessage.h"
 #include "targets/hyice/hyICEFlash.h"
-#include "targets/hyice/hyMessage.h"
 #include "bench/HyBenchSupport.h"
 #include "tests/sim/HyBoardSimulator.h"
 #include "tests/support/FakeSerialDevice.h"

@@ -15,8 +15,8 @@
 
 
 #include "platform/ui/UiServices.h"
+#include "ports/hyMessage.h"
 #include "targets/hyice/hyICETarget.h"
-#include "targets/hyice/hyMessage.h"
 #include "bench/HyBenchSupport.h"
 #include "tests/sim/HyBoardSimulator.h"
 #include "tests/support/FakeSerialDevice.h"

@@ -22,8 +22,8 @@
 #include "platform/base/CString.h"
 #include "platform/base/WinTypes.h"
 #include "platform/files/File.h"
+#include "ports/hyMessage.h"
 #include "targets/hyice/hyICETarget.h"
-#include "targets/hyice/hyMessage.h"
 
 class CProgressCtrl;
 

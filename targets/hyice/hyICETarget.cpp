@@ -6,7 +6,7 @@
 #include "platform/time/Clock.h"
 #include "platform/ui/UiServices.h"
 #include "ports/CommsBase.h"
-#include "targets/hyice/hyMessage.h"
+#include "ports/hyMessage.h"
 
 CHyICETarget::CHyICETarget(BYTE id, CString name, CString description) : CTargetBase(id, name, description)
 {

@@ -10,8 +10,8 @@
 
 #include "platform/base/CString.h"
 #include "platform/base/WinTypes.h"
+#include "ports/hyMessage.h"
 #include "targets/TargetBase.h"
-#include "targets/hyice/hyMessage.h"
 #include "targets/hyice/hySerialIf.h"
 
 class CHyICETarget : public CTargetBase {

@@ -12,12 +12,11 @@
 #include "platform/threads/Synchronization.h"
 #include "platform/threads/WorkerThread.h"
 #include "platform/ui/UiServices.h"
-#include "targets/hyice/hyMessage.h"
+#include "ports/hyMessage.h"
 
 namespace {
 
 const DWORD kBaudRate = 115200;
-const BYTE kFlagData = 0x01;
 
 }  // namespace
 
@@ -336,13 +335,10 @@ void CHySerialIf::OnByteReceived(BYTE b)
 {
     if (!m_pAssembling)
         m_pAssembling.reset(CHyMessage::Create());
-    int count = m_pAssembling->PutByte(b);
-    if (count == CHyMessage::kHeaderSize && !m_pAssembling->DecodeHeader())
+    int state = m_pAssembling->ReceiveByte(b);
+    if (state == CHyMessage::receiveTooLong)
         throw LinkFault{errFrameTooLong};
-    if (count < CHyMessage::kHeaderSize)
-        return;
-    bool hasData = (m_pAssembling->m_byFlags & kFlagData) != 0;
-    if (hasData && (DWORD)count < m_pAssembling->m_dwLength + CHyMessage::kHeaderSize)
+    if (state != CHyMessage::receiveComplete)
         return;
     {
         CCriticalSectionLock lock(m_csFrames);

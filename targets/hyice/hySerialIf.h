@@ -16,7 +16,7 @@
 
 #include "platform/base/WinTypes.h"
 #include "platform/threads/CriticalSection.h"
-#include "targets/hyice/hyMessage.h"
+#include "ports/hyMessage.h"
 
 class CWorkerThread;
 class ISerialPort;

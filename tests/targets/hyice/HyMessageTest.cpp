@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "targets/hyice/hyMessage.h"
+#include "ports/hyMessage.h"
 #include "tests/targets/hyice/HyTestSupport.h"
 
 using hytest::MakeFrame;

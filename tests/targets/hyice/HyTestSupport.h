@@ -10,8 +10,8 @@
 
 #include "platform/testing/VirtualClock.h"
 #include "platform/threads/WorkerThread.h"
+#include "ports/hyMessage.h"
 #include "targets/hyice/hyICETarget.h"
-#include "targets/hyice/hyMessage.h"
 #include "tests/sim/HyBoardSimulator.h"
 #include "tests/support/FakeSerialDevice.h"
 #include "tests/support/ScriptedUi.h"

@@ -1,4 +1,4 @@
-#include "targets/hyice/hyMessage.h"
+#include "ports/hyMessage.h"
 
 #include <cstdio>
 #include <cstring>
@@ -125,6 +125,18 @@ BOOL CHyMessage::DecodeHeader()
         return FALSE;
     AllocateData(m_dwLength);
     return TRUE;
+}
+
+int CHyMessage::ReceiveByte(BYTE b)
+{
+    int count = PutByte(b);
+    if (count == kHeaderSize && !DecodeHeader())
+        return receiveTooLong;
+    if (count < kHeaderSize)
+        return receiveMore;
+    if ((m_byFlags & kFlagData) && (DWORD)count < m_dwLength + kHeaderSize)
+        return receiveMore;
+    return receiveComplete;
 }
 
 BOOL CHyMessage::ParseFromBytes(const BYTE* bytes, DWORD size)

@@ -18,6 +18,7 @@ public:
     // The most data bytes one frame carries. Senders split longer transfers; a received header
     // that announces more is refused.
     static const DWORD kMaxDataSize = 268;
+    enum { receiveTooLong = -1, receiveMore = 0, receiveComplete = 1 };
 
     // A fresh frame: one reference, type and flags 0xFF, everything else 0.
     static CHyMessage* Create();
@@ -51,6 +52,11 @@ public:
     // Fields from the header; with flags bit 0 set, a data buffer of the length field's size.
     // FALSE, with no buffer allocated, when that length is above kMaxDataSize.
     BOOL DecodeHeader();
+    // One byte of a frame as the board sends it: stored (PutByte), with the header decoded once
+    // its last byte is in. receiveComplete once the header and the data it announces are in,
+    // receiveTooLong when the header announces more data than a frame carries, else
+    // receiveMore. A frame that is complete or refused stores no further byte.
+    int ReceiveByte(BYTE b);
 
     // Header and data from `size` contiguous bytes. FALSE when they are too short for the
     // header and the data it announces, or the data is above kMaxDataSize.
