@@ -11,7 +11,6 @@
 #include "platform/base/FailureDetail.h"
 #include "platform/os/PortOpenFailure.h"
 #include "platform/wnd/Menu.h"
-#include "platform/wnd/PaintDC.h"
 #include "platform/base/StringTable.h"
 #include "platform/ui/UiServices.h"
 #include "platform/wnd/WinApp.h"
@@ -50,8 +49,6 @@ CMainDialog::CMainDialog(CWnd* parent) : CHelpDlg(IDD_MAIN_DIALOG, parent)
 
 BEGIN_MESSAGE_MAP(CMainDialog, CHelpDlg)
     ON_WM_SYSCOMMAND()
-    ON_WM_PAINT()
-    ON_WM_QUERYDRAGICON()
     ON_CBN_SELCHANGE(IDC_TARGET_TYPE, OnSelchangeTargetType)
     ON_BN_CLICKED(IDC_CLEAR_BUFFER, OnClearBuffer)
     ON_BN_CLICKED(IDC_VIEW_BUFFER, OnViewBuffer)
@@ -427,24 +424,3 @@ void CMainDialog::OnSysCommand(UINT id, LPARAM lParam)
     }
 }
 
-// Linux desktops draw a minimised window's icon themselves; this only matters where a
-// platform asks the dialog to paint itself while minimised.
-void CMainDialog::OnPaint()
-{
-    if (!IsIconic()) {
-        CHelpDlg::OnPaint();
-        return;
-    }
-    CPaintDC dc(this);
-    SendMessage(WM_ICONERASEBKGND, (WPARAM)dc.GetSafeHdc(), 0);
-    RECT rect;
-    GetClientRect(&rect);
-    int x = (rect.right - rect.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
-    int y = (rect.bottom - rect.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
-    dc.DrawIcon(x, y, m_hIcon);
-}
-
-HCURSOR CMainDialog::OnQueryDragIcon()
-{
-    return (HCURSOR)m_hIcon;
-}

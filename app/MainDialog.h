@@ -35,8 +35,6 @@ protected:
     void OnCancel() override;
 
     afx_msg void OnSysCommand(UINT id, LPARAM lParam);
-    afx_msg void OnPaint();
-    afx_msg HCURSOR OnQueryDragIcon();
     afx_msg void OnSelchangeTargetType();
     afx_msg void OnClearBuffer();
     afx_msg void OnViewBuffer();

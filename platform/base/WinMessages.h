@@ -26,9 +26,7 @@ typedef int* LPINT;
 #define WM_SETFOCUS 0x0007
 #define WM_SETREDRAW 0x000B
 #define WM_SETTEXT 0x000C
-#define WM_PAINT 0x000F
 #define WM_CLOSE 0x0010
-#define WM_ICONERASEBKGND 0x0027
 #define WM_QUERYDRAGICON 0x0037
 #define WM_KEYF1 0x004D
 #define WM_HELP 0x0053
@@ -129,11 +127,6 @@ typedef int* LPINT;
 #define VK_APPS 0x5D
 #define VK_F1 0x70
 #define VK_F10 0x79
-
-// System metrics the painting code asks for.
-#define SM_CXICON 11
-#define SM_CYICON 12
-int GetSystemMetrics(int index);
 
 struct MSG {
     HWND hwnd = NULL;

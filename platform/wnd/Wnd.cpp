@@ -292,13 +292,6 @@ void CWnd::OnSysCommand(UINT id, LPARAM lParam)
     DefWindowProc(WM_SYSCOMMAND, id, lParam);
 }
 
-void CWnd::OnPaint() {}
-
-HCURSOR CWnd::OnQueryDragIcon()
-{
-    return NULL;
-}
-
 BOOL CWnd::OnHelpInfo(HELPINFO* info)
 {
     if (info && info->iContextType == HELPINFO_WINDOW && info->dwContextId != 0)
@@ -352,15 +345,4 @@ CWnd* AfxGetMainWnd()
 {
     CWinApp* app = AfxGetApp();
     return app ? app->m_pMainWnd : NULL;
-}
-
-int GetSystemMetrics(int index)
-{
-    switch (index) {
-    case SM_CXICON:
-    case SM_CYICON:
-        return 32;
-    default:
-        return 0;
-    }
 }

@@ -84,8 +84,6 @@ public:
     // Default handlers that derived classes hide with their own (the message-map macros
     // pick the most derived one).
     afx_msg void OnSysCommand(UINT id, LPARAM lParam);
-    afx_msg void OnPaint();
-    afx_msg HCURSOR OnQueryDragIcon();
     afx_msg BOOL OnHelpInfo(HELPINFO* info);
     afx_msg void OnDestroy();
 
