@@ -26,9 +26,6 @@ const BYTE kRegister24 = 24;
 const DWORD kDefaultRegister22 = 0x40001000;
 const DWORD kDefaultRegister23 = 0xC0000000;
 
-const WORD kFirstStartRequest = 10;
-const WORD kSecondStartRequest = 11;
-
 const DWORD kFileHeaderBytes = 20;
 const DWORD kOptHeaderBytes = 32;
 const DWORD kSectionHeaderBytes = 48;
@@ -46,14 +43,6 @@ WORD Get16(const BYTE* p)
 DWORD Get32(const BYTE* p)
 {
     return ((DWORD)p[0] << 24) | ((DWORD)p[1] << 16) | ((DWORD)p[2] << 8) | p[3];
-}
-
-void Put32(BYTE* p, DWORD value)
-{
-    p[0] = (BYTE)(value >> 24);
-    p[1] = (BYTE)(value >> 16);
-    p[2] = (BYTE)(value >> 8);
-    p[3] = (BYTE)value;
 }
 
 // The name field need not be terminated: the compare stops at its end.
@@ -295,22 +284,13 @@ BOOL CHyICEHYE::ReceiveBoardRequest(CHyMessagePtr& request, BYTE* record)
     CHyMessage* received = NULL;
     BOOL acknowledged = ReceiveAndAck(&received);
     request.reset(received);
-    if (!acknowledged || !received || received->m_byType != typeBoardRequest)
-        return FALSE;
-    memset(record, 0, kRequestBufferSize);
-    if (received->m_pData)
-        memcpy(record, received->m_pData.get(), std::min(received->m_nDataSize, kRequestBufferSize));
-    return TRUE;
+    return acknowledged && ReadBoardRequest(received, record);
 }
 
 BOOL CHyICEHYE::ReplyToRequest(DWORD address, const BYTE* record, DWORD result)
 {
     CHyMessagePtr reply = NewFrame(typeRequestReply, kFlagData, address, kRequestRecordSize);
-    // The code and the three other fields go back as they came, big-endian already.
-    BYTE* data = reply->m_pData.get();
-    memcpy(data, record, 4);
-    Put32(data + 4, result);
-    memcpy(data + 8, record + 8, 4);
+    BuildRequestReply(record, result, reply->m_pData.get());
     return Exchange(std::move(reply));
 }
 
@@ -469,13 +449,11 @@ BOOL CHyICEHYE::ServeStartRequests()
 {
     BYTE record[kRequestBufferSize];
     CHyMessagePtr request;
-    if (!ReceiveBoardRequest(request, record))
-        return FALSE;
-    if (Get16(record) != kFirstStartRequest || Get16(record + 10) != 0)
+    if (!ReceiveBoardRequest(request, record) || !IsStartRequest(record, 0))
         return FALSE;
     if (!ReplyToRequest(request->m_dwAddress, record, 0))
         return FALSE;
-    if (!ReceiveBoardRequest(request, record) || Get16(record) != kSecondStartRequest)
+    if (!ReceiveBoardRequest(request, record) || !IsStartRequest(record, 1))
         return FALSE;
     return ReplyToRequest(request->m_dwAddress, record, 0);
 }

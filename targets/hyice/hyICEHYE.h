@@ -22,6 +22,7 @@
 #include "platform/base/CString.h"
 #include "platform/base/WinTypes.h"
 #include "platform/files/File.h"
+#include "ports/hyBoardRequest.h"
 #include "ports/hyMessage.h"
 #include "targets/hyice/hyICETarget.h"
 
@@ -35,13 +36,13 @@ public:
         typeRun = 0x0D,
         typeWriteBlock = 0x18,
         typeRequestReply = 0x1A,
-        typeBoardRequest = 0x85,
+        typeBoardRequest = kHyBoardRequestType,
     };
     // The most data one write block carries.
     static constexpr DWORD kBlockSize = 268;
     // A board request is copied into a buffer of this size (zero-filled, never beyond it).
-    static constexpr DWORD kRequestBufferSize = 280;
-    static constexpr DWORD kRequestRecordSize = 12;
+    static constexpr DWORD kRequestBufferSize = kHyRequestBufferSize;
+    static constexpr DWORD kRequestRecordSize = kHyReplyRecordSize;
 
     CHyICEHYE(BYTE id, CString name, CString description);
     // Empties the reader's process-wide state.
