@@ -4,9 +4,9 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
-#include <new>
 #include <utility>
 
+#include "coff/CoffImage.h"
 #include "coff/PoolAlloc.h"
 #include "platform/resources/Resources.h"
 #include "platform/wnd/ProgressCtrl.h"
@@ -26,24 +26,10 @@ const BYTE kRegister24 = 24;
 const DWORD kDefaultRegister22 = 0x40001000;
 const DWORD kDefaultRegister23 = 0xC0000000;
 
-const DWORD kFileHeaderBytes = 20;
-const DWORD kOptHeaderBytes = 32;
-const DWORD kSectionHeaderBytes = 48;
-
 const int kFileOk = 0;
 const int kFileNoSection = -20;
 const int kFileTransaction = -7;
 const int kFileRead = -19;
-
-WORD Get16(const BYTE* p)
-{
-    return (WORD)((p[0] << 8) | p[1]);
-}
-
-DWORD Get32(const BYTE* p)
-{
-    return ((DWORD)p[0] << 24) | ((DWORD)p[1] << 16) | ((DWORD)p[2] << 8) | p[3];
-}
 
 // The name field need not be terminated: the compare stops at its end.
 bool IsGlobalOffsetTable(const CoffSection& section)
@@ -60,48 +46,6 @@ void StepProgress(CProgressCtrl* progress)
 {
     if (progress)
         progress->StepIt();
-}
-
-CoffFileHeader ParseFileHeader(const BYTE* p)
-{
-    CoffFileHeader header;
-    header.magic = Get16(p);
-    header.sectionCount = Get16(p + 2);
-    header.timeStamp = Get32(p + 4);
-    header.symbolTableOffset = Get32(p + 8);
-    header.symbolCount = Get32(p + 12);
-    header.optHeaderSize = Get16(p + 16);
-    header.flags = Get16(p + 18);
-    return header;
-}
-
-CoffOptHeader ParseOptHeader(const BYTE* p)
-{
-    CoffOptHeader opt;
-    opt.magic = Get16(p);
-    opt.version = Get16(p + 2);
-    opt.word4 = Get32(p + 4);
-    opt.word8 = Get32(p + 8);
-    opt.register23Start = Get32(p + 12);
-    opt.word16 = Get32(p + 16);
-    opt.entryAddress = Get32(p + 20);
-    opt.register22Start = Get32(p + 24);
-    opt.register24Start = Get32(p + 28);
-    return opt;
-}
-
-void ParseSection(const BYTE* p, CoffSection& section)
-{
-    memcpy(section.name, p, sizeof section.name);
-    section.physicalAddress = Get32(p + 16);
-    section.virtualAddress = Get32(p + 20);
-    section.size = Get32(p + 24);
-    section.rawDataOffset = Get32(p + 28);
-    section.relocationOffset = Get32(p + 32);
-    section.lineNumberOffset = Get32(p + 36);
-    section.relocationCount = Get16(p + 40);
-    section.lineNumberCount = Get16(p + 42);
-    section.flags = Get32(p + 44);
 }
 
 // The section's data lie inside the first `available` bytes.
@@ -226,25 +170,8 @@ BOOL CHyICEHYE::LoadFromResource(int block, WORD id, CString type)
 
 int CHyICEHYE::ParseImage(const BYTE* image, DWORD size)
 {
-    if (!image || size < kFileHeaderBytes + kOptHeaderBytes)
+    if (!ReadCoffImageHeaders(image, size, m_fileHeader, m_optHeader, m_pSections))
         return 0;
-    CoffFileHeader header = ParseFileHeader(image);
-    if (header.magic != kCoffMagic || header.optHeaderSize != kCoffOptHeaderSize)
-        return 0;
-    const DWORD table = kFileHeaderBytes + kOptHeaderBytes;
-    if ((uint64_t)table + (uint64_t)header.sectionCount * kSectionHeaderBytes > size)
-        return 0;
-    std::unique_ptr<CoffSection[]> sections;
-    if (header.sectionCount != 0) {
-        sections.reset(new (std::nothrow) CoffSection[header.sectionCount]);
-        if (!sections)
-            return 0;
-        for (WORD i = 0; i < header.sectionCount; ++i)
-            ParseSection(image + table + i * kSectionHeaderBytes, sections[i]);
-    }
-    m_pSections = std::move(sections);
-    m_fileHeader = header;
-    m_optHeader = ParseOptHeader(image + kFileHeaderBytes);
     m_dwEntry = m_optHeader.entryAddress;
     return 1;
 }
