@@ -9,6 +9,7 @@
 #include "platform/settings/RegKeyGuard.h"
 #include "platform/settings/SettingsStore.h"
 #include "platform/ui/UiServices.h"
+#include "platform/wnd/Application.h"
 
 namespace {
 
@@ -72,12 +73,8 @@ BOOL CQuilletApp::InitInstance()
     AfxEnableControlContainer();
     Enable3dControlsStatic();
 
-    // The default help path is the program's own path with ".HLP" for its extension: cutting
-    // the program's name and the extension leaves its folder with the trailing separator.
-    CString helpPath = m_pszHelpFilePath ? m_pszHelpFilePath : "";
-    int nameLength = (int)(m_pszExeName ? strlen(m_pszExeName) : 0) + 4;
-    int folderLength = helpPath.GetLength() - nameLength;
-    helpPath = helpPath.Left(folderLength > 0 ? folderLength : 0) + "Kelvane.hlp";
+    // The default help path names a file in the program's folder; ours lies beside it.
+    CString helpPath = FolderOf(m_pszHelpFilePath ? m_pszHelpFilePath : "") + "Kelvane.hlp";
     free(m_pszHelpFilePath);
     m_pszHelpFilePath = strdup(helpPath);
 

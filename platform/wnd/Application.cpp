@@ -27,8 +27,7 @@ CString ReadProgramPath(const char* argv0)
 
 CString FileNameWithoutExtension(const CString& path)
 {
-    int slash = path.ReverseFind('/');
-    CString name = slash < 0 ? path : path.Mid(slash + 1);
+    CString name = path.Mid(FolderOf(path).GetLength());
     int dot = name.ReverseFind('.');
     return dot > 0 ? name.Left(dot) : name;
 }
@@ -63,9 +62,12 @@ CString DefaultHelpFilePath()
 {
     // As the Windows start-up derives it: the program's path with its extension replaced.
     CString path = ProgramPath();
-    int slash = path.ReverseFind('/');
-    CString folder = slash < 0 ? CString() : path.Left(slash + 1);
-    return folder + FileNameWithoutExtension(path) + ".HLP";
+    return FolderOf(path) + FileNameWithoutExtension(path) + ".HLP";
+}
+
+CString FolderOf(const CString& path)
+{
+    return path.Left(path.ReverseFind('/') + 1);
 }
 
 int RunApplication(int argc, char** argv)

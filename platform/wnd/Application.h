@@ -17,3 +17,5 @@ bool HasDisplay();
 // The running program's full path ("" if unknown), and the default help path derived from it.
 CString ProgramPath();
 CString DefaultHelpFilePath();
+// The folder part of `path` with its trailing '/'; "" for a bare file name.
+CString FolderOf(const CString& path);
