@@ -476,15 +476,15 @@ BOOL CIntelHex::FindOverlap(HexRecord* head, DWORD start, DWORD length)
     return found;
 }
 
-BYTE* CIntelHex::BuildImage(BYTE oddFill, BYTE evenFill)
+std::unique_ptr<BYTE[]> CIntelHex::BuildImage(BYTE oddFill, BYTE evenFill)
 {
     uint64_t size = GetEndAddress64(NULL);
     if (size == 0 || size > kMaxImageBytes)
         return NULL;
-    BYTE* image = new (std::nothrow) BYTE[size];
+    std::unique_ptr<BYTE[]> image(new (std::nothrow) BYTE[size]);
     if (!image)
         return NULL;
-    memset(image, evenFill, size);
+    memset(image.get(), evenFill, size);
     if (oddFill != evenFill)
         for (uint64_t i = 1; i < size; i += 2)
             image[i] = oddFill;
@@ -492,11 +492,9 @@ BYTE* CIntelHex::BuildImage(BYTE oddFill, BYTE evenFill)
     for (HexRecord* record = m_pNewest; record; record = record->m_pOlder) {
         if (record->m_nCount == 0)
             continue;
-        if (!record->m_pData) {
-            delete[] image;
+        if (!record->m_pData)
             return NULL;
-        }
-        memcpy(image + FirstAddress(record), record->m_pData, record->m_nCount);
+        memcpy(image.get() + FirstAddress(record), record->m_pData, record->m_nCount);
     }
     return image;
 }

@@ -82,9 +82,9 @@ public:
     BOOL FindOverlap(HexRecord* head, DWORD start, DWORD length);
     // Flat image of the whole store from address 0 to GetEndAddress(NULL): even offsets filled
     // with evenFill, odd ones with oddFill, then every record copied in; where records overlap
-    // the oldest wins. The caller owns the result and frees it with delete[]. NULL when the
-    // store is empty, the image is too large or cannot be allocated, or a record has no data.
-    BYTE* BuildImage(BYTE oddFill, BYTE evenFill);
+    // the oldest wins. The caller owns the result. NULL when the store is empty, the image is
+    // too large or cannot be allocated, or a record has no data.
+    std::unique_ptr<BYTE[]> BuildImage(BYTE oddFill, BYTE evenFill);
     // One of the status values above.
     BYTE CheckOverlap();
     // A 2-byte record in `list` holding `value` high byte first; NULL when it cannot be

@@ -102,7 +102,7 @@ BYTE* CIntelHexTarget<N>::BuildStoreImage(int module, BYTE oddFill, BYTE evenFil
     if (module != -1 && !IsModuleLoaded(module))
         return NULL;
     FreeImage();
-    m_pImage.reset(theIntelHex.BuildImage(oddFill, evenFill));
+    m_pImage = theIntelHex.BuildImage(oddFill, evenFill);
     if (!m_pImage)
         return NULL;
     m_dwImageLength = theIntelHex.GetEndAddress(NULL);

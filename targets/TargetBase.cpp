@@ -158,7 +158,7 @@ BOOL CTargetBase::SaveStoreAsHex(const CString& path)
 {
     if (!CheckStoreImage())
         return FALSE;
-    std::unique_ptr<BYTE[]> image(theIntelHex.BuildImage(0xFF, 0xFF));
+    std::unique_ptr<BYTE[]> image = theIntelHex.BuildImage(0xFF, 0xFF);
     if (!image)
         return FALSE;
     return theIntelHex.WriteFile(path, std::move(image), theIntelHex.GetEndAddress(NULL), 0xFF);

@@ -352,7 +352,7 @@ BOOL CQB2300Flash::Program(CString resource, CString* status)
 
     BOOL ok = FALSE;
     if (OfferThinStub(status)) {
-        std::unique_ptr<BYTE[]> image(theIntelHex.BuildImage(0xFF, 0xFF));
+        std::unique_ptr<BYTE[]> image = theIntelHex.BuildImage(0xFF, 0xFF);
         if (!image) {
             *status = "Error Creating Binary Image";
         } else {

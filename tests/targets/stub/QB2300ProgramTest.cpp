@@ -342,10 +342,8 @@ protected:
     // The whole store as it would be saved.
     std::vector<BYTE> Images()
     {
-        BYTE* image = theIntelHex.BuildImage(0xFF, 0xFF);
-        std::vector<BYTE> bytes(image, image + (image ? theIntelHex.GetEndAddress(NULL) : 0));
-        delete[] image;
-        return bytes;
+        std::unique_ptr<BYTE[]> image = theIntelHex.BuildImage(0xFF, 0xFF);
+        return std::vector<BYTE>(image.get(), image.get() + (image ? theIntelHex.GetEndAddress(NULL) : 0));
     }
 
     const char* question = "Automaticaly include 'thin' stub code in bank 1";
