@@ -45,8 +45,7 @@ public:
     UINT GetProfileInt(LPCSTR section, LPCSTR entry, int defaultValue);
     BOOL WriteProfileInt(LPCSTR section, LPCSTR entry, int value);
 
-    // Hooks for start-up settings kept for the system code's sake; nothing to prepare on Linux.
-    void Enable3dControls() {}
+    // A start-up hook kept for the system code's sake; nothing to prepare on Linux.
     void Enable3dControlsStatic() {}
 
     DECLARE_MESSAGE_MAP()
