@@ -12,10 +12,12 @@ if(QUILLET_FUZZ)
   target_link_options(quillet_base INTERFACE -fsanitize=address,undefined)
 
   # fuzz_<name> from tests/fuzz/<Source>.cpp: the Intel HEX reader, the settings-file parser,
-  # the .hye header reader, the STABS loader with its queries and the HID report-descriptor
-  # parser.
+  # the .hye header readers (from a file and from memory), the STABS loader with its queries,
+  # the HID report-descriptor parser, the tessasm listing reader, and the serial link's frame
+  # reader and board requests.
   foreach(pair intelhex:IntelHexFuzz settings:SettingsFuzz coffheaders:CoffHeadersFuzz stabs:StabsFuzz
-               hidreport:HidReportFuzz)
+               hidreport:HidReportFuzz coffimage:CoffImageFuzz asmlisting:AsmListingFuzz
+               linkframes:LinkFramesFuzz boardrequests:BoardRequestsFuzz)
     string(REPLACE ":" ";" parts ${pair})
     list(GET parts 0 name)
     list(GET parts 1 source)
@@ -31,4 +33,9 @@ if(QUILLET_FUZZ)
     ${CMAKE_SOURCE_DIR}/tests/support/HyeWriter.cpp)
   target_link_libraries(coff_fuzz_seeds PRIVATE quillet_base)
   set_target_properties(coff_fuzz_seeds PROPERTIES AUTOMOC OFF)
+
+  # Writes the listing seeds (tests/fuzz/listing/) and the board-stream seeds
+  # (tests/fuzz/board/) with the Tessar tests' listing generator and the simulated board.
+  add_executable(target_fuzz_seeds ${CMAKE_SOURCE_DIR}/tests/fuzz/TargetSeeds.cpp)
+  target_link_libraries(target_fuzz_seeds PRIVATE quillet_testsupport)
 endif()

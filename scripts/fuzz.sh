@@ -16,7 +16,8 @@ fi
 
 CXX=clang++ CC=clang cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DQUILLET_FUZZ=ON -DQUILLET_BENCH=OFF -DQUILLET_WERROR="${QUILLET_WERROR:-OFF}" >/dev/null
-ninja -C build-fuzz fuzz_intelhex fuzz_settings fuzz_coffheaders fuzz_stabs fuzz_hidreport
+ninja -C build-fuzz fuzz_intelhex fuzz_settings fuzz_coffheaders fuzz_stabs fuzz_hidreport fuzz_coffimage \
+  fuzz_asmlisting fuzz_linkframes fuzz_boardrequests
 
 # New inputs go to a scratch corpus, so the seeds in the tree stay as they are; the input of a
 # failure is kept where the developer can replay it (build-fuzz/fuzz_NAME FILE).
@@ -62,6 +63,12 @@ run_target fuzz_settings tests/fuzz/settings_corpus 4096 -dict=tests/fuzz/settin
 run_target fuzz_coffheaders tests/fuzz/hye 4096
 run_target fuzz_stabs tests/fuzz/hye 16384 -close_fd_mask=2
 run_target fuzz_hidreport tests/data/hid 4096
+run_target fuzz_coffimage tests/fuzz/hye 4096
+# The listing and board-stream seeds come from the test generators (rewrite them with
+# build-fuzz/target_fuzz_seeds tests/fuzz/listing tests/fuzz/board).
+run_target fuzz_asmlisting tests/fuzz/listing 4096
+run_target fuzz_linkframes tests/fuzz/board 4096
+run_target fuzz_boardrequests tests/fuzz/board 4096
 
 wait
 for name in "${targets[@]}"; do
