@@ -15,6 +15,8 @@ public:
     void Clear() override;
     int Count() const override;
     void Reserve(int items, UINT bytes) override;
+    // The window text and a row's text are different things under one name.
+    using CQtWidgetPeer::GetText;
     BOOL GetText(int index, CString& text) const override;
     DWORD_PTR ItemData(int index) const override;
     void SetItemData(int index, DWORD_PTR data) override;

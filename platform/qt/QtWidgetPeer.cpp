@@ -67,11 +67,6 @@ BOOL CQtWidgetPeer::IsTopLevel() const
     return m_widget->isWindow();
 }
 
-BOOL CQtWidgetPeer::IsMinimized() const
-{
-    return m_widget->isMinimized();
-}
-
 void CQtWidgetPeer::Show(int command)
 {
     switch (command) {

@@ -20,7 +20,6 @@ public:
     BOOL IsHidden() const override;
     BOOL IsVisible() const override;
     BOOL IsTopLevel() const override;
-    BOOL IsMinimized() const override;
     void Show(int command) override;
     CWnd* SetFocus() override;
     CString GetText() const override;

@@ -30,7 +30,6 @@ public:
     virtual BOOL IsVisible() const = 0;
     // A window of its own (a dialog), not a control inside one.
     virtual BOOL IsTopLevel() const = 0;
-    virtual BOOL IsMinimized() const = 0;
     // SW_HIDE, SW_MINIMIZE, SW_SHOWMINIMIZED, SW_MAXIMIZE, SW_RESTORE; anything else shows.
     virtual void Show(int command) = 0;
     // Gives the keyboard focus to this window; returns the object of the control of the same

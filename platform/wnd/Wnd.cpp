@@ -98,11 +98,6 @@ BOOL CWnd::IsWindowVisible() const
     return peer->IsTopLevel() ? peer->IsVisible() : !peer->IsHidden();
 }
 
-BOOL CWnd::IsIconic() const
-{
-    return m_hWnd && PeerOf(m_hWnd)->IsMinimized();
-}
-
 CWnd* CWnd::SetFocus()
 {
     return m_hWnd ? PeerOf(m_hWnd)->SetFocus() : NULL;

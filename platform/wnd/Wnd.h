@@ -25,7 +25,6 @@ public:
     BOOL IsWindowEnabled() const;
     BOOL ShowWindow(int command);
     BOOL IsWindowVisible() const;
-    BOOL IsIconic() const;
     // Gives the window the keyboard focus; returns the window that had it (may be NULL).
     CWnd* SetFocus();
 
