@@ -112,21 +112,26 @@ TEST_F(CalibratedDelayTest, NoWaitIsShorterThanAskedAfterACalibrationUnderLoad)
     } cases[] = {{1, 2000}, {10, 1000}, {100, 101}, {1000, 21}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.units);
-        std::vector<double> wallUs, cpuUs;
-        for (int i = 0; i < c.runs; ++i) {
-            auto start = std::chrono::steady_clock::now();
-            double cpuStart = ThreadCpuUs();
-            CTargetBase::Delay(c.units);
-            cpuUs.push_back(ThreadCpuUs() - cpuStart);
-            wallUs.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
-        }
-        EXPECT_GE(*std::min_element(wallUs.begin(), wallUs.end()), c.units * 10.0);
         // Processor time, which a busy machine's preemptions do not stretch; shorter waits are
-        // dominated by the cost of reading the clock.
-        std::sort(cpuUs.begin(), cpuUs.end());
-        if (c.units >= 100) {
-            EXPECT_LE(cpuUs[cpuUs.size() / 2], c.units * 15.0);
+        // dominated by the cost of reading the clock. Other tests running beside this one can
+        // still slow the counted loop for a while, so the best of a few batches counts: a wait
+        // that is always too long fails every batch.
+        double shortestWallUs = 1e12, bestMedianCpuUs = 1e12;
+        for (int batch = 0; batch < 5 && bestMedianCpuUs > c.units * 15.0; ++batch) {
+            std::vector<double> cpuUs;
+            for (int i = 0; i < c.runs; ++i) {
+                auto start = std::chrono::steady_clock::now();
+                double cpuStart = ThreadCpuUs();
+                CTargetBase::Delay(c.units);
+                cpuUs.push_back(ThreadCpuUs() - cpuStart);
+                shortestWallUs = std::min(shortestWallUs,
+                    std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
+            }
+            std::sort(cpuUs.begin(), cpuUs.end());
+            bestMedianCpuUs = c.units >= 100 ? std::min(bestMedianCpuUs, cpuUs[cpuUs.size() / 2]) : 0;
         }
+        EXPECT_GE(shortestWallUs, c.units * 10.0);
+        EXPECT_LE(bestMedianCpuUs, c.units * 15.0);
     }
 }
 
