@@ -3,6 +3,8 @@
 
 const DialogTemplate& Dialog100Template()
 {
+    // A template reads as a table: the dialog on its first line, then one control per row.
+    // clang-format off
     static const DialogTemplate t = {
         IDD_ABOUTBOX, "About Box", 0, 0, 179, 97, "MS Sans Serif", 8,
         DLG_CAPTION | DLG_MODALFRAME,
@@ -11,5 +13,6 @@ const DialogTemplate& Dialog100Template()
              MakeControlHelpId(IDD_ABOUTBOX, IDOK)},
         },
     };
+    // clang-format on
     return t;
 }

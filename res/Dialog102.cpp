@@ -3,6 +3,8 @@
 
 const DialogTemplate& Dialog102Template()
 {
+    // A template reads as a table: the dialog on its first line, then one control per row.
+    // clang-format off
     static const DialogTemplate t = {
         IDD_MAIN_DIALOG, "Brenlow FLASH Programmer", 0, 0, 244, 234, "MS Sans Serif", 8,
         DLG_CAPTION | DLG_SYSMENU | DLG_CONTEXTHELP | DLG_MODALFRAME | DLG_3DLOOK | DLG_APPWINDOW,
@@ -35,5 +37,6 @@ const DialogTemplate& Dialog102Template()
             {IDC_PROGRESS_TEXT, ControlKind::Static, "Program Action Progress", 5, 205, 235, 8, 0, 0},
         },
     };
+    // clang-format on
     return t;
 }

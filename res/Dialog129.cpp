@@ -3,6 +3,8 @@
 
 const DialogTemplate& Dialog129Template()
 {
+    // A template reads as a table: the dialog on its first line, then one control per row.
+    // clang-format off
     static const DialogTemplate t = {
         IDD_HIDSN, "Please Select the Device to Open", 0, 0, 186, 95, "MS Sans Serif", 8,
         DLG_CAPTION | DLG_SYSMENU | DLG_MODALFRAME,
@@ -15,5 +17,6 @@ const DialogTemplate& Dialog129Template()
              MakeControlHelpId(IDD_HIDSN, IDCANCEL)},
         },
     };
+    // clang-format on
     return t;
 }

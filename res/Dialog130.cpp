@@ -3,6 +3,8 @@
 
 const DialogTemplate& Dialog130Template()
 {
+    // A template reads as a table: the dialog on its first line, then one control per row.
+    // clang-format off
     static const DialogTemplate t = {
         IDD_MODULE_SELECT, "Module Type Select", 0, 0, 187, 89, "MS Sans Serif", 8,
         DLG_CAPTION | DLG_SYSMENU | DLG_CONTEXTHELP | DLG_MODALFRAME,
@@ -20,5 +22,6 @@ const DialogTemplate& Dialog130Template()
              MakeControlHelpId(IDD_TARGET_OPTIONS, IDCANCEL)},
         },
     };
+    // clang-format on
     return t;
 }

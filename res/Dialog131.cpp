@@ -3,6 +3,8 @@
 
 const DialogTemplate& Dialog131Template()
 {
+    // A template reads as a table: the dialog on its first line, then one control per row.
+    // clang-format off
     static const DialogTemplate t = {
         IDD_VIEW_BUFFER, "View Buffer Contents", 0, 0, 339, 214, "Courier New", 8,
         DLG_CAPTION | DLG_SYSMENU | DLG_CONTEXTHELP | DLG_MODALFRAME,
@@ -16,5 +18,6 @@ const DialogTemplate& Dialog131Template()
              MakeControlHelpId(IDD_VIEW_BUFFER, IDC_VIEW_LIST)},
         },
     };
+    // clang-format on
     return t;
 }

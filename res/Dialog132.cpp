@@ -3,6 +3,8 @@
 
 const DialogTemplate& Dialog132Template()
 {
+    // A template reads as a table: the dialog on its first line, then one control per row.
+    // clang-format off
     static const DialogTemplate t = {
         IDD_QB2300_OPTIONS, "Target Options", 0, 0, 187, 97, "MS Sans Serif", 8,
         DLG_CAPTION | DLG_SYSMENU | DLG_CONTEXTHELP | DLG_MODALFRAME,
@@ -23,5 +25,6 @@ const DialogTemplate& Dialog132Template()
              MakeControlHelpId(IDD_QB2300_OPTIONS, IDOK)},
         },
     };
+    // clang-format on
     return t;
 }

@@ -3,6 +3,8 @@
 
 const DialogTemplate& Dialog133Template()
 {
+    // A template reads as a table: the dialog on its first line, then one control per row.
+    // clang-format off
     static const DialogTemplate t = {
         IDD_TARGET_OPTIONS, "Target Options", 0, 0, 187, 97, "MS Sans Serif", 8,
         DLG_CAPTION | DLG_SYSMENU | DLG_CONTEXTHELP | DLG_MODALFRAME,
@@ -15,5 +17,6 @@ const DialogTemplate& Dialog133Template()
              MakeControlHelpId(IDD_ABOUTBOX, IDOK)},
         },
     };
+    // clang-format on
     return t;
 }

@@ -3,6 +3,8 @@
 
 const DialogTemplate& Dialog134Template()
 {
+    // A template reads as a table: the dialog on its first line, then one control per row.
+    // clang-format off
     static const DialogTemplate t = {
         IDD_CLEAR_CHOICE, "Clear Buffer", 0, 0, 114, 59, "MS Sans Serif", 8,
         DLG_CAPTION | DLG_SYSMENU | DLG_CONTEXTHELP | DLG_MODALFRAME,
@@ -13,5 +15,6 @@ const DialogTemplate& Dialog134Template()
              MakeControlHelpId(IDD_CLEAR_CHOICE, IDC_CLEAR_SELECTED)},
         },
     };
+    // clang-format on
     return t;
 }

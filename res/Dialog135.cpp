@@ -6,6 +6,8 @@
 // boxes and the Default button are numbered one below their control ids.
 const DialogTemplate& Dialog135Template()
 {
+    // A template reads as a table: the dialog on its first line, then one control per row.
+    // clang-format off
     static const DialogTemplate t = {
         IDD_PIC16_OPTIONS, "Target Options", 0, 0, 187, 224, "MS Sans Serif", 8,
         DLG_CAPTION | DLG_SYSMENU | DLG_CONTEXTHELP | DLG_MODALFRAME,
@@ -40,5 +42,6 @@ const DialogTemplate& Dialog135Template()
             {IDOK, ControlKind::DefPushButton, "OK", 130, 205, 50, 14, CTL_TABSTOP, MakeControlHelpId(100, IDOK)},
         },
     };
+    // clang-format on
     return t;
 }

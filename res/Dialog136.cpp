@@ -5,6 +5,8 @@ const DialogTemplate& Dialog136Template()
 {
     // OK, Cancel and the start-up box share the generic options dialog's help texts; the jump
     // controls have none.
+    // A template reads as a table: the dialog on its first line, then one control per row.
+    // clang-format off
     static const DialogTemplate t = {
         IDD_TESSAR_THICK_OPTIONS, "Tessar Thick Stub Options", 0, 0, 187, 97, "MS Sans Serif", 8,
         DLG_CAPTION | DLG_SYSMENU | DLG_CONTEXTHELP | DLG_MODALFRAME,
@@ -21,5 +23,6 @@ const DialogTemplate& Dialog136Template()
             {IDC_STATIC, ControlKind::Static, "Jump Address 0x", 5, 33, 54, 10, 0, 0},
         },
     };
+    // clang-format on
     return t;
 }

@@ -4,6 +4,8 @@
 // Labels and group boxes carry no help id; every other control follows the dialog/control rule.
 const DialogTemplate& Dialog138Template()
 {
+    // A template reads as a table: the dialog on its first line, then one control per row.
+    // clang-format off
     static const DialogTemplate t = {
         IDD_PIC18_OPTIONS, "Target Options", 0, 0, 327, 226, "MS Sans Serif", 8,
         DLG_CAPTION | DLG_SYSMENU | DLG_CONTEXTHELP | DLG_MODALFRAME,
@@ -87,5 +89,6 @@ const DialogTemplate& Dialog138Template()
                  CTL_TABSTOP, MakeControlHelpId(IDD_PIC18_OPTIONS, IDC_PIC18_WRITE_PROTECT_CONFIG)},
         },
     };
+    // clang-format on
     return t;
 }

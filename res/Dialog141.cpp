@@ -5,6 +5,8 @@
 // apart from their control ids, and OK and Cancel have none.
 const DialogTemplate& Dialog141Template()
 {
+    // A template reads as a table: the dialog on its first line, then one control per row.
+    // clang-format off
     static const DialogTemplate t = {
         IDD_HYICE_OPTIONS, "Target Options", 0, 0, 187, 98, "MS Sans Serif", 8,
         DLG_CAPTION | DLG_SYSMENU | DLG_CONTEXTHELP | DLG_MODALFRAME,
@@ -22,5 +24,6 @@ const DialogTemplate& Dialog141Template()
              CTL_TABSTOP, 0x808D040E},
         },
     };
+    // clang-format on
     return t;
 }

@@ -3,6 +3,8 @@
 
 const DialogTemplate& Dialog142Template()
 {
+    // A template reads as a table: the dialog on its first line, then one control per row.
+    // clang-format off
     static const DialogTemplate t = {
         IDD_HYUSB_OPTIONS, "QB7740 Options", 0, 0, 187, 62, "MS Sans Serif", 8,
         DLG_CAPTION | DLG_SYSMENU | DLG_CONTEXTHELP | DLG_MODALFRAME,
@@ -17,5 +19,6 @@ const DialogTemplate& Dialog142Template()
              MakeControlHelpId(IDD_HYUSB_OPTIONS, IDOK)},
         },
     };
+    // clang-format on
     return t;
 }

@@ -165,6 +165,8 @@ CFakeParallelPort::~CFakeParallelPort()
     CParallelDriverFactory::Install(std::move(m_previous));
 }
 
+// The accessors read best as a table, one per line.
+// clang-format off
 void CFakeParallelPort::SetPresent(bool present) { m_shared->present = present; }
 void CFakeParallelPort::SetVersion(DWORD version) { m_shared->version = version; }
 void CFakeParallelPort::SetHeldElsewhere(bool held) { m_shared->heldElsewhere = held; }
@@ -182,6 +184,7 @@ bool CFakeParallelPort::IsClaimed() const { return m_shared->claimed; }
 const std::vector<CFakeParallelPort::Request>& CFakeParallelPort::Log() const { return m_shared->log; }
 void CFakeParallelPort::ClearLog() { m_shared->log.clear(); }
 void CFakeParallelPort::OnWrite(WriteObserver observer) { m_shared->writeObserver = std::move(observer); }
+// clang-format on
 
 BYTE CFakeParallelPort::DataPins() const
 {

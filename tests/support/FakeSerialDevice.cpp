@@ -393,6 +393,8 @@ std::unique_ptr<ISerialPort> CFakeSerialDevice::Connect()
     return std::make_unique<CFakeSerialConnection>(m_shared);
 }
 
+// The accessors read best as a table, one per line.
+// clang-format off
 bool CFakeSerialDevice::IsOpen() const { Lock lock(m_shared->mutex); return m_shared->open; }
 int CFakeSerialDevice::ConnectCount() const { Lock lock(m_shared->mutex); return m_shared->connects; }
 bool CFakeSerialDevice::Dtr() const { Lock lock(m_shared->mutex); return m_shared->dtr; }
@@ -410,6 +412,7 @@ bool CFakeSerialDevice::Carrier() const { Lock lock(m_shared->mutex); return m_s
 void CFakeSerialDevice::SetCts(bool on) { Lock lock(m_shared->mutex); m_shared->cts = on; }
 void CFakeSerialDevice::SetDsr(bool on) { Lock lock(m_shared->mutex); m_shared->dsr = on; }
 void CFakeSerialDevice::SetRing(bool on) { Lock lock(m_shared->mutex); m_shared->ring = on; }
+// clang-format on
 
 void CFakeSerialDevice::SetCarrier(bool on)
 {
@@ -436,12 +439,15 @@ void CFakeSerialDevice::Send(std::string_view text, DWORD delayMs)
     Send(reinterpret_cast<const BYTE*>(text.data()), text.size(), delayMs);
 }
 
+// The accessors read best as a table, one per line.
+// clang-format off
 void CFakeSerialDevice::OnLinesChanged(LineObserver observer) { Lock lock(m_shared->mutex); m_shared->linesObserver = std::move(observer); }
 void CFakeSerialDevice::OnReceived(ByteObserver observer) { Lock lock(m_shared->mutex); m_shared->bytesObserver = std::move(observer); }
 void CFakeSerialDevice::SetModemLinesWork(bool work) { Lock lock(m_shared->mutex); m_shared->modemLinesWork = work; }
 void CFakeSerialDevice::SetBusy(bool busy) { Lock lock(m_shared->mutex); m_shared->busy = busy; }
 void CFakeSerialDevice::SetStateWorks(bool works) { Lock lock(m_shared->mutex); m_shared->stateWorks = works; }
 void CFakeSerialDevice::SetReceiveLimit(size_t bytes) { Lock lock(m_shared->mutex); m_shared->receiveLimit = bytes; }
+// clang-format on
 
 void CFakeSerialDevice::HoldWrite(size_t byte, DWORD realMs)
 {
