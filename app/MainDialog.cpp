@@ -273,9 +273,7 @@ BOOL CMainDialog::LoadMatches(const CString& chosen, const CString& path)
     // that the target put in (the set of banked files) are searched for. Where the chosen name
     // has some of its own, the two cannot be told apart, and the chosen file alone is loaded.
     // Folders are never searched for, whatever their names hold.
-    auto hasWildcards = [](const CString& text) {
-        return text.Mid(text.ReverseFind('/') + 1).FindOneOf("*?") >= 0;
-    };
+    auto hasWildcards = [](const CString& text) { return text.Mid(text.ReverseFind('/') + 1).FindOneOf("*?") >= 0; };
     BOOL pattern = hasWildcards(path) && !hasWildcards(chosen);
     CFileFind finder;
     CFailureDetail::Clear();
@@ -423,4 +421,3 @@ void CMainDialog::OnSysCommand(UINT id, LPARAM lParam)
         CHelpDlg::OnSysCommand(id, lParam);
     }
 }
-

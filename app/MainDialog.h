@@ -63,8 +63,8 @@ private:
     CButton m_btnSave;
     CButton m_btnLoad;
     CButton m_btnClear;
-    CComboBox m_cbTargets;      // item data: the target's type id
-    CListBox m_lbModules;       // row 0 the header, row r module r - 1
+    CComboBox m_cbTargets;  // item data: the target's type id
+    CListBox m_lbModules;   // row 0 the header, row r module r - 1
     CProgressCtrl m_progress;
     CButton m_btnProgram;
     CComboBox m_cbResources;

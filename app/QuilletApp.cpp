@@ -54,7 +54,7 @@ private:
 
 const char s_optionsValue[] = "Options";
 
-} // namespace
+}  // namespace
 
 BEGIN_MESSAGE_MAP(CQuilletApp, CWinApp)
     ON_COMMAND(ID_CONTEXT_HELP, OnContextHelp)
@@ -102,10 +102,10 @@ HKEY CQuilletApp::OpenSettingsKey()
     HKEY software = NULL, company = NULL, product = NULL;
     if (RegOpenKeyEx(HKEY_CURRENT_USER, "Software", 0, KEY_ALL_ACCESS, &software) != ERROR_SUCCESS)
         return NULL;
-    if (RegCreateKeyEx(software, "Brenlow", 0, NULL, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, NULL,
-                       &company, NULL) == ERROR_SUCCESS) {
-        if (RegCreateKeyEx(company, "Marrowind", 0, NULL, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                           NULL, &product, NULL) != ERROR_SUCCESS)
+    if (RegCreateKeyEx(software, "Brenlow", 0, NULL, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, NULL, &company, NULL) ==
+        ERROR_SUCCESS) {
+        if (RegCreateKeyEx(company, "Marrowind", 0, NULL, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, NULL, &product,
+                           NULL) != ERROR_SUCCESS)
             product = NULL;
     } else {
         company = NULL;

@@ -4,8 +4,7 @@
 #include "platform/wnd/DataExchange.h"
 #include "res/resource.h"
 
-CTargetOptions::CTargetOptions(int targetId, CWnd* parent)
-    : CHelpDlg(IDD_TARGET_OPTIONS, parent), m_nTargetId(targetId)
+CTargetOptions::CTargetOptions(int targetId, CWnd* parent) : CHelpDlg(IDD_TARGET_OPTIONS, parent), m_nTargetId(targetId)
 {
 }
 

@@ -37,8 +37,8 @@ private:
     static CString ImageLine(const BYTE* image, DWORD length, DWORD offset);
     void ShowImage(const BYTE* image, DWORD length);
 
-    CComboBox m_cbArea;     // item data: module index, -1 for the whole buffer
+    CComboBox m_cbArea;  // item data: module index, -1 for the whole buffer
     CListBox m_lbDump;
     CTargetBase* m_pTarget;
-    int m_nSelection;       // on entry the module-list row, afterwards the combo index shown
+    int m_nSelection;  // on entry the module-list row, afterwards the combo index shown
 };

@@ -139,8 +139,10 @@ int Measure(const char* path)
         address = kCodeStart + random() % (kFiles * kFileBytes);
     unsigned sink = 0;
     char text[300];
-    double lineQuery = MicrosecondsPerQuery(addresses, [&](DWORD a) { sink += FileAndLineForAddress(a, text, sizeof text); });
-    double nameQuery = MicrosecondsPerQuery(addresses, [&](DWORD a) { sink += NameForAddress(text, sizeof text, a) != NULL; });
+    double lineQuery = MicrosecondsPerQuery(addresses,
+                                            [&](DWORD a) { sink += FileAndLineForAddress(a, text, sizeof text); });
+    double nameQuery = MicrosecondsPerQuery(addresses,
+                                            [&](DWORD a) { sink += NameForAddress(text, sizeof text, a) != NULL; });
     double scopeQuery = MicrosecondsPerQuery(addresses, [&](DWORD a) {
         StabsFile* file = NULL;
         sink += FindSymbol("inner_2", a, &file) != NULL;
@@ -151,10 +153,10 @@ int Measure(const char* path)
            theCoffHeader.symbolCount, loaded, GetTaskCount());
     printf("load               %8.3f s\n", loadSeconds);
     printf("first query        %8.3f s (builds the lookups)\n", indexSeconds);
-    printf("peak memory        %8.1f MB added by the load (%.2f x the file), pool %.1f MB\n",
-           peak / 1024.0, peak * 1024.0 / info.st_size, PoolBytes() / 1048576.0);
-    printf("                   %8.1f MB with the query indexes (%.2f x the file)\n",
-           peakWithIndexes / 1024.0, peakWithIndexes * 1024.0 / info.st_size);
+    printf("peak memory        %8.1f MB added by the load (%.2f x the file), pool %.1f MB\n", peak / 1024.0,
+           peak * 1024.0 / info.st_size, PoolBytes() / 1048576.0);
+    printf("                   %8.1f MB with the query indexes (%.2f x the file)\n", peakWithIndexes / 1024.0,
+           peakWithIndexes * 1024.0 / info.st_size);
     printf("FileAndLine query  %8.2f us\n", lineQuery);
     printf("NameForAddress     %8.2f us\n", nameQuery);
     printf("FindSymbol (scope) %8.2f us\n", scopeQuery);
@@ -163,7 +165,7 @@ int Measure(const char* path)
     return loaded == 1 ? 0 : 1;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

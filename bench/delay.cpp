@@ -26,7 +26,7 @@ double MedianRatio(DWORD units, int runs)
     return ratios[ratios.size() / 2];
 }
 
-} // namespace
+}  // namespace
 
 int main()
 {
@@ -45,9 +45,10 @@ int main()
         double median = MedianRatio(c.units, c.runs);
         bool within = median >= 1.0 && median <= 1.3;
         allWithinGoal = allWithinGoal && within;
-        printf("Delay(%4u) = %6.2f ms requested: median actual/requested %.3f over %d runs%s\n",
-               (unsigned)c.units, c.units * 0.01, median, c.runs, within ? "" : "  (outside 1.0-1.3)");
+        printf("Delay(%4u) = %6.2f ms requested: median actual/requested %.3f over %d runs%s\n", (unsigned)c.units,
+               c.units * 0.01, median, c.runs, within ? "" : "  (outside 1.0-1.3)");
     }
-    printf("%s\n", allWithinGoal ? "all medians within 1.0-1.3" : "some medians outside 1.0-1.3 (is the machine idle?)");
+    printf("%s\n",
+           allWithinGoal ? "all medians within 1.0-1.3" : "some medians outside 1.0-1.3 (is the machine idle?)");
     return 0;
 }

@@ -18,7 +18,6 @@
 #include <thread>
 #include <vector>
 
-
 #include <QApplication>
 
 #include "platform/ui/UiServices.h"
@@ -126,7 +125,8 @@ int main(int argc, char** argv)
     printf("  total            %8.0f ms\n", totalMs);
     printf("  frames           %8zu (%.0f frames/s)\n", 2 * hostFrames, 2 * hostFrames / (totalMs / 1000.0));
     printf("  acknowledged     %8zu bytes (%.1f us per byte)\n", acknowledged, totalMs * 1000.0 / (double)acknowledged);
-    printf("  host CPU         %8.0f ms during the run (%.0f %% of one core)\n", hostCpuMs, 100.0 * hostCpuMs / totalMs);
+    printf("  host CPU         %8.0f ms during the run (%.0f %% of one core)\n", hostCpuMs,
+           100.0 * hostCpuMs / totalMs);
     printf("  idle link        %8.1f ms CPU in 1 s\n", idleCpuMs);
     printf("  receive time-out %8.1f ms CPU in a 1 s wait (%s)\n", waitCpuMs, timedOut ? "timed out" : "NOT timed out");
     return ok && timedOut ? 0 : 1;

@@ -13,7 +13,6 @@
 #include <thread>
 #include <vector>
 
-
 #include "platform/ui/UiServices.h"
 #include "ports/hyMessage.h"
 #include "targets/hyice/hyICETarget.h"

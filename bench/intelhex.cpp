@@ -96,7 +96,7 @@ double PeakMemoryBytes()
     return usage.ru_maxrss * 1024.0;
 }
 
-} // namespace
+}  // namespace
 
 int main()
 {
@@ -114,20 +114,19 @@ int main()
     double peerSeconds = TimeSrecCat(input, folder / "srec.hex");
 
     double ourSeconds = trip.readSeconds + trip.writeSeconds;
-    printf("file            %ld bytes, %d records, status %d, %s\n", fileBytes, trip.records,
-           trip.status, trip.ok ? "read and written" : "FAILED");
+    printf("file            %ld bytes, %d records, status %d, %s\n", fileBytes, trip.records, trip.status,
+           trip.ok ? "read and written" : "FAILED");
     printf("read            %8.3f s\n", trip.readSeconds);
     printf("BuildImage      %8.3f s\n", trip.buildSeconds);
     printf("CheckOverlap    %8.3f s\n", trip.checkSeconds);
     printf("write           %8.3f s\n", trip.writeSeconds);
     printf("read + write    %8.3f s\n", ourSeconds);
     if (peerSeconds >= 0)
-        printf("srec_cat copy   %8.3f s  (read + write is %.1fx faster)\n", peerSeconds,
-               peerSeconds / ourSeconds);
+        printf("srec_cat copy   %8.3f s  (read + write is %.1fx faster)\n", peerSeconds, peerSeconds / ourSeconds);
     else
         printf("srec_cat copy   not available\n");
-    printf("peak memory     %.1f MiB = %.2f x the file size (goal: under 4)\n",
-           peakBytes / (1024 * 1024), peakBytes / fileBytes);
+    printf("peak memory     %.1f MiB = %.2f x the file size (goal: under 4)\n", peakBytes / (1024 * 1024),
+           peakBytes / fileBytes);
     printf("round trip      %s\n", sameFile ? "identical file" : "DIFFERENT FILE");
     return trip.ok && sameFile ? 0 : 1;
 }

@@ -42,9 +42,8 @@ Result Measure(CCommsBase& comms, int iterations)
 
 void Report(const char* what, const Result& result)
 {
-    std::printf("%-40s %14.0f ops/s  %8.1f ns/op  heap allocations: %llu\n", what,
-                result.opsPerSecond, 1e9 / result.opsPerSecond,
-                (unsigned long long)result.allocations);
+    std::printf("%-40s %14.0f ops/s  %8.1f ns/op  heap allocations: %llu\n", what, result.opsPerSecond,
+                1e9 / result.opsPerSecond, (unsigned long long)result.allocations);
 }
 
 }  // namespace
@@ -57,8 +56,14 @@ void* operator new(std::size_t size)
     throw std::bad_alloc();
 }
 
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p) noexcept
+{
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept
+{
+    std::free(p);
+}
 
 int main(int argc, char** argv)
 {

@@ -52,7 +52,7 @@ void FormatLine(char* out, unsigned offset)
     *out = '\0';
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

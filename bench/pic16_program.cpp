@@ -42,8 +42,6 @@ using picbench::Clock;
 using picbench::CResettingUser;
 using picbench::IoctlSeconds;
 
-
-
 WORD WordAt(DWORD i)
 {
     return (WORD)((i * 0x2F1 + 0x1234) & 0x3FFF);
@@ -74,7 +72,6 @@ bool DeviceHolds(const CPic16Simulator& sim, DWORD words)
             return false;
     return true;
 }
-
 
 struct Result {
     bool ok;
@@ -153,13 +150,15 @@ int main(int argc, char** argv)
     auto serial = [&](DWORD factor, Result& r, CPic16Simulator& sim) {
         CTargetBase::s_nDelayFactor = factor;
         CPicSerialBoard board(sim, "COM1:");
-        r = Run(theQD5140Flash, "COM1:", sim, board.Lines(), [&] { board.PressReset(); }, file);
+        r = Run(
+            theQD5140Flash, "COM1:", sim, board.Lines(), [&] { board.PressReset(); }, file);
     };
     auto parallel = [&](DWORD factor, Result& r, CPic16Simulator& sim) {
         CTargetBase::s_nDelayFactor = factor;
         CPicParallelBoard board(sim);
         board.Port().SetLogging(false);
-        r = Run(theQB6620Flash, "LPT1:", sim, board.Lines(), [&] { board.PressReset(); }, file);
+        r = Run(
+            theQB6620Flash, "LPT1:", sim, board.Lines(), [&] { board.PressReset(); }, file);
     };
 
     bool allGood = true;

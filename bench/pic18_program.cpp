@@ -39,8 +39,6 @@ using picbench::Clock;
 using picbench::CResettingUser;
 using picbench::IoctlSeconds;
 
-
-
 BYTE CodeAt(DWORD i)
 {
     return (BYTE)(i * 13 + (i >> 8) + 0x21);
@@ -71,7 +69,6 @@ bool DeviceHolds(const CPic18Simulator& sim, DWORD bytes)
             return false;
     return true;
 }
-
 
 struct Result {
     bool ok = false;

@@ -48,8 +48,7 @@ double ProcessStartBootSeconds()
     std::istringstream fields(text.substr(close + 2));
     std::string field;
     // Field 22 (starttime) is the 20th after the command name.
-    for (int i = 0; i < 20 && fields >> field; ++i) {
-    }
+    for (int i = 0; i < 20 && fields >> field; ++i) {}
     if (field.empty() || !isdigit((unsigned char)field[0]))
         return -1;
     return std::stod(field) / sysconf(_SC_CLK_TCK);
@@ -74,7 +73,7 @@ void WatchForMainDialog()
     QTimer::singleShot(0, CloseMainDialogWhenShown);
 }
 
-} // namespace
+}  // namespace
 
 Q_COREAPP_STARTUP_FUNCTION(WatchForMainDialog)
 
@@ -104,7 +103,7 @@ int main(int argc, char** argv)
         return 0;
     }
     double fromStart = s_bootSecondsAtShown - ProcessStartBootSeconds();
-    printf("main dialog shown %.3f s after main, %.2f s after the process started (goal < 0.5 s)\n",
-           s_shownAfterMain, fromStart);
+    printf("main dialog shown %.3f s after main, %.2f s after the process started (goal < 0.5 s)\n", s_shownAfterMain,
+           fromStart);
     return 0;
 }

@@ -61,8 +61,8 @@ int main(int argc, char** argv)
     for (int run = 0; run < runs; ++run) {
         target.ClearModule(-1);
         auto loadStart = std::chrono::steady_clock::now();
-        if (!target.LoadModule(CQB2300Flash::blockFatStub, stubPath.c_str())
-            || !target.LoadModule(CQB2300Flash::blockFirstBank, imagePath.c_str())) {
+        if (!target.LoadModule(CQB2300Flash::blockFatStub, stubPath.c_str()) ||
+            !target.LoadModule(CQB2300Flash::blockFirstBank, imagePath.c_str())) {
             fprintf(stderr, "loading the files failed\n");
             return 1;
         }

@@ -141,8 +141,8 @@ int main(int argc, char** argv)
         double totalMs = Ms(Clock::now() - start);
         double cpuMs = ThreadCpuMs() - cpuStart;
 
-        bool wireOk = ok && stub.AreasStored() == 3 && stub.Jumps().size() == 1
-                      && stub.Received().size() == totals.sent && host.Pos() == 2432;
+        bool wireOk = ok && stub.AreasStored() == 3 && stub.Jumps().size() == 1 &&
+                      stub.Received().size() == totals.sent && host.Pos() == 2432;
         if (!wireOk)
             ++failures;
         double lineMs = (totals.sent + totals.received) * 10 * 1000.0 / 115200;

@@ -21,7 +21,7 @@
 
 namespace {
 
-const DWORD kImageBytes = 0xF00000 + 0x10000 - 7;   // ends a little above 0xF00000, odd tail
+const DWORD kImageBytes = 0xF00000 + 0x10000 - 7;  // ends a little above 0xF00000, odd tail
 
 long ResidentKilobytes()
 {

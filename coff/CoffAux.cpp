@@ -26,8 +26,8 @@ constexpr int kMostTargetRecords = 256;
 bool QueryBoundedString(HKEY key, LPCSTR name, char* buffer, DWORD capacity)
 {
     DWORD type = 0, size = capacity;
-    if (RegQueryValueEx(key, name, NULL, &type, (LPBYTE)buffer, &size) != ERROR_SUCCESS ||
-        type != REG_SZ || size == 0 || size > capacity)
+    if (RegQueryValueEx(key, name, NULL, &type, (LPBYTE)buffer, &size) != ERROR_SUCCESS || type != REG_SZ ||
+        size == 0 || size > capacity)
         return false;
     return memchr(buffer, 0, size) != NULL;
 }
@@ -78,7 +78,7 @@ BOOL ReadRecord(CFile& file, BYTE* record)
     }
 }
 
-} // namespace
+}  // namespace
 
 CString GetCygdrivePrefix()
 {
@@ -188,14 +188,9 @@ int ReadTargetRecord(const char* path, int id, BYTE record[kTargetRecordBytes])
     if (!matched)
         return kTargetRecordNotFound;
     switch ((BigEndianWord(record + 12) >> 12) & 7) {
-    case 0:
-        theStabsTaskBase = 0;
-        break;
-    case 1:
-        theStabsTaskBase = 0x40000000;
-        break;
-    default:
-        return kTargetRecordNotFound;
+    case 0: theStabsTaskBase = 0; break;
+    case 1: theStabsTaskBase = 0x40000000; break;
+    default: return kTargetRecordNotFound;
     }
     return kTargetRecordOk;
 }

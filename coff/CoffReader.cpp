@@ -48,16 +48,14 @@ int RefuseCutShort()
     return kCoffNotThisForm;
 }
 
-} // namespace
+}  // namespace
 
 void ReadFields(FILE* stream, void* destination, const char* descriptor)
 {
     BYTE* out = static_cast<BYTE*>(destination);
     for (const char* field = descriptor; *field; ++field) {
         switch (*field) {
-        case '1':
-            *out++ = ReadByte(stream);
-            break;
+        case '1': *out++ = ReadByte(stream); break;
         case '2': {
             WORD value = (WORD)ReadBigEndian(stream, 2);
             memcpy(out, &value, 2);
@@ -70,8 +68,7 @@ void ReadFields(FILE* stream, void* destination, const char* descriptor)
             out += 4;
             break;
         }
-        default:
-            break;
+        default: break;
         }
     }
 }

@@ -31,7 +31,7 @@ constexpr WORD kCoffOptHeaderSize = 32;
 
 // The file header: the first 20 bytes of the file.
 struct CoffFileHeader {
-    WORD magic;               // kCoffMagic
+    WORD magic;  // kCoffMagic
     WORD sectionCount;
     DWORD timeStamp;
     DWORD symbolTableOffset;  // file offset of the symbol table; 0 when there is none
@@ -57,13 +57,13 @@ struct CoffOptHeader {
 
 // One section header, 48 bytes; the section table follows the optional header.
 struct CoffSection {
-    char name[16];            // NUL-padded; not terminated when all 16 bytes are used
+    char name[16];  // NUL-padded; not terminated when all 16 bytes are used
     DWORD physicalAddress;
     DWORD virtualAddress;
-    DWORD size;               // bytes
-    DWORD rawDataOffset;      // file offset of the data; 0: the section has no data in the file
+    DWORD size;           // bytes
+    DWORD rawDataOffset;  // file offset of the data; 0: the section has no data in the file
     DWORD relocationOffset;
-    DWORD lineNumberOffset;   // file offset of its CoffLineEntry table
+    DWORD lineNumberOffset;  // file offset of its CoffLineEntry table
     WORD relocationCount;
     WORD lineNumberCount;
     DWORD flags;

@@ -67,7 +67,7 @@ BYTE* HandOut(size_t bytes, BYTE*& next, int& left)
     return result;
 }
 
-} // namespace
+}  // namespace
 
 void* PoolAlloc(size_t count, size_t size)
 {

@@ -77,7 +77,7 @@ Indexes& Current()
     return s_indexes;
 }
 
-} // namespace
+}  // namespace
 
 StabsFile* IndexedFileHolding(DWORD address)
 {

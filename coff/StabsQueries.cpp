@@ -24,8 +24,7 @@ struct FixedTask {
     const char* name;
 };
 const FixedTask kFixedTasks[kFixedTaskCount] = {
-    {1, "Realtime Kernel"}, {2, "Idle"}, {3, "Floatingpoint Instr"},
-    {4, "Malloc"},          {5, "Free"}, {6, kSysTask},
+    {1, "Realtime Kernel"}, {2, "Idle"}, {3, "Floatingpoint Instr"}, {4, "Malloc"}, {5, "Free"}, {6, kSysTask},
 };
 
 void CopyBounded(char* out, size_t capacity, const char* text, size_t longest)
@@ -112,7 +111,7 @@ bool FindLine(const char* path, DWORD line, bool repeat, DWORD skipAddress, Stab
     return false;
 }
 
-} // namespace
+}  // namespace
 
 WORD FileAndLineForAddress(DWORD address, char* path, size_t capacity)
 {
@@ -138,8 +137,7 @@ const char* NameForAddress(char* out, size_t capacity, DWORD address)
     const char* name = NULL;
     if (InTaskArea(address, theStabsTaskBase))
         name = kSysTask;
-    else if (!(name = IndexedSymbolNameAt(address)) &&
-             (address < kSysTaskAreaBytes || InTaskArea(address, 0x40000000)))
+    else if (!(name = IndexedSymbolNameAt(address)) && (address < kSysTaskAreaBytes || InTaskArea(address, 0x40000000)))
         name = kSysTask;
     if (name)
         CopyBounded(out, capacity, name, kLongestShownName);
@@ -173,9 +171,8 @@ void BuildTaskList(StabsTaskEntry* out, int count)
     for (StabsFile* file = theStabsFiles; file; file = file->next)
         for (StabsCodeSymbol* symbol = file->codeSymbols; symbol; symbol = symbol->next)
             add(symbol->value, symbol->name);
-    std::stable_sort(out, out + written, [](const StabsTaskEntry& a, const StabsTaskEntry& b) {
-        return CompareTaskIds(&a, &b) < 0;
-    });
+    std::stable_sort(out, out + written,
+                     [](const StabsTaskEntry& a, const StabsTaskEntry& b) { return CompareTaskIds(&a, &b) < 0; });
 }
 
 int CompareTaskIds(const void* a, const void* b)
@@ -309,8 +306,7 @@ DWORD GetFunctionAddress(const char* name, DWORD address)
                 return function->start;
     for (StabsFile* file = theStabsFiles; file; file = file->next)
         for (StabsFunction* function = file->functions; function; function = function->next)
-            if (function->symbol && function->symbol->descriptor == 'F' &&
-                SameName(function->symbol->name, name))
+            if (function->symbol && function->symbol->descriptor == 'F' && SameName(function->symbol->name, name))
                 return function->start;
     return 0;
 }

@@ -23,18 +23,18 @@ extern DWORD theLineQueryLine;
 extern DWORD theLineQueryAddress;
 
 struct StabsTaskEntry {
-    DWORD id;          // 1 to 6 for the fixed tasks, else the code symbol's address
+    DWORD id;  // 1 to 6 for the fixed tasks, else the code symbol's address
     const char* name;
-    DWORD zero;        // always 0
-    DWORD unused;      // not written
+    DWORD zero;    // always 0
+    DWORD unused;  // not written
 };
 constexpr int kFixedTaskCount = 6;
 
 struct StabsLineRange {
     DWORD address;
     DWORD line;
-    DWORD zero;        // always 0
-    DWORD unused;      // not written
+    DWORD zero;    // always 0
+    DWORD unused;  // not written
 };
 
 // The line of `address` in the first file whose [start, end) holds it, with that file's path

@@ -91,10 +91,10 @@ bool CutShort(FILE* stream)
 // outside it. A refill covers the offsets up to just behind the window's last NUL, so every
 // string that starts inside it also ends inside it.
 struct StringWindow {
-    char* bytes = NULL;   // kStabsWindowBytes
-    uint64_t start = 0;   // file offset of bytes[0]
-    uint64_t covered = 0; // offsets [start, start + covered) are served from the window
-    size_t valid = 0;     // bytes actually read
+    char* bytes = NULL;    // kStabsWindowBytes
+    uint64_t start = 0;    // file offset of bytes[0]
+    uint64_t covered = 0;  // offsets [start, start + covered) are served from the window
+    size_t valid = 0;      // bytes actually read
 };
 
 void RefillWindow(StringWindow& window, FILE* stream, uint64_t offset, long resumeAt)
@@ -353,9 +353,7 @@ void AddStab(StabsFile* file, const CoffSymbol& entry, const char* string)
     if (!file)
         return;
     switch (entry.ref.stabKind) {
-    case 'S':
-        AddScopeStab(file, entry, string);
-        break;
+    case 'S': AddScopeStab(file, entry, string); break;
     case 'N':
         if (entry.ref.stabType == kStabBlockStart)
             StartBlock(entry.value);
@@ -364,9 +362,7 @@ void AddStab(StabsFile* file, const CoffSymbol& entry, const char* string)
         else
             fputs("unknown stabn type\n", stderr);
         break;
-    default:
-        fputs("unknown stab\n", stderr);
-        break;
+    default: fputs("unknown stab\n", stderr); break;
     }
 }
 
@@ -498,8 +494,8 @@ bool IsOrdinarySymbol(const CoffSymbol& entry)
 // away from the string table.
 bool NeedsString(const CoffSymbol& entry)
 {
-    return IsOrdinarySymbol(entry) || entry.ref.stabKind == 'S' ||
-           entry.ref.stabType == kStabSourceFile || entry.ref.stabType == kStabIncludedFile;
+    return IsOrdinarySymbol(entry) || entry.ref.stabKind == 'S' || entry.ref.stabType == kStabSourceFile ||
+           entry.ref.stabType == kStabIncludedFile;
 }
 
 void AddSourceFileStab(const CoffSymbol& entry, char* name, char* directory)
@@ -526,7 +522,7 @@ void AddEntry(const CoffSymbol& entry, char* name, char* directory)
     }
 }
 
-} // namespace
+}  // namespace
 
 int HashName(const char* name)
 {
@@ -561,8 +557,7 @@ CoffSection* SectionForAddress(DWORD address)
         return NULL;
     for (WORD i = 0; i < theCoffHeader.sectionCount; ++i) {
         const CoffSection& section = theCoffSections[i];
-        if (section.physicalAddress <= address &&
-            address - section.physicalAddress < section.size)
+        if (section.physicalAddress <= address && address - section.physicalAddress < section.size)
             return &theCoffSections[i];
     }
     return NULL;
@@ -628,8 +623,7 @@ int LoadStabs(FILE* stream)
 
 int ReadLineNumbers(FILE* stream, CoffSection* section)
 {
-    if (!section || section->lineNumberOffset == 0 || section->lineNumberCount == 0 ||
-        !theStabsFiles)
+    if (!section || section->lineNumberOffset == 0 || section->lineNumberCount == 0 || !theStabsFiles)
         return 0;
     if (fseek(stream, (long)section->lineNumberOffset, SEEK_SET) != 0)
         return 0;

@@ -24,21 +24,21 @@ constexpr WORD kStabBlockEnd = 0xE0;      // N_RBRAC
 // One "S" stab. Its string is split in place: "name:Xnn=typedef".
 struct StabsSymbol {
     StabsSymbol* next;
-    char* name;        // up to the first ':', or the whole string
-    char* typeDef;     // behind the '=' that follows the type number; NULL when there is none
+    char* name;     // up to the first ':', or the whole string
+    char* typeDef;  // behind the '=' that follows the type number; NULL when there is none
     DWORD value;
     WORD stabType;
-    char kind;         // 'S'
-    WORD typeNumber;   // decimal digits behind the descriptor, modulo 2^16
-    char descriptor;   // the letter behind ':' (F or f for functions); 0 when there is none
+    char kind;        // 'S'
+    WORD typeNumber;  // decimal digits behind the descriptor, modulo 2^16
+    char descriptor;  // the letter behind ':' (F or f for functions); 0 when there is none
 };
 
 struct StabsBlock {
-    StabsBlock* child;    // first nested block
-    StabsBlock* sibling;  // next block at the same depth
-    StabsSymbol* symbols; // declared in the block, in order
+    StabsBlock* child;     // first nested block
+    StabsBlock* sibling;   // next block at the same depth
+    StabsSymbol* symbols;  // declared in the block, in order
     DWORD start;
-    DWORD end;            // value of the block end; 0 while the block is open
+    DWORD end;  // value of the block end; 0 while the block is open
 };
 
 struct StabsFunction {
@@ -72,8 +72,8 @@ struct StabsFile {
     StabsSymbol* globals;          // newest first
     StabsFunction* functions;      // in symbol-table order
     DWORD start;
-    DWORD end;                     // first address behind the file; 0xFFFFFFFF until known
-    StabsLine* lastLine;           // the last entry of `lines`
+    DWORD end;            // first address behind the file; 0xFFFFFFFF until known
+    StabsLine* lastLine;  // the last entry of `lines`
 };
 
 struct StabsHashEntry {
@@ -100,7 +100,7 @@ extern StabsSymbol* theStabsLastSymbol;  // where the next scope symbol is linke
 extern int theStabsDepth;                // -1 at function level, 0 and up inside blocks
 extern StabsBlock* theStabsBlockStack[kStabsBlockDepth];
 extern StabsCodeSymbol* theStabsCodeTail;
-extern DWORD theStabsLastCodeValue;      // a code symbol of the same value is not added again
+extern DWORD theStabsLastCodeValue;  // a code symbol of the same value is not added again
 
 // Builds the tables from the symbol table of the file open on `stream`, whose headers
 // ReadCoffHeaders has read. 1 when the finished tables are consistent; 0 when the file has no

@@ -105,11 +105,9 @@ void ReleaseAfterLargeFree(size_t freedBytes)
         ReleaseFreedMemory();
 }
 
-} // namespace
+}  // namespace
 
-CIntelHex::CIntelHex() : m_nChecksum(0), m_pNewest(NULL)
-{
-}
+CIntelHex::CIntelHex() : m_nChecksum(0), m_pNewest(NULL) {}
 
 CIntelHex::~CIntelHex()
 {
@@ -298,8 +296,8 @@ HexRecord* CIntelHex::ParseRecords(CFile& file, HexRecord** list, DWORD base)
             state = recordType < 0 ? stopped : body;
             break;
         case body:
-            state = ReadRecordBody(file, list, base, (BYTE)recordCount, (WORD)recordAddress,
-                                   (BYTE)recordType, extended, endSeen)
+            state = ReadRecordBody(file, list, base, (BYTE)recordCount, (WORD)recordAddress, (BYTE)recordType, extended,
+                                   endSeen)
                         ? checksum
                         : stopped;
             break;
@@ -325,8 +323,7 @@ HexRecord* CIntelHex::ParseRecords(CFile& file, HexRecord** list, DWORD base)
                 ++m_nLine;
             break;
         }
-        case stopped:
-            break;
+        case stopped: break;
         }
     }
     if (endSeen)
@@ -360,8 +357,8 @@ void CIntelHex::DeleteRecordsNewerThan(HexRecord* record)
     ReleaseAfterLargeFree(freed);
 }
 
-BOOL CIntelHex::ReadRecordBody(CFile& file, HexRecord** list, DWORD base, BYTE count,
-                               WORD address, BYTE type, DWORD& extended, BOOL& endSeen)
+BOOL CIntelHex::ReadRecordBody(CFile& file, HexRecord** list, DWORD base, BYTE count, WORD address, BYTE type,
+                               DWORD& extended, BOOL& endSeen)
 {
     switch (type) {
     case 0x00: {
@@ -383,9 +380,7 @@ BOOL CIntelHex::ReadRecordBody(CFile& file, HexRecord** list, DWORD base, BYTE c
         }
         return TRUE;
     }
-    case 0x01:
-        endSeen = TRUE;
-        return TRUE;
+    case 0x01: endSeen = TRUE; return TRUE;
     case 0x02:
     case 0x04: {
         // One 16-bit value whatever the count says; it replaces the previous extension.
@@ -397,7 +392,7 @@ BOOL CIntelHex::ReadRecordBody(CFile& file, HexRecord** list, DWORD base, BYTE c
     }
     default:
         m_pszProblem = type == 0x03 || type == 0x05 ? "start address records (type 03 and 05) are not read"
-                                                   : "unknown record type";
+                                                    : "unknown record type";
         return FALSE;
     }
 }
@@ -601,8 +596,7 @@ BOOL CIntelHex::MoveIntoRange(HexRecord** to, HexRecord* record, uint64_t first,
 BOOL CIntelHex::SetByte(DWORD address, BYTE value)
 {
     for (HexRecord* record = m_pNewest; record; record = record->m_pOlder) {
-        if (record->m_nCount && record->m_pData && FirstAddress(record) <= address &&
-            address < EndAddress(record)) {
+        if (record->m_nCount && record->m_pData && FirstAddress(record) <= address && address < EndAddress(record)) {
             record->m_pData[address - FirstAddress(record)] = value;
             return TRUE;
         }
@@ -613,18 +607,12 @@ BOOL CIntelHex::SetByte(DWORD address, BYTE value)
 LPCSTR CIntelHex::GetStatusText(int status)
 {
     switch (status) {
-    case statusOk:
-        return NULL;
-    case statusNoData:
-        return "No data present to program";
-    case statusNoMemory:
-        return "Internal memory error";
-    case statusBadRecord:
-        return "Invalid Intel HEX file record";
-    case statusOverlaid:
-        return "Overlaid data has been detected, continue";
-    default:
-        return "Internal error building binary image";
+    case statusOk: return NULL;
+    case statusNoData: return "No data present to program";
+    case statusNoMemory: return "Internal memory error";
+    case statusBadRecord: return "Invalid Intel HEX file record";
+    case statusOverlaid: return "Overlaid data has been detected, continue";
+    default: return "Internal error building binary image";
     }
 }
 
@@ -644,8 +632,7 @@ BOOL CIntelHex::WriteFile(const CString& path, std::unique_ptr<BYTE[]> image, DW
     CFileException error;
     // The user's old file stays whole until the new one is complete on disk: a full disk or a
     // refused write part-way loses nothing.
-    if (!file.Open(path, CFile::modeReplaceAtomically | CFile::modeReadWrite | CFile::typeBinary,
-                   &error)) {
+    if (!file.Open(path, CFile::modeReplaceAtomically | CFile::modeReadWrite | CFile::typeBinary, &error)) {
         ReportWriteFailure(error);
         return FALSE;
     }

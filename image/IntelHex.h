@@ -143,8 +143,8 @@ private:
     uint64_t GetEndAddress64(HexRecord* head);
     BOOL IsRecordInRange(uint64_t base, WORD address, BYTE count) const;
     BOOL MoveIntoRange(HexRecord** to, HexRecord* record, uint64_t first, uint64_t last);
-    BOOL ReadRecordBody(CFile& file, HexRecord** list, DWORD base, BYTE count, WORD address,
-                        BYTE type, DWORD& extended, BOOL& endSeen);
+    BOOL ReadRecordBody(CFile& file, HexRecord** list, DWORD base, BYTE count, WORD address, BYTE type, DWORD& extended,
+                        BOOL& endSeen);
     static void ReportWriteFailure(const CFileException& error);
     static CString DescribeOpenFailure(const CFileException& error);
     void DescribeRejection(CFile& file);

@@ -64,8 +64,7 @@ BOOL CCommsBase::GetResourceName(BYTE type, int index, CString& name)
             return FALSE;
         name = "USB";
         return TRUE;
-    default:
-        return FALSE;
+    default: return FALSE;
     }
 }
 
@@ -98,8 +97,7 @@ BOOL CCommsBase::Open(BYTE type, CString name)
             return FALSE;
         m_nType = type;
         return TRUE;
-    default:
-        return FALSE;
+    default: return FALSE;
     }
 }
 
@@ -130,8 +128,7 @@ void CCommsBase::Close()
         theParallel.ResetControl();
         theParallel.CloseDriver();
         break;
-    default:
-        break;
+    default: break;
     }
     CloseSerialHandle();
     m_nType = 0;
@@ -142,10 +139,9 @@ void CCommsBase::CloseSerialHandle()
     m_hPort.reset();
 }
 
-BOOL CCommsBase::OpenSerial(CString name, DWORD baud, BYTE parity, BYTE byteSize, BYTE stopBits,
-                            BOOL handshake, DWORD readInterval, DWORD readTotalConstant,
-                            DWORD readTotalMultiplier, DWORD writeTotalMultiplier,
-                            DWORD writeTotalConstant)
+BOOL CCommsBase::OpenSerial(CString name, DWORD baud, BYTE parity, BYTE byteSize, BYTE stopBits, BOOL handshake,
+                            DWORD readInterval, DWORD readTotalConstant, DWORD readTotalMultiplier,
+                            DWORD writeTotalMultiplier, DWORD writeTotalConstant)
 {
     CloseSerialHandle();
     std::unique_ptr<ISerialPort> port = CSerialPortRegistry::Open(name);
@@ -333,8 +329,7 @@ BOOL CCommsBase::LptSetClock(BOOL level)
 
 BOOL CCommsBase::LptSetPgm(BOOL level)
 {
-    theLptControl = (BYTE)((theLptControl & ~kLptPgmLevel) | ((level & 1) ? kLptPgmLevel : 0) |
-                           kLptPgmEnable);
+    theLptControl = (BYTE)((theLptControl & ~kLptPgmLevel) | ((level & 1) ? kLptPgmLevel : 0) | kLptPgmEnable);
     theParallel.WritePortByte(CParallel::kPortControl, theLptControl);
     return TRUE;
 }

@@ -43,9 +43,8 @@ public:
     // Releases what the open type holds; afterwards type 0 and no handle. Safe to repeat.
     void Close();
 
-    BOOL OpenSerial(CString name, DWORD baud, BYTE parity, BYTE byteSize, BYTE stopBits,
-                    BOOL handshake, DWORD readInterval, DWORD readTotalConstant,
-                    DWORD readTotalMultiplier, DWORD writeTotalMultiplier,
+    BOOL OpenSerial(CString name, DWORD baud, BYTE parity, BYTE byteSize, BYTE stopBits, BOOL handshake,
+                    DWORD readInterval, DWORD readTotalConstant, DWORD readTotalMultiplier, DWORD writeTotalMultiplier,
                     DWORD writeTotalConstant);
     // RTS/CTS handshake on an open serial port (types 1, 2, 5). A failure closes the port.
     BOOL SetHandshake(BOOL on);

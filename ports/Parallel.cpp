@@ -114,8 +114,7 @@ void CParallel::CloseDriver()
     m_hDriver.reset();
 }
 
-int CParallel::DriverIoctl(DWORD code, IParallelDriver* device, void* record, DWORD size,
-                           BOOL ownHandle)
+int CParallel::DriverIoctl(DWORD code, IParallelDriver* device, void* record, DWORD size, BOOL ownHandle)
 {
     if (ownHandle) {
         std::unique_ptr<IParallelDriver> own = CParallelDriverFactory::Open();
@@ -171,7 +170,6 @@ int CParallel::Dispatch(DWORD code, IParallelDriver& device, void* record, DWORD
             return device.ReadPort(transfer.port, transfer.value);
         return 0;
     }
-    default:
-        return 0;
+    default: return 0;
     }
 }

@@ -33,12 +33,9 @@ BOOL ReadBoardRequest(const CHyMessage* frame, BYTE* record)
 BOOL IsStartRequest(const BYTE* record, int step)
 {
     switch (step) {
-    case 0:
-        return Get16(record) == kHyFirstStartRequest && Get16(record + 10) == 0;
-    case 1:
-        return Get16(record) == kHySecondStartRequest;
-    default:
-        return FALSE;
+    case 0: return Get16(record) == kHyFirstStartRequest && Get16(record + 10) == 0;
+    case 1: return Get16(record) == kHySecondStartRequest;
+    default: return FALSE;
     }
 }
 

@@ -46,7 +46,7 @@ const char* const kMainIcon[] = {
     "                                ",
 };
 
-} // namespace
+}  // namespace
 
 const char* const* FindIconResource(UINT id)
 {

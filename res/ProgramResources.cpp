@@ -11,14 +11,10 @@ namespace {
 
 // Constant data, so it is in place before any object's constructor could install it.
 constexpr ResourceTables s_tables = {
-    &FindStringResource,
-    AFX_IDS_APP_TITLE,
-    &FindIconResource,
-    &FindDialogTemplateResource,
-    &EmbeddedResourceTable,
+    &FindStringResource, AFX_IDS_APP_TITLE, &FindIconResource, &FindDialogTemplateResource, &EmbeddedResourceTable,
 };
 
-} // namespace
+}  // namespace
 
 void InstallProgramResources()
 {

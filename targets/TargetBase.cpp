@@ -194,7 +194,7 @@ void SpinCounted(DWORD n, DWORD factor)
         i = i + 1;
 }
 
-} // namespace
+}  // namespace
 
 void CTargetBase::Delay(DWORD n)
 {

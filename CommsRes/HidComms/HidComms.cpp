@@ -117,7 +117,7 @@ BOOL CHidComms::OpenDevice(WORD vendorId, WORD productId, CString* serial, CWnd*
                 Close();
             }
         } else {
-            unopened = failure;   // taken by another program since the search
+            unopened = failure;  // taken by another program since the search
         }
     }
     if (!m_bOpen && !unopened.IsEmpty() && (chosen >= 0 || !userChose))
@@ -251,7 +251,7 @@ BOOL CHidComms::Transfer(DWORD length, DWORD* moved, BOOL retry, ReportFn report
             if (result != hidTransferDone)
                 break;
             if (count <= 0) {
-                result = hidTransferError;   // a report that moved no data would loop for ever
+                result = hidTransferError;  // a report that moved no data would loop for ever
                 break;
             }
             // A full-length last report carries padding: count only what the buffer holds.
@@ -285,18 +285,16 @@ BOOL CHidComms::Write(const BYTE* data, DWORD length, DWORD* sent)
 {
     if (!data && length > 0)
         return FALSE;
-    return Transfer(length, sent, m_bRetryWrite, [&](DWORD offset, DWORD left, int* count) {
-        return WriteReport(data + offset, left, count);
-    });
+    return Transfer(length, sent, m_bRetryWrite,
+                    [&](DWORD offset, DWORD left, int* count) { return WriteReport(data + offset, left, count); });
 }
 
 BOOL CHidComms::Read(BYTE* data, DWORD length, DWORD* received)
 {
     if (!data && length > 0)
         return FALSE;
-    return Transfer(length, received, m_bRetryRead, [&](DWORD offset, DWORD left, int* count) {
-        return ReadReport(data + offset, left, count);
-    });
+    return Transfer(length, received, m_bRetryRead,
+                    [&](DWORD offset, DWORD left, int* count) { return ReadReport(data + offset, left, count); });
 }
 
 // --- Messages ---

@@ -62,8 +62,8 @@ protected:
     // Opens interface `index` of the set taken by the search into `*device` (NULL when it
     // cannot be opened, and `*failure` then says why). Returns whether the set has an
     // interface at that index.
-    BOOL OpenInterface(const std::vector<HidDeviceInfo>& deviceSet, std::unique_ptr<IHidDevice>* device,
-                       DWORD index, CString* failure = NULL);
+    BOOL OpenInterface(const std::vector<HidDeviceInfo>& deviceSet, std::unique_ptr<IHidDevice>* device, DWORD index,
+                       CString* failure = NULL);
     // Capabilities and report buffers of the device just opened. FALSE for a device whose
     // input or output report carries no data byte.
     BOOL InitReports();

@@ -8,9 +8,7 @@ BEGIN_MESSAGE_MAP(CHidSnDialog, CDialog)
     ON_LBN_DBLCLK(IDC_HIDSN_LIST, OnOK)
 END_MESSAGE_MAP()
 
-CHidSnDialog::CHidSnDialog(CWnd* parent) : CDialog(IDD_HIDSN, parent)
-{
-}
+CHidSnDialog::CHidSnDialog(CWnd* parent) : CDialog(IDD_HIDSN, parent) {}
 
 void CHidSnDialog::SetList(CString* serials, int count)
 {

@@ -9,4 +9,4 @@ namespace {
 
 [[maybe_unused]] const bool s_bResourcesInstalled = (InstallProgramResources(), true);
 
-} // namespace
+}  // namespace

@@ -37,7 +37,7 @@ void AppendFormatV(std::string& out, const char* format, va_list args)
     out.resize(old + needed);
 }
 
-} // namespace
+}  // namespace
 
 int CString::Compare(const char* text) const
 {
@@ -156,8 +156,7 @@ int CString::Replace(const char* from, const char* to)
     std::string replacement = to ? to : "";
     size_t fromLength = strlen(from);
     int count = 0;
-    for (size_t at = m_str.find(from); at != std::string::npos;
-         at = m_str.find(from, at + replacement.size())) {
+    for (size_t at = m_str.find(from); at != std::string::npos; at = m_str.find(from, at + replacement.size())) {
         m_str.replace(at, fromLength, replacement);
         ++count;
     }

@@ -29,11 +29,32 @@ public:
     const std::string& str() const { return m_str; }
     std::string& str() { return m_str; }
 
-    CString& operator=(const char* text) { m_str = text ? text : ""; return *this; }
-    CString& operator=(char ch) { m_str.assign(1, ch); return *this; }
-    CString& operator+=(const CString& s) { m_str += s.m_str; return *this; }
-    CString& operator+=(const char* text) { if (text) m_str += text; return *this; }
-    CString& operator+=(char ch) { m_str += ch; return *this; }
+    CString& operator=(const char* text)
+    {
+        m_str = text ? text : "";
+        return *this;
+    }
+    CString& operator=(char ch)
+    {
+        m_str.assign(1, ch);
+        return *this;
+    }
+    CString& operator+=(const CString& s)
+    {
+        m_str += s.m_str;
+        return *this;
+    }
+    CString& operator+=(const char* text)
+    {
+        if (text)
+            m_str += text;
+        return *this;
+    }
+    CString& operator+=(char ch)
+    {
+        m_str += ch;
+        return *this;
+    }
 
     friend CString operator+(const CString& a, const CString& b) { return CString(a.m_str + b.m_str); }
     friend CString operator+(const CString& a, const char* b) { return CString(a.m_str + (b ? b : "")); }
@@ -68,7 +89,11 @@ public:
     CString& MakeLower();
     CString& TrimLeft();
     CString& TrimRight();
-    CString& Trim() { TrimRight(); return TrimLeft(); }
+    CString& Trim()
+    {
+        TrimRight();
+        return TrimLeft();
+    }
     int Replace(char from, char to);
     int Replace(const char* from, const char* to);
     int Insert(int index, const char* text);

@@ -20,12 +20,9 @@ namespace {
 int AccessFlags(UINT openFlags)
 {
     switch (openFlags & 3) {
-    case CFile::modeWrite:
-        return O_WRONLY;
-    case CFile::modeReadWrite:
-        return O_RDWR;
-    default:
-        return O_RDONLY;
+    case CFile::modeWrite: return O_WRONLY;
+    case CFile::modeReadWrite: return O_RDWR;
+    default: return O_RDONLY;
     }
 }
 
@@ -34,12 +31,9 @@ int LockFor(UINT openFlags)
 {
     switch (openFlags & 0x70) {
     case CFile::shareExclusive:
-    case CFile::shareDenyRead:
-        return LOCK_EX;
-    case CFile::shareDenyWrite:
-        return LOCK_SH;
-    default:
-        return 0;
+    case CFile::shareDenyRead: return LOCK_EX;
+    case CFile::shareDenyWrite: return LOCK_SH;
+    default: return 0;
     }
 }
 
@@ -158,7 +152,7 @@ void SyncFolderOf(const std::string& path)
     }
 }
 
-} // namespace
+}  // namespace
 
 CServiceSlot<CFile::LockCall>& CFile::LockSlot()
 {
@@ -169,37 +163,26 @@ CServiceSlot<CFile::LockCall>& CFile::LockSlot()
 int CFileException::OsErrorToException(int error)
 {
     switch (error) {
-    case 0:
-        return none;
-    case ENOENT:
-        return fileNotFound;
+    case 0: return none;
+    case ENOENT: return fileNotFound;
     case ENOTDIR:
     case ENAMETOOLONG:
-    case ELOOP:
-        return badPath;
+    case ELOOP: return badPath;
     case EMFILE:
-    case ENFILE:
-        return tooManyOpenFiles;
+    case ENFILE: return tooManyOpenFiles;
     case EACCES:
     case EPERM:
     case EROFS:
-    case EISDIR:
-        return accessDenied;
-    case EBADF:
-        return invalidFile;
-    case EWOULDBLOCK:
-        return sharingViolation;
+    case EISDIR: return accessDenied;
+    case EBADF: return invalidFile;
+    case EWOULDBLOCK: return sharingViolation;
     case ENOSPC:
     case EDQUOT:
-    case EFBIG:
-        return diskFull;
-    case EIO:
-        return hardIO;
+    case EFBIG: return diskFull;
+    case EIO: return hardIO;
     case ESPIPE:
-    case EOVERFLOW:
-        return badSeek;
-    default:
-        return genericException;
+    case EOVERFLOW: return badSeek;
+    default: return genericException;
     }
 }
 

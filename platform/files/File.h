@@ -37,7 +37,9 @@ public:
     };
 
     CFileException(int cause = none, LONG osError = -1, const CString& fileName = CString())
-        : m_cause(cause), m_lOsError(osError), m_strFileName(fileName) {}
+        : m_cause(cause), m_lOsError(osError), m_strFileName(fileName)
+    {
+    }
 
     // Maps an errno value to the nearest cause code.
     static int OsErrorToException(int error);
@@ -140,9 +142,9 @@ private:
     // The temporary file that Close renames to m_strPath; empty unless replacing.
     std::string m_strReplacing;
     std::vector<BYTE> m_buffer;
-    const BYTE* m_pRead = NULL;   // read-ahead: m_buffer, or the caller's bytes in memory
-    size_t m_nPos = 0;      // next byte to read, or bytes pending while writing
-    size_t m_nValid = 0;    // bytes of read-ahead in the buffer; always 0 while writing
+    const BYTE* m_pRead = NULL;  // read-ahead: m_buffer, or the caller's bytes in memory
+    size_t m_nPos = 0;           // next byte to read, or bytes pending while writing
+    size_t m_nValid = 0;         // bytes of read-ahead in the buffer; always 0 while writing
     BOOL m_bWriting = FALSE;
     BOOL m_bReadError = FALSE;
     BOOL m_bMemory = FALSE;

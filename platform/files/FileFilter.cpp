@@ -31,7 +31,7 @@ bool MatchFrom(const char* pattern, const char* name)
     return *pattern == '\0';
 }
 
-} // namespace
+}  // namespace
 
 std::vector<CFileFilter::Entry> CFileFilter::Parse(const CString& filter)
 {

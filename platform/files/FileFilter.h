@@ -9,7 +9,7 @@ class CFileFilter {
 public:
     struct Entry {
         CString description;
-        std::vector<CString> patterns;   // from the ';'-separated list, trimmed
+        std::vector<CString> patterns;  // from the ';'-separated list, trimmed
     };
 
     // Pairs up to the first empty field ("||" ends the list, as the double zero of the Win32

@@ -145,7 +145,7 @@ std::string CurrentFolder()
     return folder == "/" ? folder : folder + "/";
 }
 
-} // namespace
+}  // namespace
 
 BOOL MatchWildcardNoCase(const CString& pattern, const CString& name)
 {

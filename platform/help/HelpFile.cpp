@@ -68,7 +68,7 @@ bool IsDialogTopic(DWORD contextId)
     return !(contextId & kControlBit) && contextId > kDialogTopicBase && contextId <= kDialogTopicBase + 0x7FFF;
 }
 
-} // namespace
+}  // namespace
 
 BOOL CHelpFile::Load(const CString& path)
 {
@@ -110,7 +110,7 @@ void CHelpFile::Parse(const CString& content)
         if (!current || (!line.empty() && line[0] == '#'))
             continue;
         if (text.empty() && line.empty())
-            continue;   // blank lines right after the header
+            continue;  // blank lines right after the header
         text += line;
         text += '\n';
     }

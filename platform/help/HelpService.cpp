@@ -11,7 +11,7 @@ IHelpService& DefaultService()
     return console;
 }
 
-} // namespace
+}  // namespace
 
 CServiceSlot<IHelpService*>& HelpServiceSlot()
 {
@@ -33,23 +33,16 @@ IHelpService* InstallHelpService(IHelpService* service)
 BOOL DispatchWinHelp(const CString& helpFile, DWORD_PTR data, UINT command)
 {
     switch (command) {
-    case HELP_CONTEXT:
-        Help().ShowTopic(helpFile, (DWORD)data);
-        return TRUE;
+    case HELP_CONTEXT: Help().ShowTopic(helpFile, (DWORD)data); return TRUE;
     case HELP_CONTEXTPOPUP: {
         POINT position;
         GetCursorPos(&position);
         Help().ShowPopup(helpFile, (DWORD)data, position);
         return TRUE;
     }
-    case HELP_QUIT:
-        Help().Quit();
-        return TRUE;
+    case HELP_QUIT: Help().Quit(); return TRUE;
     case HELP_FINDER:
-    case HELP_INDEX:
-        Help().ShowIndex(helpFile);
-        return TRUE;
-    default:
-        return FALSE;
+    case HELP_INDEX: Help().ShowIndex(helpFile); return TRUE;
+    default: return FALSE;
     }
 }

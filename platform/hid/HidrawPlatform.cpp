@@ -99,15 +99,9 @@ CString DescribeOpenFailure(const CString& path, int error)
         text += "busy, in use by " + (holder.IsEmpty() ? std::string("another program") : holder.str()) + ".";
         break;
     }
-    case CPortOpenFailure::kindNoDevice:
-        text += "no such device. Check that the board is plugged in.";
-        break;
-    case CPortOpenFailure::kindWrongDevice:
-        text += "not a HID device.";
-        break;
-    default:
-        text += CFailureDetail::SystemReason(error).str() + ".";
-        break;
+    case CPortOpenFailure::kindNoDevice: text += "no such device. Check that the board is plugged in."; break;
+    case CPortOpenFailure::kindWrongDevice: text += "not a HID device."; break;
+    default: text += CFailureDetail::SystemReason(error).str() + "."; break;
     }
     return CString(text);
 }
@@ -158,8 +152,7 @@ BOOL CHidrawPlatform::ReadEntry(const CString& name, HidDeviceInfo& info, BOOL& 
     std::string descriptor;
     CHidReportDescriptor parser;
     if (ReadSmallFile(folder + "report_descriptor", kMaxDescriptorSize, descriptor) &&
-        descriptor.size() <= kMaxDescriptorSize &&
-        parser.Parse((const BYTE*)descriptor.data(), descriptor.size())) {
+        descriptor.size() <= kMaxDescriptorSize && parser.Parse((const BYTE*)descriptor.data(), descriptor.size())) {
         info.inputReportLength = parser.GetInputReportLength();
         info.outputReportLength = parser.GetOutputReportLength();
         numbered = parser.HasReportIds();

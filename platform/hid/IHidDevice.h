@@ -11,8 +11,8 @@
 
 // Outcome of one report transfer.
 enum HidTransferResult {
-    hidTransferError = -1,    // I/O error, short transfer, or the device has gone
-    hidTransferTimeout = 0,   // nothing moved within the time-out
+    hidTransferError = -1,   // I/O error, short transfer, or the device has gone
+    hidTransferTimeout = 0,  // nothing moved within the time-out
     hidTransferDone = 1,
 };
 

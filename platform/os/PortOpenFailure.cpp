@@ -82,21 +82,16 @@ CPortOpenFailure::Kind CPortOpenFailure::KindOfError(int error)
     switch (error) {
     case ENOENT:
     case ENODEV:
-    case ENXIO:
-        return kindNoDevice;
+    case ENXIO: return kindNoDevice;
     case EACCES:
     case EPERM:
-    case EROFS:
-        return kindNoAccess;
+    case EROFS: return kindNoAccess;
     case EBUSY:
-    case EWOULDBLOCK:
-        return kindBusy;
+    case EWOULDBLOCK: return kindBusy;
     case ENOTTY:
     case ENOTDIR:
-    case EISDIR:
-        return kindWrongDevice;
-    default:
-        return kindOther;
+    case EISDIR: return kindWrongDevice;
+    default: return kindOther;
     }
 }
 
@@ -136,8 +131,8 @@ CString CPortOpenFailure::Describe() const
         std::string usual = m_nPort == portSerial ? "dialout" : "lp";
         if (!m_strNodeAccess.IsEmpty()) {
             text += "permission denied, and no group you could join may open it (" + m_strNodeAccess.str() +
-                    "). The administrator must give access, for example with a udev rule that sets GROUP=\"" +
-                    usual + "\" and MODE=\"0660\" for it, and add your user to that group.";
+                    "). The administrator must give access, for example with a udev rule that sets GROUP=\"" + usual +
+                    "\" and MODE=\"0660\" for it, and add your user to that group.";
             break;
         }
         std::string group = m_strGroup.IsEmpty() ? usual : m_strGroup.str();
@@ -146,8 +141,7 @@ CString CPortOpenFailure::Describe() const
         break;
     }
     case kindBusy:
-        text += "busy, in use by " + (m_strHolder.IsEmpty() ? std::string("another program") : m_strHolder.str()) +
-                ".";
+        text += "busy, in use by " + (m_strHolder.IsEmpty() ? std::string("another program") : m_strHolder.str()) + ".";
         break;
     case kindWrongDevice:
         text += std::string("not a ") + what + ".";
@@ -160,12 +154,8 @@ CString CPortOpenFailure::Describe() const
                 (variable.empty() ? std::string("QUILLET_COMn") : variable) +
                 " to the device to use, such as a USB adapter (/dev/ttyUSB0).";
         break;
-    case kindSettingsRefused:
-        text += std::string("the device does not accept the ") + what + " settings.";
-        break;
-    default:
-        text += m_nError ? std::string(strerror(m_nError)) + "." : std::string("cannot be opened.");
-        break;
+    case kindSettingsRefused: text += std::string("the device does not accept the ") + what + " settings."; break;
+    default: text += m_nError ? std::string(strerror(m_nError)) + "." : std::string("cannot be opened."); break;
     }
     return CString(text);
 }

@@ -11,13 +11,13 @@ class CPortOpenFailure {
 public:
     enum Kind {
         kindNone,
-        kindNoDevice,        // no such device (or no hardware behind a device node)
-        kindNoAccess,        // permission denied
-        kindBusy,            // another program or driver holds it
-        kindWrongDevice,     // not a serial port / not a parallel port
-        kindNoUart,          // a ttyS node whose UART does not exist
-        kindSettingsRefused, // opened, but it does not take the serial settings
-        kindOther,           // any other errno
+        kindNoDevice,         // no such device (or no hardware behind a device node)
+        kindNoAccess,         // permission denied
+        kindBusy,             // another program or driver holds it
+        kindWrongDevice,      // not a serial port / not a parallel port
+        kindNoUart,           // a ttyS node whose UART does not exist
+        kindSettingsRefused,  // opened, but it does not take the serial settings
+        kindOther,            // any other errno
     };
     enum Port { portSerial, portParallel };
 

@@ -57,8 +57,8 @@ DWORD CPpdevDriver::QueryVersion()
     unsigned int modes = 0;
     if (Ioctl(m_fd, PPGETMODES, &modes) == 0)
         return kInterfaceVersion;
-    CPortOpenFailure::SetLast(CPortOpenFailure(CPortOpenFailure::portParallel, CPortOpenFailure::kindWrongDevice,
-                                               m_strPath, errno));
+    CPortOpenFailure::SetLast(
+        CPortOpenFailure(CPortOpenFailure::portParallel, CPortOpenFailure::kindWrongDevice, m_strPath, errno));
     return 0;
 }
 
@@ -85,8 +85,7 @@ DWORD CPpdevDriver::RefuseClaim(int error)
     // program has the port registered; the printer driver is the usual one.
     const char* holder = IsPrinterDriverLoaded() ? "the printer driver lp ('sudo modprobe -r lp' frees the port)"
                                                  : "another driver or program";
-    CPortOpenFailure failure =
-        CPortOpenFailure::FromError(CPortOpenFailure::portParallel, m_strPath, EBUSY, holder);
+    CPortOpenFailure failure = CPortOpenFailure::FromError(CPortOpenFailure::portParallel, m_strPath, EBUSY, holder);
     failure.m_nError = error;
     CPortOpenFailure::SetLast(failure);
     return 0;

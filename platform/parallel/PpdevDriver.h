@@ -50,5 +50,5 @@ private:
     bool m_claimed = false;
     bool m_exclusive = false;      // PPEXCL given: claims never wait for another user
     bool m_transferClaim = false;  // claimed for one transfer only
-    bool m_reverse = false;  // data register reads the pins
+    bool m_reverse = false;        // data register reads the pins
 };

@@ -66,7 +66,7 @@ int MulDiv(int value, int numerator, int denominator)
     return (int)(product >= 0 ? (product + half) / denominator : (product - half) / denominator);
 }
 
-} // namespace
+}  // namespace
 
 CDialogWindowPeer::CDialogWindowPeer(CDialog* owner, const DialogTemplate& tpl, QWidget* parent)
     : QDialog(parent), m_pOwner(owner), m_template(tpl)
@@ -131,16 +131,14 @@ QWidget* CDialogWindowPeer::CreateWidget(const ControlTemplate& tpl)
         return button;
     }
     case ControlKind::CheckBox:
-    case ControlKind::AutoCheckBox:
-        return new QCheckBox(text, this);
+    case ControlKind::AutoCheckBox: return new QCheckBox(text, this);
     case ControlKind::RadioButton:
     case ControlKind::AutoRadioButton: {
         auto* radio = new QRadioButton(text, this);
-        radio->setAutoExclusive(false);   // groups follow the template, not the parent
+        radio->setAutoExclusive(false);  // groups follow the template, not the parent
         return radio;
     }
-    case ControlKind::GroupBox:
-        return new QGroupBox(text, this);
+    case ControlKind::GroupBox: return new QGroupBox(text, this);
     case ControlKind::Static:
     case ControlKind::StaticCenter:
     case ControlKind::StaticRight: {
@@ -168,10 +166,8 @@ QWidget* CDialogWindowPeer::CreateWidget(const ControlTemplate& tpl)
         combo->setInsertPolicy(QComboBox::NoInsert);
         return combo;
     }
-    case ControlKind::ListBox:
-        return new CListBoxView(tpl.style, m_baseX, this);
-    case ControlKind::ProgressBar:
-        return new CProgressBarWidget(this);
+    case ControlKind::ListBox: return new CListBoxView(tpl.style, m_baseX, this);
+    case ControlKind::ProgressBar: return new CProgressBarWidget(this);
     }
     return new QWidget(this);
 }
@@ -286,7 +282,8 @@ double CDialogWindowPeer::FitTexts()
                 continue;
             if (m_controls[j]->tpl->kind == ControlKind::GroupBox && other.contains(rect))
                 limit = std::min(limit, other.x() + other.width() - gap);
-            else if (other.top() <= rect.bottom() && other.bottom() >= rect.top() && other.x() >= rect.x() + rect.width())
+            else if (other.top() <= rect.bottom() && other.bottom() >= rect.top() &&
+                     other.x() >= rect.x() + rect.width())
                 limit = std::min(limit, other.x() - gap);
         }
         int grown = std::min(needed, limit - rect.x());
@@ -440,24 +437,12 @@ CWnd* CDialogWindowPeer::ObjectForControl(Control& control)
         switch (control.tpl->kind) {
         case ControlKind::Static:
         case ControlKind::StaticCenter:
-        case ControlKind::StaticRight:
-            control.temporary = std::make_unique<CStatic>();
-            break;
-        case ControlKind::Edit:
-            control.temporary = std::make_unique<CEdit>();
-            break;
-        case ControlKind::ComboDropDownList:
-            control.temporary = std::make_unique<CComboBox>();
-            break;
-        case ControlKind::ListBox:
-            control.temporary = std::make_unique<CListBox>();
-            break;
-        case ControlKind::ProgressBar:
-            control.temporary = std::make_unique<CProgressCtrl>();
-            break;
-        default:
-            control.temporary = std::make_unique<CButton>();
-            break;
+        case ControlKind::StaticRight: control.temporary = std::make_unique<CStatic>(); break;
+        case ControlKind::Edit: control.temporary = std::make_unique<CEdit>(); break;
+        case ControlKind::ComboDropDownList: control.temporary = std::make_unique<CComboBox>(); break;
+        case ControlKind::ListBox: control.temporary = std::make_unique<CListBox>(); break;
+        case ControlKind::ProgressBar: control.temporary = std::make_unique<CProgressCtrl>(); break;
+        default: control.temporary = std::make_unique<CButton>(); break;
         }
         control.temporary->AttachTemporary(HandleOf(control.widget));
     }
@@ -701,8 +686,7 @@ void CDialogWindowPeer::keyPressEvent(QKeyEvent* event)
             RequestCancel();
         event->accept();
         return;
-    default:
-        QDialog::keyPressEvent(event);
+    default: QDialog::keyPressEvent(event);
     }
 }
 

@@ -26,7 +26,7 @@ public:
     struct Control {
         const ControlTemplate* tpl = nullptr;
         QWidget* widget = nullptr;
-        std::unique_ptr<CWnd> temporary;   // GetDlgItem's object when no member is bound
+        std::unique_ptr<CWnd> temporary;  // GetDlgItem's object when no member is bound
     };
 
     CDialogWindowPeer(CDialog* owner, const DialogTemplate& tpl, QWidget* parent);
@@ -106,7 +106,7 @@ private:
     QFont m_font;
     int m_baseX = 6;
     int m_baseY = 13;
-    double m_scaleX = 1.0;   // widens the dialog units where texts do not fit otherwise
+    double m_scaleX = 1.0;  // widens the dialog units where texts do not fit otherwise
     std::vector<std::unique_ptr<Control>> m_controls;
     CMenu m_systemMenu;
     bool m_contextHelp = false;

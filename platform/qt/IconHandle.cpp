@@ -13,7 +13,7 @@ std::map<HICON, std::unique_ptr<QIcon>>& Images()
     return images;
 }
 
-} // namespace
+}  // namespace
 
 const QIcon* IconFromHandle(HICON icon)
 {

@@ -22,7 +22,7 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix)
     return true;
 }
 
-} // namespace
+}  // namespace
 
 CListBoxModel::CListBoxModel(bool sorted, QObject* parent) : QAbstractListModel(parent), m_sorted(sorted) {}
 
@@ -178,7 +178,7 @@ void CListBoxModel::Reserve(int items, size_t bytes)
 {
     if (items > 0)
         m_entries.reserve(m_entries.size() + (size_t)items);
-    (void)bytes;   // chunks are allocated as they fill; a reservation could only waste room
+    (void)bytes;  // chunks are allocated as they fill; a reservation could only waste room
 }
 
 DWORD_PTR CListBoxModel::ItemData(int index) const

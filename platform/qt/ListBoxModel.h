@@ -72,9 +72,9 @@ private:
     bool m_sorted;
     std::vector<std::unique_ptr<char[]>> m_chunks;
     std::vector<size_t> m_chunkSizes;
-    size_t m_chunkUsed = 0;       // bytes used in the last chunk
+    size_t m_chunkUsed = 0;  // bytes used in the last chunk
     std::vector<Entry> m_entries;
-    std::vector<DWORD_PTR> m_itemData;   // empty until an entry gets data
+    std::vector<DWORD_PTR> m_itemData;  // empty until an entry gets data
     int m_suspendDepth = 0;
     bool m_changedWhileSuspended = false;
 

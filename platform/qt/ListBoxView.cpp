@@ -10,7 +10,7 @@ namespace {
 
 const int kDefaultTabStop = 32;
 
-} // namespace
+}  // namespace
 
 CListBoxView::CListBoxView(DWORD style, int baseUnitX, QWidget* parent)
     : QListView(parent), m_model(new CListBoxModel((style & CTL_SORT) != 0, this)),

@@ -13,12 +13,12 @@ public:
     void SetRange(int lower, int upper);
     int Lower() const { return m_lower; }
     int Upper() const { return m_upper; }
-    int SetPosition(int pos);    // returns the previous position
+    int SetPosition(int pos);  // returns the previous position
     int Position() const { return m_pos; }
-    int SetStep(int step);       // returns the previous step
+    int SetStep(int step);  // returns the previous step
     int Step() const { return m_step; }
-    int StepIt();                // returns the previous position
-    int Offset(int delta);       // returns the previous position
+    int StepIt();           // returns the previous position
+    int Offset(int delta);  // returns the previous position
 
 private:
     int Clamp(long long pos) const;

@@ -59,7 +59,7 @@ std::unique_ptr<QApplication> StartGui(int& argc, char** argv, std::string& fail
     return gui;
 }
 
-} // namespace
+}  // namespace
 
 int RunQtApplication(int argc, char** argv)
 {

@@ -54,8 +54,7 @@ protected:
 // QLabel ignores both, and an open popup that never closes takes every input of the program.
 class CHelpPopup : public QLabel {
 public:
-    explicit CHelpPopup(const QString& text)
-        : QLabel(text, RunningDialogWindow(), Qt::Popup | Qt::FramelessWindowHint)
+    explicit CHelpPopup(const QString& text) : QLabel(text, RunningDialogWindow(), Qt::Popup | Qt::FramelessWindowHint)
     {
         setTextFormat(Qt::PlainText);
         setAttribute(Qt::WA_DeleteOnClose);
@@ -66,7 +65,7 @@ protected:
     void keyPressEvent(QKeyEvent*) override { close(); }
 };
 
-} // namespace
+}  // namespace
 
 CQtHelpService::~CQtHelpService()
 {

@@ -36,5 +36,5 @@ private:
     QPointer<QWidget> m_window;
     QPointer<QTextBrowser> m_browser;
     QPointer<QLabel> m_popup;
-    CHelpFile m_shown;   // the file behind the index's links
+    CHelpFile m_shown;  // the file behind the index's links
 };

@@ -9,14 +9,10 @@ BOOL CQtInputState::IsKeyDown(int virtualKey)
         return FALSE;
     Qt::KeyboardModifiers modifiers = QGuiApplication::keyboardModifiers();
     switch (virtualKey) {
-    case VK_SHIFT:
-        return (modifiers & Qt::ShiftModifier) != 0;
-    case VK_CONTROL:
-        return (modifiers & Qt::ControlModifier) != 0;
-    case VK_MENU:
-        return (modifiers & Qt::AltModifier) != 0;
-    default:
-        return FALSE;
+    case VK_SHIFT: return (modifiers & Qt::ShiftModifier) != 0;
+    case VK_CONTROL: return (modifiers & Qt::ControlModifier) != 0;
+    case VK_MENU: return (modifiers & Qt::AltModifier) != 0;
+    default: return FALSE;
     }
 }
 

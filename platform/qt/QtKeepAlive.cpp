@@ -8,7 +8,7 @@ namespace {
 
 bool s_pumping = false;
 
-} // namespace
+}  // namespace
 
 BOOL CQtKeepAlive::OnPumpThread() const
 {

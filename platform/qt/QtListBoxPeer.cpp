@@ -17,7 +17,7 @@ private:
     CListBoxView* m_view;
 };
 
-} // namespace
+}  // namespace
 
 void CQtListBoxPeer::OnRedrawChanged(BOOL redraw)
 {
@@ -116,8 +116,8 @@ BOOL CQtListBoxPeer::IsSelected(int index) const
 void CQtListBoxPeer::SetSel(int index, BOOL select)
 {
     CListBoxModel* model = m_view->Model();
-    QItemSelectionModel::SelectionFlags flags =
-        (select ? QItemSelectionModel::Select : QItemSelectionModel::Deselect) | QItemSelectionModel::Rows;
+    QItemSelectionModel::SelectionFlags flags = (select ? QItemSelectionModel::Select : QItemSelectionModel::Deselect) |
+                                                QItemSelectionModel::Rows;
     CCodeChange change(m_view);
     if (index == -1) {
         if (model->Count() > 0)

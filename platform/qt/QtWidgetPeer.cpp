@@ -24,7 +24,7 @@ CDialogWindowPeer* PeerContaining(QWidget* widget)
     return widget ? qobject_cast<CDialogWindowPeer*>(widget->window()) : nullptr;
 }
 
-} // namespace
+}  // namespace
 
 CQtWidgetPeer::CQtWidgetPeer(QWidget* widget) : QObject(widget), m_widget(widget) {}
 
@@ -70,22 +70,12 @@ BOOL CQtWidgetPeer::IsTopLevel() const
 void CQtWidgetPeer::Show(int command)
 {
     switch (command) {
-    case SW_HIDE:
-        m_widget->hide();
-        break;
+    case SW_HIDE: m_widget->hide(); break;
     case SW_MINIMIZE:
-    case SW_SHOWMINIMIZED:
-        m_widget->showMinimized();
-        break;
-    case SW_MAXIMIZE:
-        m_widget->showMaximized();
-        break;
-    case SW_RESTORE:
-        m_widget->showNormal();
-        break;
-    default:
-        m_widget->setVisible(true);
-        break;
+    case SW_SHOWMINIMIZED: m_widget->showMinimized(); break;
+    case SW_MAXIMIZE: m_widget->showMaximized(); break;
+    case SW_RESTORE: m_widget->showNormal(); break;
+    default: m_widget->setVisible(true); break;
     }
 }
 

@@ -7,10 +7,10 @@ namespace {
 
 const int kTextMargin = 2;
 
-} // namespace
+}  // namespace
 
 std::vector<CTabStopDelegate::Segment> CTabStopDelegate::Layout(const QString& line, const QFontMetrics& metrics,
-                                                               int interval)
+                                                                int interval)
 {
     std::vector<Segment> segments;
     const QStringList pieces = line.split(QLatin1Char('\t'));
@@ -40,8 +40,8 @@ void CTabStopDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     painter->save();
     painter->setFont(opt.font);
     QPalette::ColorGroup group = (opt.state & QStyle::State_Enabled) ? QPalette::Normal : QPalette::Disabled;
-    painter->setPen(opt.palette.color(group, (opt.state & QStyle::State_Selected) ? QPalette::HighlightedText
-                                                                                 : QPalette::Text));
+    painter->setPen(
+        opt.palette.color(group, (opt.state & QStyle::State_Selected) ? QPalette::HighlightedText : QPalette::Text));
     QRect area = opt.rect.adjusted(kTextMargin, 0, 0, 0);
     for (const Segment& segment : Layout(line, opt.fontMetrics, m_interval)) {
         QRect piece(area.left() + segment.x, area.top(), area.width() - segment.x, area.height());

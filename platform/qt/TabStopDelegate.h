@@ -17,7 +17,7 @@ public:
     int TabInterval() const { return m_interval; }
 
     struct Segment {
-        int x;          // pixels from the start of the text area
+        int x;  // pixels from the start of the text area
         QString text;
     };
     // Where each piece of `line` goes with tab stops every `interval` pixels.

@@ -31,7 +31,7 @@ CQtWidgetPeer* MakePeer(QWidget* widget)
     return new CQtWidgetPeer(widget);
 }
 
-} // namespace
+}  // namespace
 
 QWidget* WidgetOf(HWND hWnd)
 {

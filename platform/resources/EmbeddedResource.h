@@ -5,10 +5,10 @@
 #include "platform/base/WinTypes.h"
 
 struct EmbeddedResource {
-    LPCSTR type = "";          // type name, such as "HYE_PROG"
+    LPCSTR type = "";  // type name, such as "HYE_PROG"
     WORD id = 0;
-    const BYTE* data = NULL;   // lives as long as the program
-    DWORD size = 0;            // bytes at `data`
+    const BYTE* data = NULL;  // lives as long as the program
+    DWORD size = 0;           // bytes at `data`
 };
 
 // Where FindResource looks. The program's own resources unless a test installed others.

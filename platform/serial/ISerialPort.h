@@ -103,17 +103,28 @@ public:
     //
     // Chooses what WaitCommEvent reports (EV_RXCHAR, EV_RLSD) and takes the line states that
     // later changes are measured against. FALSE when the port cannot watch them.
-    virtual BOOL SetCommMask(DWORD eventMask) { (void)eventMask; return FALSE; }
+    virtual BOOL SetCommMask(DWORD eventMask)
+    {
+        (void)eventMask;
+        return FALSE;
+    }
     // Blocks until something of the mask happens and puts it into `events`: EV_RXCHAR when
     // bytes wait that have not been reported since a Read last took bytes (so a byte left
     // unread is reported once, not over and over); EV_RLSD when the carrier-detect line has
     // changed since SetCommMask or since it was last reported. Only one thread may wait here.
-    virtual int WaitCommEvent(DWORD& events, HANDLE stop) { (void)stop; events = 0; return serialWaitFailed; }
+    virtual int WaitCommEvent(DWORD& events, HANDLE stop)
+    {
+        (void)stop;
+        events = 0;
+        return serialWaitFailed;
+    }
     // Hands all `count` bytes to the line, waiting without a time-out for room. `done` is the
     // number handed over, also when stopped or failed.
     virtual int WriteUntilStopped(const BYTE* buffer, DWORD count, DWORD& done, HANDLE stop)
     {
-        (void)buffer; (void)count; (void)stop;
+        (void)buffer;
+        (void)count;
+        (void)stop;
         done = 0;
         return serialWaitFailed;
     }

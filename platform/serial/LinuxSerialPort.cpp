@@ -32,9 +32,8 @@ struct BaudCode {
 };
 
 const BaudCode kBaudCodes[] = {
-    {1200, B1200},     {2400, B2400},     {4800, B4800},     {9600, B9600},
-    {19200, B19200},   {38400, B38400},   {57600, B57600},   {115200, B115200},
-    {230400, B230400}, {460800, B460800}, {921600, B921600},
+    {1200, B1200},   {2400, B2400},     {4800, B4800},     {9600, B9600},     {19200, B19200},   {38400, B38400},
+    {57600, B57600}, {115200, B115200}, {230400, B230400}, {460800, B460800}, {921600, B921600},
 };
 
 bool SpeedCode(DWORD baud, speed_t& code)
@@ -91,8 +90,8 @@ std::unique_ptr<CLinuxSerialPort> CLinuxSerialPort::Open(const CString& path)
     int fd = open(path, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         // EBUSY at open: someone else set TIOCEXCL on the tty.
-        CPortOpenFailure::SetLast(CPortOpenFailure::FromError(
-            CPortOpenFailure::portSerial, path, errno, "another program that opened it for exclusive use"));
+        CPortOpenFailure::SetLast(CPortOpenFailure::FromError(CPortOpenFailure::portSerial, path, errno,
+                                                              "another program that opened it for exclusive use"));
         return NULL;
     }
     if (!IsTerminal(fd, path) || !HasUart(fd, path) || !Lock(fd, path)) {
@@ -213,8 +212,7 @@ BOOL CLinuxSerialPort::SetState(const SerialState& state)
         (state.stopBits != ONESTOPBIT && state.stopBits != TWOSTOPBITS))
         return FALSE;
 
-    settings.c_iflag &= ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON |
-                          IXOFF | IXANY | INPCK);
+    settings.c_iflag &= ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF | IXANY | INPCK);
     settings.c_oflag &= ~OPOST;
     settings.c_lflag &= ~(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
     settings.c_cflag &= ~(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS);
@@ -280,8 +278,7 @@ BOOL CLinuxSerialPort::Read(BYTE* buffer, DWORD count, DWORD& done)
         return FALSE;
     const SerialTimeouts& t = m_timeouts;
     // Windows: interval MAXDWORD with no totals returns at once with what has arrived.
-    bool immediate = t.readInterval == MAXDWORD && t.readTotalConstant == 0 &&
-                     t.readTotalMultiplier == 0;
+    bool immediate = t.readInterval == MAXDWORD && t.readTotalConstant == 0 && t.readTotalMultiplier == 0;
     int64_t deadline = immediate ? NowMs() : Deadline(t.readTotalConstant, t.readTotalMultiplier, count);
     while (done < count) {
         int wait = Remaining(deadline);

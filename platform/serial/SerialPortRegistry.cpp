@@ -33,8 +33,8 @@ std::map<std::string, std::string>& Paths()
 // Port number of a "COMn:" / "COMn" name, or 0 when `name` is not one.
 unsigned ComPortNumber(const std::string& name)
 {
-    if (name.size() < 4 || std::toupper((unsigned char)name[0]) != 'C' ||
-        std::toupper((unsigned char)name[1]) != 'O' || std::toupper((unsigned char)name[2]) != 'M')
+    if (name.size() < 4 || std::toupper((unsigned char)name[0]) != 'C' || std::toupper((unsigned char)name[1]) != 'O' ||
+        std::toupper((unsigned char)name[2]) != 'M')
         return 0;
     size_t end = name.size();
     if (name[end - 1] == ':')

@@ -85,7 +85,7 @@ std::string ValueName(LPCSTR name)
     return name ? std::string(name) : std::string();
 }
 
-} // namespace
+}  // namespace
 
 LONG RegOpenKeyEx(HKEY key, LPCSTR subKey, DWORD, REGSAM, HKEY* result)
 {
@@ -98,8 +98,8 @@ LONG RegOpenKeyEx(HKEY key, LPCSTR subKey, DWORD, REGSAM, HKEY* result)
     return ERROR_SUCCESS;
 }
 
-LONG RegCreateKeyEx(HKEY key, LPCSTR subKey, DWORD, LPSTR, DWORD, REGSAM, LPSECURITY_ATTRIBUTES,
-                    HKEY* result, LPDWORD disposition)
+LONG RegCreateKeyEx(HKEY key, LPCSTR subKey, DWORD, LPSTR, DWORD, REGSAM, LPSECURITY_ATTRIBUTES, HKEY* result,
+                    LPDWORD disposition)
 {
     SettingsKeyPath path;
     if (LONG error = SubkeyPath(key, subKey, result, path))
@@ -171,8 +171,8 @@ LONG RegDeleteValue(HKEY key, LPCSTR name)
     return CurrentSettingsStore().DeleteValue(path, ValueName(name));
 }
 
-LONG RegEnumKeyEx(HKEY key, DWORD index, LPSTR name, LPDWORD nameLength, LPDWORD, LPSTR keyClass,
-                  LPDWORD classLength, PFILETIME)
+LONG RegEnumKeyEx(HKEY key, DWORD index, LPSTR name, LPDWORD nameLength, LPDWORD, LPSTR keyClass, LPDWORD classLength,
+                  PFILETIME)
 {
     SettingsKeyPath path;
     if (!PathOf(key, path))

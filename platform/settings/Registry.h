@@ -38,21 +38,18 @@ LONG RegOpenKeyEx(HKEY key, LPCSTR subKey, DWORD options, REGSAM access, HKEY* r
 
 // Opens `subKey` below `key`, creating every missing key on the way. `disposition` (may be
 // NULL) tells REG_CREATED_NEW_KEY or REG_OPENED_EXISTING_KEY.
-LONG RegCreateKeyEx(HKEY key, LPCSTR subKey, DWORD reserved, LPSTR keyClass, DWORD options,
-                    REGSAM access, LPSECURITY_ATTRIBUTES security, HKEY* result,
-                    LPDWORD disposition);
+LONG RegCreateKeyEx(HKEY key, LPCSTR subKey, DWORD reserved, LPSTR keyClass, DWORD options, REGSAM access,
+                    LPSECURITY_ATTRIBUTES security, HKEY* result, LPDWORD disposition);
 
 // Reads value `name` (NULL or "" is the key's default value). On entry `*size` is the size of
 // `data` in bytes; on return it is the size of the value. `data` NULL asks only for size and
 // type. A buffer that is too small gives ERROR_MORE_DATA, the needed size and no data.
 // REG_SZ values count and include their terminating zero.
-LONG RegQueryValueEx(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data,
-                     LPDWORD size);
+LONG RegQueryValueEx(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD size);
 
 // Writes value `name` with `size` bytes of `data`. A REG_SZ value is stored up to its first
 // zero byte within `size`.
-LONG RegSetValueEx(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE* data,
-                   DWORD size);
+LONG RegSetValueEx(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE* data, DWORD size);
 
 LONG RegDeleteValue(HKEY key, LPCSTR name);
 
@@ -64,8 +61,8 @@ typedef FILETIME* PFILETIME;
 // length without it. ERROR_MORE_DATA when the name does not fit (nothing is written),
 // ERROR_NO_MORE_ITEMS past the last subkey. The class and the write time are not kept:
 // `keyClass` is written empty and `lastWriteTime` left alone.
-LONG RegEnumKeyEx(HKEY key, DWORD index, LPSTR name, LPDWORD nameLength, LPDWORD reserved,
-                  LPSTR keyClass, LPDWORD classLength, PFILETIME lastWriteTime);
+LONG RegEnumKeyEx(HKEY key, DWORD index, LPSTR name, LPDWORD nameLength, LPDWORD reserved, LPSTR keyClass,
+                  LPDWORD classLength, PFILETIME lastWriteTime);
 
 // Closing a predefined root does nothing; closing anything else releases the handle.
 LONG RegCloseKey(HKEY key);

@@ -79,8 +79,7 @@ bool Tokenize(std::string_view line, std::vector<Token>& tokens)
             char escaped = line[i++];
             if (escaped == '\\' || escaped == '"') {
                 token += escaped;
-            } else if (escaped == 'x' && i + 1 < line.size() && HexDigit(line[i]) >= 0 &&
-                       HexDigit(line[i + 1]) >= 0) {
+            } else if (escaped == 'x' && i + 1 < line.size() && HexDigit(line[i]) >= 0 && HexDigit(line[i + 1]) >= 0) {
                 token += (char)(HexDigit(line[i]) * 16 + HexDigit(line[i + 1]));
                 i += 2;
             } else {
@@ -111,8 +110,7 @@ bool ParseHex(const std::string& text, std::vector<BYTE>& out)
 
 bool ParseTypeNumber(const std::string& number, DWORD& type)
 {
-    if (number.empty() || number.size() > 10 ||
-        number.find_first_not_of("0123456789") != std::string::npos)
+    if (number.empty() || number.size() > 10 || number.find_first_not_of("0123456789") != std::string::npos)
         return false;
     unsigned long long value = std::stoull(number);
     if (value > 0xFFFFFFFFull)
@@ -212,7 +210,7 @@ void SerializeKey(const SettingsKey& key, std::vector<std::string>& names, std::
     }
 }
 
-} // namespace
+}  // namespace
 
 BOOL CSettingsFileFormat::Parse(const std::string& text, CSettingsTree& tree, SettingsDamage& damage)
 {

@@ -68,7 +68,7 @@ void PrintToStderr(const std::string& text)
 
 CServiceSlot<ISettingsReporter*> s_reporterSlot;
 
-} // namespace
+}  // namespace
 
 // One locked visit to the file: the lock is held for the life of the session, so what is read
 // and what is written back are one step for every other copy of the program.
@@ -80,8 +80,7 @@ public:
             NotWritable(Reason("cannot create its folder", errno));
         m_lockFd = open((m_path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
         if (m_lockFd >= 0) {
-            while (flock(m_lockFd, LOCK_EX) != 0 && errno == EINTR) {
-            }
+            while (flock(m_lockFd, LOCK_EX) != 0 && errno == EINTR) {}
         } else if (forWrite) {
             NotWritable(Reason("cannot lock it", errno));
         }
@@ -205,8 +204,7 @@ private:
 
     void CannotRead(int error)
     {
-        fprintf(stderr, "quillet: cannot read the settings file %s: %s\n", m_path.c_str(),
-                strerror(error));
+        fprintf(stderr, "quillet: cannot read the settings file %s: %s\n", m_path.c_str(), strerror(error));
         NotWritable(Reason("the file cannot be read", error));
     }
 
@@ -227,8 +225,8 @@ private:
         struct stat info;
         for (int n = 2; stat(aside.c_str(), &info) == 0; ++n)
             aside = stem + ".damaged-" + stamp + "-" + std::to_string(n);
-        std::string what = "The settings file " + m_path + " is damaged (line " +
-                           std::to_string(damage.line) + ": " + damage.reason + ")";
+        std::string what = "The settings file " + m_path + " is damaged (line " + std::to_string(damage.line) + ": " +
+                           damage.reason + ")";
         if (rename(m_path.c_str(), aside.c_str()) == 0) {
             m_store.m_bStuckDamageReported = false;
             m_store.Report(what + ". It was kept as " + aside + ", and " +
@@ -304,9 +302,7 @@ void CSettingsStore::DeliverReports()
 
 BOOL CSettingsStore::KeyExists(const SettingsKeyPath& key)
 {
-    return WithSession(false, [&](Session& session) -> BOOL {
-        return session.tree.Find(key) != NULL;
-    });
+    return WithSession(false, [&](Session& session) -> BOOL { return session.tree.Find(key) != NULL; });
 }
 
 LONG CSettingsStore::CreateKey(const SettingsKeyPath& key, BOOL* created)

@@ -33,13 +33,11 @@ public:
     LONG CreateKey(const SettingsKeyPath& key, BOOL* created);
     // ERROR_FILE_NOT_FOUND when the key or the value is missing. REG_SZ data come without
     // their terminating zero.
-    LONG QueryValue(const SettingsKeyPath& key, const std::string& name, DWORD* type,
-                    std::vector<BYTE>* data);
+    LONG QueryValue(const SettingsKeyPath& key, const std::string& name, DWORD* type, std::vector<BYTE>* data);
     // Creates the key when it vanished meanwhile (another copy cannot delete keys, but a user
     // may edit the file). Data are stored as given: a string with zero bytes in it reads back
     // with them. ERROR_ACCESS_DENIED when the file could not be written (reported to the user).
-    LONG SetValue(const SettingsKeyPath& key, const std::string& name, DWORD type,
-                  const std::vector<BYTE>& data);
+    LONG SetValue(const SettingsKeyPath& key, const std::string& name, DWORD type, const std::vector<BYTE>& data);
     LONG DeleteValue(const SettingsKeyPath& key, const std::string& name);
 
     // Names of the values and of the subkeys of `key`, as stored (empty when it is missing).

@@ -9,7 +9,7 @@ int RootIndex(SettingsRoot root)
     return root == SettingsRoot::LocalMachine ? 1 : 0;
 }
 
-} // namespace
+}  // namespace
 
 bool SettingsNamesEqual(const std::string& a, const std::string& b)
 {
@@ -105,8 +105,8 @@ BOOL CSettingsTree::HoldsSettings() const
         if (!root.values.empty())
             return TRUE;
         for (const auto& subkey : root.subkeys)
-            if (&root != &m_roots[0] || !SettingsNamesEqual(subkey->name, "Software") ||
-                !subkey->values.empty() || !subkey->subkeys.empty())
+            if (&root != &m_roots[0] || !SettingsNamesEqual(subkey->name, "Software") || !subkey->values.empty() ||
+                !subkey->subkeys.empty())
                 return TRUE;
     }
     return FALSE;

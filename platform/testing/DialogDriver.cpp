@@ -34,7 +34,7 @@ bool StartsWithNoCase(const CString& text, LPCSTR prefix)
     return start.GetLength() == (int)strlen(prefix) && start.CompareNoCase(prefix) == 0;
 }
 
-} // namespace
+}  // namespace
 
 BOOL CDialogDriver::Click(int id)
 {
@@ -105,19 +105,15 @@ BOOL CDialogDriver::PressKey(int virtualKey, BOOL shift)
     if (shift)
         heldShift.emplace(VK_SHIFT);
     switch (virtualKey) {
-    case VK_F1:
-        peer->HandleHelpKey(shift != FALSE);
-        return TRUE;
-    case VK_RETURN:
-        return peer->ActivateDefault();
+    case VK_F1: peer->HandleHelpKey(shift != FALSE); return TRUE;
+    case VK_RETURN: return peer->ActivateDefault();
     case VK_ESCAPE:
         if (peer->InContextHelpMode())
             peer->SetContextHelpMode(false);
         else
             peer->RequestCancel();
         return TRUE;
-    default:
-        return FALSE;
+    default: return FALSE;
     }
 }
 

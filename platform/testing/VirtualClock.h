@@ -21,8 +21,7 @@ public:
     void SpinUntilNanoseconds(uint64_t due) override
     {
         uint64_t now = m_nowNs.load();
-        while (now < due && !m_nowNs.compare_exchange_weak(now, due)) {
-        }
+        while (now < due && !m_nowNs.compare_exchange_weak(now, due)) {}
     }
     void Advance(uint64_t ms) { m_nowNs += ms * 1000000; }
     void Set(uint64_t now) { m_nowNs = now * 1000000; }

@@ -39,8 +39,7 @@ BOOL CEvent::Reset()
     if (m_fd < 0)
         return FALSE;
     uint64_t count;
-    while (read(m_fd, &count, sizeof count) < 0 && errno == EINTR) {
-    }
+    while (read(m_fd, &count, sizeof count) < 0 && errno == EINTR) {}
     return TRUE;
 }
 

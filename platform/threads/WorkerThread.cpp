@@ -41,8 +41,8 @@ std::unique_ptr<CWorkerThread> CWorkerThread::Start(Body body, EscapeHandler onE
         worker->m_gate.Set();
     ++s_nLive;
     try {
-        worker->m_thread = std::thread([w = worker.get(), body = std::move(body),
-                                        onEscape = std::move(onEscape), stop] { w->Run(body, onEscape, stop); });
+        worker->m_thread = std::thread([w = worker.get(), body = std::move(body), onEscape = std::move(onEscape),
+                                        stop] { w->Run(body, onEscape, stop); });
     } catch (const std::system_error&) {
         --s_nLive;
         return NULL;

@@ -19,8 +19,7 @@ public:
     void SleepMilliseconds(DWORD ms) override
     {
         timespec wait{(time_t)(ms / 1000), (long)(ms % 1000) * 1000000L};
-        while (nanosleep(&wait, &wait) != 0) {
-        }
+        while (nanosleep(&wait, &wait) != 0) {}
     }
 
     // The monotonic clock is read in user space (vDSO), tens of nanoseconds a reading, so a
@@ -34,14 +33,13 @@ public:
 
     void SpinUntilNanoseconds(uint64_t due) override
     {
-        while (NowNanoseconds() < due) {
-        }
+        while (NowNanoseconds() < due) {}
     }
 };
 
 CSystemClock s_systemClock;
 
-} // namespace
+}  // namespace
 
 CServiceSlot<IClock*>& ClockSlot()
 {

@@ -21,7 +21,7 @@ void PumpWith(IKeepAlive& pump, uint64_t now)
     pump.Pump();
 }
 
-} // namespace
+}  // namespace
 
 CServiceSlot<IKeepAlive*>& KeepAliveSlot()
 {

@@ -5,14 +5,10 @@
 int CConsoleUiServices::SafeAnswer(UINT type)
 {
     switch (type & MB_TYPEMASK) {
-    case MB_OK:
-        return IDOK;
-    case MB_YESNO:
-        return IDNO;
-    case MB_ABORTRETRYIGNORE:
-        return IDABORT;
-    default:
-        return IDCANCEL;   // OK/Cancel, Yes/No/Cancel, Retry/Cancel
+    case MB_OK: return IDOK;
+    case MB_YESNO: return IDNO;
+    case MB_ABORTRETRYIGNORE: return IDABORT;
+    default: return IDCANCEL;  // OK/Cancel, Yes/No/Cancel, Retry/Cancel
     }
 }
 

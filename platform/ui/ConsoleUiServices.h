@@ -9,7 +9,11 @@ public:
     int MessageBox(const CString& text, const CString& caption, UINT type) override;
     BOOL FileDialog(const FileDialogRequest& request, std::vector<CString>& paths) override;
     void BeginWaitCursor() override { ++m_nWaitDepth; }
-    void EndWaitCursor() override { if (m_nWaitDepth > 0) --m_nWaitDepth; }
+    void EndWaitCursor() override
+    {
+        if (m_nWaitDepth > 0)
+            --m_nWaitDepth;
+    }
 
     // The answer given to a message box of this type.
     static int SafeAnswer(UINT type);

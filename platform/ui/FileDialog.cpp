@@ -1,7 +1,7 @@
 #include "platform/ui/FileDialog.h"
 
-CFileDialog::CFileDialog(BOOL openFileDialog, LPCSTR defaultExtension, LPCSTR fileName, DWORD flags,
-                         LPCSTR filter, CWnd* parent)
+CFileDialog::CFileDialog(BOOL openFileDialog, LPCSTR defaultExtension, LPCSTR fileName, DWORD flags, LPCSTR filter,
+                         CWnd* parent)
 {
     m_request.bOpen = openFileDialog;
     m_request.defaultExtension = defaultExtension ? defaultExtension : "";

@@ -15,8 +15,7 @@ public:
     // `filter` in the "desc|pattern|desc|pattern||" form; patterns may list several globs
     // separated by ';'. `flags` are OFN_* flags.
     CFileDialog(BOOL openFileDialog, LPCSTR defaultExtension = NULL, LPCSTR fileName = NULL,
-                DWORD flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, LPCSTR filter = NULL,
-                CWnd* parent = NULL);
+                DWORD flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, LPCSTR filter = NULL, CWnd* parent = NULL);
     virtual ~CFileDialog() = default;
 
     // IDOK when the user chose (at least one) file, else IDCANCEL.
@@ -24,8 +23,8 @@ public:
 
     // The first chosen path (full path), empty before a confirmed DoModal.
     CString GetPathName() const;
-    CString GetFileName() const;     // file name of the first path
-    CString GetFileExt() const;      // its extension without the dot
+    CString GetFileName() const;  // file name of the first path
+    CString GetFileExt() const;   // its extension without the dot
     // Iteration over all chosen paths, in the order the dialog gave them.
     POSITION GetStartPosition() const;
     CString GetNextPathName(POSITION& position) const;

@@ -12,7 +12,7 @@ IUiServices& DefaultServices()
     return console;
 }
 
-} // namespace
+}  // namespace
 
 CServiceSlot<IUiServices*>& UiServicesSlot()
 {

@@ -11,11 +11,11 @@
 class CWnd;
 
 struct FileDialogRequest {
-    BOOL bOpen = TRUE;          // FALSE: a save dialog
-    CString defaultExtension;   // without the dot; empty for none
+    BOOL bOpen = TRUE;         // FALSE: a save dialog
+    CString defaultExtension;  // without the dot; empty for none
     CString initialName;
-    DWORD flags = 0;            // OFN_* flags
-    CString filter;             // "desc|pattern|desc|pattern||"
+    DWORD flags = 0;  // OFN_* flags
+    CString filter;   // "desc|pattern|desc|pattern||"
     CWnd* parent = NULL;
 };
 

@@ -38,7 +38,7 @@ void Replace(char*& member, const CString& value)
     member = strdup(value.GetString());
 }
 
-} // namespace
+}  // namespace
 
 bool HasDisplay()
 {

@@ -10,7 +10,7 @@ IButtonPeer* ButtonOf(HWND hWnd)
     return hWnd ? PeerOf(hWnd)->AsButton() : NULL;
 }
 
-} // namespace
+}  // namespace
 
 int CButton::GetCheck() const
 {

@@ -14,9 +14,9 @@ class CCmdTarget;
 typedef LRESULT (*AFX_MSG_THUNK)(CCmdTarget* target, WPARAM wParam, LPARAM lParam);
 
 struct AFX_MSGMAP_ENTRY {
-    UINT nMessage;        // WM_* (0 ends the table)
-    UINT nCode;           // notification code for WM_COMMAND entries, else 0
-    UINT nID;             // control or command id for WM_COMMAND entries, else 0
+    UINT nMessage;  // WM_* (0 ends the table)
+    UINT nCode;     // notification code for WM_COMMAND entries, else 0
+    UINT nID;       // control or command id for WM_COMMAND entries, else 0
     AFX_MSG_THUNK pfn;
 };
 
@@ -90,29 +90,34 @@ LRESULT AfxThunkMessage(CCmdTarget* target, WPARAM wParam, LPARAM lParam)
 }
 
 // In the class declaration.
-#define DECLARE_MESSAGE_MAP()                                   \
-public:                                                         \
-    static const AFX_MSGMAP* GetThisMessageMap();               \
-    const AFX_MSGMAP* GetMessageMap() const override;           \
-                                                                \
+#define DECLARE_MESSAGE_MAP()                                                                                          \
+public:                                                                                                                \
+    static const AFX_MSGMAP* GetThisMessageMap();                                                                      \
+    const AFX_MSGMAP* GetMessageMap() const override;                                                                  \
+                                                                                                                       \
 private:
 
 // In the source file. Handler arguments are member names as written inside the class, with no
 // '&': `OnOK`, or `CWinApp::OnHelp` for a base class's member.
-#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                   \
-    const AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); } \
-    const AFX_MSGMAP* theClass::GetThisMessageMap()                              \
-    {                                                                            \
-        typedef theClass ThisClass;                                              \
-        typedef baseClass TheBaseClass;                                          \
-        static_assert(std::is_base_of_v<TheBaseClass, ThisClass>);               \
+#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                                                         \
+    const AFX_MSGMAP* theClass::GetMessageMap() const                                                                  \
+    {                                                                                                                  \
+        return GetThisMessageMap();                                                                                    \
+    }                                                                                                                  \
+    const AFX_MSGMAP* theClass::GetThisMessageMap()                                                                    \
+    {                                                                                                                  \
+        typedef theClass ThisClass;                                                                                    \
+        typedef baseClass TheBaseClass;                                                                                \
+        static_assert(std::is_base_of_v<TheBaseClass, ThisClass>);                                                     \
         static const AFX_MSGMAP_ENTRY entries[] = {
-
-#define END_MESSAGE_MAP()                                                        \
-    {0, 0, 0, NULL}                                                              \
-    };                                                                           \
-    static const AFX_MSGMAP messageMap = {&TheBaseClass::GetThisMessageMap, &entries[0]}; \
-    return &messageMap;                                                          \
+#define END_MESSAGE_MAP()                                                                                              \
+    {                                                                                                                  \
+        0, 0, 0, NULL                                                                                                  \
+    }                                                                                                                  \
+    }                                                                                                                  \
+    ;                                                                                                                  \
+    static const AFX_MSGMAP messageMap = {&TheBaseClass::GetThisMessageMap, &entries[0]};                              \
+    return &messageMap;                                                                                                \
     }
 
 #define ON_COMMAND(id, memberFxn) {WM_COMMAND, 0, (UINT)(id), &AfxThunkVoid<&ThisClass::memberFxn>},

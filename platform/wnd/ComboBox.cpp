@@ -17,7 +17,7 @@ bool ValidIndex(IComboBoxPeer* combo, int index)
     return index >= 0 && index < combo->Count();
 }
 
-} // namespace
+}  // namespace
 
 int CComboBox::AddString(LPCSTR text)
 {

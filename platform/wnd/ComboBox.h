@@ -22,12 +22,12 @@ public:
     // range (the selection is then cleared, as Win32 does).
     int SetCurSel(int index);
 
-    DWORD_PTR GetItemData(int index) const;   // CB_ERR for a bad index
+    DWORD_PTR GetItemData(int index) const;  // CB_ERR for a bad index
     int SetItemData(int index, DWORD_PTR data);
 
-    void GetLBText(int index, CString& text) const;   // empty for a bad index
-    int GetLBText(int index, LPSTR buffer) const;     // buffer of GetLBTextLen + 1 bytes
-    int GetLBTextLen(int index) const;                // CB_ERR for a bad index
+    void GetLBText(int index, CString& text) const;  // empty for a bad index
+    int GetLBText(int index, LPSTR buffer) const;    // buffer of GetLBTextLen + 1 bytes
+    int GetLBTextLen(int index) const;               // CB_ERR for a bad index
 
     // First entry after `startAfter` (-1: from the top) that begins with `prefix`, compared
     // without case, wrapping round to the top; CB_ERR if none.

@@ -27,18 +27,12 @@ bool ClassFitsKind(CWnd& object, ControlKind kind)
     switch (kind) {
     case ControlKind::Static:
     case ControlKind::StaticCenter:
-    case ControlKind::StaticRight:
-        return dynamic_cast<CStatic*>(&object) || typeid(object) == typeid(CWnd);
-    case ControlKind::Edit:
-        return dynamic_cast<CEdit*>(&object) || typeid(object) == typeid(CWnd);
-    case ControlKind::ComboDropDownList:
-        return dynamic_cast<CComboBox*>(&object) || typeid(object) == typeid(CWnd);
-    case ControlKind::ListBox:
-        return dynamic_cast<CListBox*>(&object) || typeid(object) == typeid(CWnd);
-    case ControlKind::ProgressBar:
-        return dynamic_cast<CProgressCtrl*>(&object) || typeid(object) == typeid(CWnd);
-    default:
-        return dynamic_cast<CButton*>(&object) || typeid(object) == typeid(CWnd);
+    case ControlKind::StaticRight: return dynamic_cast<CStatic*>(&object) || typeid(object) == typeid(CWnd);
+    case ControlKind::Edit: return dynamic_cast<CEdit*>(&object) || typeid(object) == typeid(CWnd);
+    case ControlKind::ComboDropDownList: return dynamic_cast<CComboBox*>(&object) || typeid(object) == typeid(CWnd);
+    case ControlKind::ListBox: return dynamic_cast<CListBox*>(&object) || typeid(object) == typeid(CWnd);
+    case ControlKind::ProgressBar: return dynamic_cast<CProgressCtrl*>(&object) || typeid(object) == typeid(CWnd);
+    default: return dynamic_cast<CButton*>(&object) || typeid(object) == typeid(CWnd);
     }
 }
 
@@ -57,8 +51,7 @@ bool ParseInteger(const CString& text, long long low, long long high, long long&
     return true;
 }
 
-void IntegerExchange(CDataExchange* pDX, int id, long long& value, long long low, long long high,
-                     LPCSTR message)
+void IntegerExchange(CDataExchange* pDX, int id, long long& value, long long low, long long high, LPCSTR message)
 {
     CWnd* control = pDX->PrepareCtrl(id);
     if (!control)
@@ -78,7 +71,7 @@ void IntegerExchange(CDataExchange* pDX, int id, long long& value, long long low
     value = parsed;
 }
 
-} // namespace
+}  // namespace
 
 CDataExchange::CDataExchange(CDialog* dialog, BOOL saveAndValidate)
     : m_bSaveAndValidate(saveAndValidate), m_pDlgWnd(dialog)

@@ -34,7 +34,7 @@ void DDX_Control(CDataExchange* pDX, int id, CWnd& control);
 void DDX_Text(CDataExchange* pDX, int id, CString& value);
 // Whole decimal numbers; a bad or out-of-range entry fails with "Please enter an integer.".
 void DDX_Text(CDataExchange* pDX, int id, int& value);
-void DDX_Text(CDataExchange* pDX, int id, UINT& value);   // also DWORD
+void DDX_Text(CDataExchange* pDX, int id, UINT& value);  // also DWORD
 // BST_CHECKED / BST_UNCHECKED / BST_INDETERMINATE.
 void DDX_Check(CDataExchange* pDX, int id, int& value);
 // The index of the checked button within the radio group that starts at `firstId` (-1 none).

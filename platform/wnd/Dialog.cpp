@@ -14,7 +14,7 @@ namespace {
 
 CDialog* s_pActiveModal = NULL;
 
-} // namespace
+}  // namespace
 
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
     ON_COMMAND(IDOK, OnOK)
@@ -23,8 +23,7 @@ END_MESSAGE_MAP()
 
 CDialog::CDialog(UINT templateId, CWnd* parent) : m_nIDHelp(templateId), m_pParentWnd(parent) {}
 
-CDialog::CDialog(const DialogTemplate& tpl, CWnd* parent)
-    : m_nIDHelp(tpl.id), m_pParentWnd(parent), m_pTemplate(&tpl)
+CDialog::CDialog(const DialogTemplate& tpl, CWnd* parent) : m_nIDHelp(tpl.id), m_pParentWnd(parent), m_pTemplate(&tpl)
 {
 }
 
@@ -82,8 +81,7 @@ INT_PTR CDialog::DoModal()
     IWindowBackend* backend = WindowBackend();
     if (!script && backend && !backend->IsInteractive()) {
         // A headless run (tests) has nobody to answer; waiting would hang forever.
-        ReportPlatformFailure("Dialog " + std::to_string(m_nIDHelp) +
-                              " was opened with no modal script to answer it");
+        ReportPlatformFailure("Dialog " + std::to_string(m_nIDHelp) + " was opened with no modal script to answer it");
         return IDCANCEL;
     }
     if (m_pPeer || !CreatePeer())
@@ -98,8 +96,7 @@ INT_PTR CDialog::DoModal()
     if (!m_bEnded) {
         if (script) {
             if (script->Run(*this) && !m_bEnded)
-                ReportPlatformFailure("The script's handler for dialog " + std::to_string(m_nIDHelp) +
-                                      " left it open");
+                ReportPlatformFailure("The script's handler for dialog " + std::to_string(m_nIDHelp) + " left it open");
         } else {
             m_pPeer->RunLoop();
         }
@@ -228,8 +225,7 @@ LRESULT CDialog::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
             return 0;
         }
         break;
-    default:
-        break;
+    default: break;
     }
     return CWnd::DefWindowProc(message, wParam, lParam);
 }

@@ -13,13 +13,13 @@
 
 enum class ControlKind {
     PushButton,
-    DefPushButton,      // the dialog's default button
-    CheckBox,           // toggled by code only
-    AutoCheckBox,       // toggles itself when clicked
+    DefPushButton,  // the dialog's default button
+    CheckBox,       // toggled by code only
+    AutoCheckBox,   // toggles itself when clicked
     RadioButton,
-    AutoRadioButton,    // checks itself and unchecks the rest of its group
+    AutoRadioButton,  // checks itself and unchecks the rest of its group
     GroupBox,
-    Static,             // left-aligned text
+    Static,  // left-aligned text
     StaticCenter,
     StaticRight,
     Edit,
@@ -30,34 +30,34 @@ enum class ControlKind {
 
 // Control style bits.
 enum : DWORD {
-    CTL_SORT = 0x00000001,            // combo and list boxes keep their entries in text order
-    CTL_EXTENDEDSEL = 0x00000002,     // list box: shift/ctrl multiple selection
-    CTL_MULTIPLESEL = 0x00000004,     // list box: every click toggles an entry
-    CTL_USETABSTOPS = 0x00000008,     // list box expands "\t" to its tab stops
-    CTL_NOTIFY = 0x00000010,          // list box sends LBN_* notifications
+    CTL_SORT = 0x00000001,         // combo and list boxes keep their entries in text order
+    CTL_EXTENDEDSEL = 0x00000002,  // list box: shift/ctrl multiple selection
+    CTL_MULTIPLESEL = 0x00000004,  // list box: every click toggles an entry
+    CTL_USETABSTOPS = 0x00000008,  // list box expands "\t" to its tab stops
+    CTL_NOTIFY = 0x00000010,       // list box sends LBN_* notifications
     CTL_NOINTEGRALHEIGHT = 0x00000020,
     CTL_VSCROLL = 0x00000040,
     CTL_HSCROLL = 0x00000080,
     CTL_BORDER = 0x00000100,
-    CTL_READONLY = 0x00000200,        // edit
-    CTL_AUTOHSCROLL = 0x00000400,     // edit
+    CTL_READONLY = 0x00000200,     // edit
+    CTL_AUTOHSCROLL = 0x00000400,  // edit
     CTL_DISABLED = 0x00000800,
-    CTL_SMOOTH = 0x00001000,          // progress bar
-    CTL_GROUP = 0x00002000,           // starts a group (radio buttons, tab navigation)
+    CTL_SMOOTH = 0x00001000,  // progress bar
+    CTL_GROUP = 0x00002000,   // starts a group (radio buttons, tab navigation)
     CTL_TABSTOP = 0x00004000,
     CTL_HIDDEN = 0x00008000,
-    CTL_MULTILINE = 0x00010000,       // edit
-    CTL_PASSWORD = 0x00020000,        // edit
-    CTL_NUMBER = 0x00040000,          // edit: digits only
+    CTL_MULTILINE = 0x00010000,  // edit
+    CTL_PASSWORD = 0x00020000,   // edit
+    CTL_NUMBER = 0x00040000,     // edit: digits only
 };
 
 // Dialog style bits.
 enum : DWORD {
     DLG_CAPTION = 0x00000001,
-    DLG_SYSMENU = 0x00000002,        // has a window menu (shown as the context menu)
-    DLG_CONTEXTHELP = 0x00000004,    // offers context help ("What's This?")
+    DLG_SYSMENU = 0x00000002,      // has a window menu (shown as the context menu)
+    DLG_CONTEXTHELP = 0x00000004,  // offers context help ("What's This?")
     DLG_MODALFRAME = 0x00000008,
-    DLG_APPWINDOW = 0x00000010,      // shows in the task bar
+    DLG_APPWINDOW = 0x00000010,  // shows in the task bar
     DLG_3DLOOK = 0x00000020,
     DLG_MINIMIZEBOX = 0x00000040,
 };
@@ -68,7 +68,7 @@ struct ControlTemplate {
     const char* text = "";
     int x = 0, y = 0, cx = 0, cy = 0;
     DWORD style = 0;
-    DWORD helpId = 0;     // context id of the control's popup help; 0 for none
+    DWORD helpId = 0;  // context id of the control's popup help; 0 for none
 };
 
 struct DialogTemplate {
@@ -78,7 +78,7 @@ struct DialogTemplate {
     const char* fontName = "MS Sans Serif";
     int pointSize = 8;
     DWORD style = DLG_CAPTION | DLG_MODALFRAME;
-    std::vector<ControlTemplate> controls;   // in tab order
+    std::vector<ControlTemplate> controls;  // in tab order
 };
 
 // The help context id of a control: bit 31 set, the dialog template id in bits 16-30 and the

@@ -10,7 +10,7 @@ IEditPeer* EditOf(HWND hWnd)
     return hWnd ? PeerOf(hWnd)->AsEdit() : NULL;
 }
 
-} // namespace
+}  // namespace
 
 BOOL CEdit::SetReadOnly(BOOL readOnly)
 {

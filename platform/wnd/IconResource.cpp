@@ -13,7 +13,7 @@ std::map<UINT, const char* const*>& Icons()
     return icons;
 }
 
-} // namespace
+}  // namespace
 
 HICON IconHandleForResource(UINT id)
 {

@@ -19,7 +19,7 @@ bool ValidIndex(IListBoxPeer* list, int index)
 
 const int kDefaultTabStop = 32;
 
-} // namespace
+}  // namespace
 
 int CListBox::AddString(LPCSTR text)
 {

@@ -16,15 +16,15 @@
 class CListBox : public CWnd {
 public:
     int AddString(LPCSTR text);
-    int InsertString(int index, LPCSTR text);    // -1: at the end
-    int DeleteString(UINT index);                // entries left, or LB_ERR
+    int InsertString(int index, LPCSTR text);  // -1: at the end
+    int DeleteString(UINT index);              // entries left, or LB_ERR
     void ResetContent();
     int GetCount() const;
     // Reserves room for `items` more entries and `bytes` of text. Returns the room now
     // available in entries, or LB_ERRSPACE.
     int InitStorage(int items, UINT bytes);
 
-    int GetText(int index, CString& text) const;   // length, or LB_ERR (text emptied)
+    int GetText(int index, CString& text) const;  // length, or LB_ERR (text emptied)
     int GetTextLen(int index) const;
     DWORD_PTR GetItemData(int index) const;
     int SetItemData(int index, DWORD_PTR data);
@@ -35,11 +35,11 @@ public:
 
     int GetCurSel() const;
     int SetCurSel(int index);
-    int GetSel(int index) const;                   // >0 selected, 0 not, LB_ERR bad index
+    int GetSel(int index) const;  // >0 selected, 0 not, LB_ERR bad index
     // Selects (or deselects) `index`; -1 applies to every entry. LB_ERR for a single-
     // selection box or a bad index.
     int SetSel(int index, BOOL select = TRUE);
-    int GetSelCount() const;                       // LB_ERR for a single-selection box
+    int GetSelCount() const;  // LB_ERR for a single-selection box
     // Up to `maxItems` selected indexes in ascending order into `items`; their number.
     int GetSelItems(int maxItems, LPINT items) const;
     int GetTopIndex() const;

@@ -11,9 +11,9 @@
 class CMenu {
 public:
     struct Item {
-        UINT flags = MF_STRING;   // MF_STRING, MF_SEPARATOR, MF_GRAYED ...
+        UINT flags = MF_STRING;  // MF_STRING, MF_SEPARATOR, MF_GRAYED ...
         UINT_PTR id = 0;
-        CString text;             // '&' marks the mnemonic, "\t" precedes the shortcut text
+        CString text;  // '&' marks the mnemonic, "\t" precedes the shortcut text
     };
 
     // Adds an item at the end. A separator ignores `id` and `text`. Always succeeds.

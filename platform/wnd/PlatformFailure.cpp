@@ -10,7 +10,7 @@ CServiceSlot<PlatformFailureHook>& FailureHookSlot()
     return slot;
 }
 
-} // namespace
+}  // namespace
 
 PlatformFailureHook SetPlatformFailureHook(PlatformFailureHook hook)
 {

@@ -18,7 +18,7 @@ int AfterMove(int previous)
     return previous;
 }
 
-} // namespace
+}  // namespace
 
 void CProgressCtrl::SetRange(short lower, short upper)
 {

@@ -10,9 +10,9 @@ public:
     void SetRange(short lower, short upper);
     void SetRange32(int lower, int upper);
     void GetRange(int& lower, int& upper) const;
-    int SetPos(int pos);          // the previous position
+    int SetPos(int pos);  // the previous position
     int GetPos() const;
-    int OffsetPos(int delta);     // the previous position
-    int SetStep(int step);        // the previous step
-    int StepIt();                 // the previous position
+    int OffsetPos(int delta);  // the previous position
+    int SetStep(int step);     // the previous step
+    int StepIt();              // the previous position
 };

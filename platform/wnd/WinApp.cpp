@@ -24,7 +24,7 @@ LPCSTR RunningAppName()
     return s_pApp ? s_pApp->m_pszAppName : NULL;
 }
 
-} // namespace
+}  // namespace
 
 BEGIN_MESSAGE_MAP(CWinApp, CCmdTarget)
 END_MESSAGE_MAP()

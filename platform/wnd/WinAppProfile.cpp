@@ -34,8 +34,8 @@ HKEY OpenSection(const CWinApp& app, LPCSTR section, bool create)
         return NULL;
     HKEY key = NULL;
     std::string path = SectionKey(app, section);
-    LONG error = create ? RegCreateKeyEx(HKEY_CURRENT_USER, path.c_str(), 0, NULL,
-                                         REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, NULL, &key, NULL)
+    LONG error = create ? RegCreateKeyEx(HKEY_CURRENT_USER, path.c_str(), 0, NULL, REG_OPTION_NON_VOLATILE,
+                                         KEY_ALL_ACCESS, NULL, &key, NULL)
                         : RegOpenKeyEx(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key);
     return error == ERROR_SUCCESS ? key : NULL;
 }
@@ -53,7 +53,7 @@ BOOL QueryString(HKEY key, LPCSTR entry, CString& text)
     return TRUE;
 }
 
-} // namespace
+}  // namespace
 
 CString CWinApp::GetProfileString(LPCSTR section, LPCSTR entry, LPCSTR defaultValue)
 {
@@ -84,8 +84,7 @@ BOOL CWinApp::WriteProfileString(LPCSTR section, LPCSTR entry, LPCSTR value)
             error = ERROR_SUCCESS;
     } else {
         std::string text = value;
-        error = RegSetValueEx(key, entry, 0, REG_SZ, (const BYTE*)text.c_str(),
-                              (DWORD)text.size() + 1);
+        error = RegSetValueEx(key, entry, 0, REG_SZ, (const BYTE*)text.c_str(), (DWORD)text.size() + 1);
     }
     RegCloseKey(key);
     return error == ERROR_SUCCESS;
@@ -99,8 +98,8 @@ UINT CWinApp::GetProfileInt(LPCSTR section, LPCSTR entry, int defaultValue)
     if (HKEY key = OpenSection(*this, section, false)) {
         DWORD type = 0, value = 0, size = sizeof value;
         CString text;
-        if (RegQueryValueEx(key, entry, NULL, &type, (LPBYTE)&value, &size) == ERROR_SUCCESS &&
-            type == REG_DWORD && size == sizeof value)
+        if (RegQueryValueEx(key, entry, NULL, &type, (LPBYTE)&value, &size) == ERROR_SUCCESS && type == REG_DWORD &&
+            size == sizeof value)
             result = value;
         else if (QueryString(key, entry, text))
             result = (UINT)atoi(text);

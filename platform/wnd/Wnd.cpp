@@ -28,7 +28,7 @@ IButtonPeer* ButtonPeerOf(const CWnd* item)
     return item && item->m_hWnd ? PeerOf(item->m_hWnd)->AsButton() : NULL;
 }
 
-} // namespace
+}  // namespace
 
 BEGIN_MESSAGE_MAP(CWnd, CCmdTarget)
 END_MESSAGE_MAP()
@@ -299,23 +299,14 @@ void CWnd::OnDestroy() {}
 LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_HELP:
-        return OnHelpInfo((HELPINFO*)lParam);
+    case WM_HELP: return OnHelpInfo((HELPINFO*)lParam);
     case WM_SYSCOMMAND:
         switch (wParam & 0xFFF0) {
-        case SC_MINIMIZE:
-            ShowWindow(SW_MINIMIZE);
-            return 0;
-        case SC_MAXIMIZE:
-            ShowWindow(SW_MAXIMIZE);
-            return 0;
-        case SC_RESTORE:
-            ShowWindow(SW_RESTORE);
-            return 0;
-        case SC_CLOSE:
-            return SendMessage(WM_CLOSE);
-        default:
-            return 0;
+        case SC_MINIMIZE: ShowWindow(SW_MINIMIZE); return 0;
+        case SC_MAXIMIZE: ShowWindow(SW_MAXIMIZE); return 0;
+        case SC_RESTORE: ShowWindow(SW_RESTORE); return 0;
+        case SC_CLOSE: return SendMessage(WM_CLOSE);
+        default: return 0;
         }
     case WM_COMMAND: {
         // Commands nobody in the window took go on to the application object, as the class
@@ -326,8 +317,7 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
             return result;
         return 0;
     }
-    default:
-        return 0;
+    default: return 0;
     }
 }
 

@@ -54,10 +54,7 @@ void ReportUnreadable(const CString& path, const CFileException& error)
 }  // namespace
 
 CTessarTarget::CTessarTarget(BYTE id, CString name, CString description, WORD model)
-    : CTargetBase(id, name, description),
-      m_nTargetId(id),
-      m_nModel(model),
-      m_strModelName(name),
+    : CTargetBase(id, name, description), m_nTargetId(id), m_nModel(model), m_strModelName(name),
       m_strDescription(description)
 {
     const AreaTable* table = model == 1 ? kModel1 : model == 2 ? kModel2 : NULL;

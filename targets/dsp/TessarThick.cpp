@@ -51,8 +51,7 @@ int CTessarThick::LoadOptions()
     DWORD options = 0;
     size = sizeof options;
     name = m_strModelName + "_Options";
-    if (RegQueryValueEx(key, name, NULL, NULL, (LPBYTE)&options, &size) == ERROR_SUCCESS
-        && size == sizeof options)
+    if (RegQueryValueEx(key, name, NULL, NULL, (LPBYTE)&options, &size) == ERROR_SUCCESS && size == sizeof options)
         m_dwOptions = options;
     return 1;
 }

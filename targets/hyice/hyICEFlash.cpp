@@ -361,7 +361,8 @@ BOOL CHyICEFlash::VerifyFlash(CProgressCtrl* progress)
         CHyMessagePtr answer;
         if (!Exchange(NewFrame(typeReadBack, kFlagReadRequest, m_dwFlashBase + offset, n), &answer))
             return FALSE;
-        if (!answer->m_pData || answer->m_nDataSize < n || memcmp(answer->m_pData.get(), m_pImage.get() + offset, n) != 0)
+        if (!answer->m_pData || answer->m_nDataSize < n ||
+            memcmp(answer->m_pData.get(), m_pImage.get() + offset, n) != 0)
             return FALSE;
         if (n == kBlockSize)
             StepProgress(progress);

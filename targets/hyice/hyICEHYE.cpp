@@ -118,8 +118,7 @@ BOOL CHyICEHYE::LoadModule(int block, const CString& path)
     FILE* stream = fopen(path, "rb");
     if (!stream)
         return FALSE;
-    BOOL sound = ReadCoffHeaders(stream) == kCoffOk &&
-                 (theCoffHeader.sectionCount == 0 || theCoffSections != NULL);
+    BOOL sound = ReadCoffHeaders(stream) == kCoffOk && (theCoffHeader.sectionCount == 0 || theCoffSections != NULL);
     long length = -1;
     if (sound && fseek(stream, 0, SEEK_END) == 0)
         length = ftell(stream);

@@ -144,8 +144,7 @@ BOOL CHyICETarget::ReceiveAndAck(CHyMessage** frame)
     if (!Receive(frame))
         return FALSE;
     const CHyMessage* received = *frame;
-    BOOL acknowledged = received->IsValid() && received->m_byType >= typeFirstAck &&
-                        received->m_byType <= typeLastAck;
+    BOOL acknowledged = received->IsValid() && received->m_byType >= typeFirstAck && received->m_byType <= typeLastAck;
     return Send(AnswerFor(received, acknowledged).get());
 }
 

@@ -107,10 +107,12 @@ BOOL CHySerialIf::StartWorkers()
     m_hReadThread = CWorkerThread::Start([this] { RunWorker(&CHySerialIf::ReadThread); }, escape, m_hStopEvent, TRUE);
     if (!m_hReadThread)
         return FALSE;
-    m_hWriteThread = CWorkerThread::Start([this] { RunWorker(&CHySerialIf::WriteThread); }, escape, m_hStopEvent, FALSE);
+    m_hWriteThread = CWorkerThread::Start([this] { RunWorker(&CHySerialIf::WriteThread); }, escape, m_hStopEvent,
+                                          FALSE);
     if (!m_hWriteThread)
         return FALSE;
-    m_hCommEventThread = CWorkerThread::Start([this] { RunWorker(&CHySerialIf::CommEventThread); }, escape, m_hStopEvent, FALSE);
+    m_hCommEventThread = CWorkerThread::Start([this] { RunWorker(&CHySerialIf::CommEventThread); }, escape,
+                                              m_hStopEvent, FALSE);
     return m_hCommEventThread != NULL;
 }
 

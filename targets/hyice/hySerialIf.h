@@ -26,18 +26,18 @@ public:
     // Why a worker stopped. Only the stop itself (1002) is no failure; every other code sets
     // the owner's error event. Open returns 1000 itself.
     enum : int {
-        errOpenPort = 1000,       // the port (or a worker thread for it) cannot be had
-        errStopped = 1002,        // the stop event was signalled
-        errWait = 1003,           // a wait failed, or a read failed
-        errEventMask = 1004,      // the port cannot watch its events (Open returns -1 for it)
-        errCommEvent = 1005,      // waiting for a port event failed
+        errOpenPort = 1000,   // the port (or a worker thread for it) cannot be had
+        errStopped = 1002,    // the stop event was signalled
+        errWait = 1003,       // a wait failed, or a read failed
+        errEventMask = 1004,  // the port cannot watch its events (Open returns -1 for it)
+        errCommEvent = 1005,  // waiting for a port event failed
         errCommEventAborted = 1006,
         errReadAborted = 1007,
         errWriteAborted = 1008,
-        errWriteCount = 1009,     // a write ended without error but not with exactly one byte
-        errWrite = 1010,          // a write failed
-        errConfigure = 1011,      // settings, RTS or time-outs cannot be applied
-        errFrameTooLong = 1012,   // a board frame announced more data than a frame carries
+        errWriteCount = 1009,    // a write ended without error but not with exactly one byte
+        errWrite = 1010,         // a write failed
+        errConfigure = 1011,     // settings, RTS or time-outs cannot be applied
+        errFrameTooLong = 1012,  // a board frame announced more data than a frame carries
     };
     enum { paramPortName = 1 };
 

@@ -1,8 +1,6 @@
 #include "targets/hyusb/QB7740FLASH.h"
 
-CQB7740Flash::CQB7740Flash() : CHyUSBFlash(5, "QB7740", "QB7740 Evaluation Kit")
-{
-}
+CQB7740Flash::CQB7740Flash() : CHyUSBFlash(5, "QB7740", "QB7740 Evaluation Kit") {}
 
 CQB7740Flash::~CQB7740Flash() = default;
 

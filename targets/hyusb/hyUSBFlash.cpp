@@ -34,10 +34,7 @@ const char kJumperWrong[] = "Error - raDedav-AD jumper ST13 incorrectly set.";
 
 }  // namespace
 
-CHyUSBFlash::CHyUSBFlash(BYTE id, CString name, CString description)
-    : CTargetBase(id, name, description)
-{
-}
+CHyUSBFlash::CHyUSBFlash(BYTE id, CString name, CString description) : CTargetBase(id, name, description) {}
 
 // --- Module ---
 

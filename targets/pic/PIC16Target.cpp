@@ -28,9 +28,9 @@ const BYTE kImageEvenFill = 0xFF;
 }  // namespace
 
 CPIC16Target::CPIC16Target(BYTE id, CString name, CString description, WORD capability)
-    : CIntelHexTarget(id, name, description), m_wCapability(capability),
-      m_strResetPrompt(kDefaultResetPrompt), m_nClockHigh(0), m_nClockLow(0), m_nCommandDelay(10),
-      m_nLoadDelay(5), m_nProgramDelay(500), m_nEraseDelay(1000), m_Lines(m_Comms)
+    : CIntelHexTarget(id, name, description), m_wCapability(capability), m_strResetPrompt(kDefaultResetPrompt),
+      m_nClockHigh(0), m_nClockLow(0), m_nCommandDelay(10), m_nLoadDelay(5), m_nProgramDelay(500), m_nEraseDelay(1000),
+      m_Lines(m_Comms)
 {
     // The boards are static objects, where these are zero before any constructor runs; the
     // same values keep a target built elsewhere (in a test) from starting with garbage.
@@ -50,16 +50,13 @@ BOOL CPIC16Target::GetModuleName(CString& name, int module)
         name += " FLASH Memory";
         return TRUE;
     }
-    case moduleConfig:
-        name = "Configuration Data";
-        return TRUE;
+    case moduleConfig: name = "Configuration Data"; return TRUE;
     case moduleEeprom:
         if (!(m_wCapability & capEeprom))
             return FALSE;
         name = "EEPROM Memory";
         return TRUE;
-    default:
-        return FALSE;
+    default: return FALSE;
     }
 }
 
@@ -362,8 +359,7 @@ BOOL CPIC16Target::ProgramRun(WORD address, const BYTE* data, DWORD count, WORD 
 
 BOOL CPIC16Target::WriteConfig(WORD word)
 {
-    BOOL ok = CommandWithData(cmdLoadConfig, word) && SendIncrements(7, TRUE) &&
-              CommandWithData(cmdLoadProgram, word);
+    BOOL ok = CommandWithData(cmdLoadConfig, word) && SendIncrements(7, TRUE) && CommandWithData(cmdLoadProgram, word);
     if (ok) {
         m_Lines.Wait(m_nLoadDelay);
         ok = SendCommand(cmdBeginProgramming, FALSE);
@@ -385,15 +381,13 @@ BOOL CPIC16Target::IsExpectedDevice(WORD id, WORD expectedId)
 BOOL CPIC16Target::UnprotectAndReadId(WORD* id, WORD expectedId)
 {
     WORD readId = 0;
-    BOOL ok = CommandWithData(cmdLoadConfig, 0) && SendIncrements(6, TRUE) &&
-              CommandRead(cmdReadProgram, &readId);
+    BOOL ok = CommandWithData(cmdLoadConfig, 0) && SendIncrements(6, TRUE) && CommandRead(cmdReadProgram, &readId);
     if (id)
         *id = readId;
     // The disable sequence erases the whole device, so it is kept for the device expected.
     if (ok && IsExpectedDevice(readId, expectedId)) {
-        ok = CommandWithData(cmdLoadConfig, 0xFFFF) && SendIncrements(7, TRUE) &&
-             SendCommand(cmdUnprotect1, FALSE) && SendCommand(cmdUnprotect2, FALSE) &&
-             SendCommand(cmdBeginProgramming, FALSE);
+        ok = CommandWithData(cmdLoadConfig, 0xFFFF) && SendIncrements(7, TRUE) && SendCommand(cmdUnprotect1, FALSE) &&
+             SendCommand(cmdUnprotect2, FALSE) && SendCommand(cmdBeginProgramming, FALSE);
         if (ok) {
             m_Lines.Wait(kUnprotectDelay);
             ok = SendCommand(cmdUnprotect1, FALSE) && SendCommand(cmdUnprotect2, FALSE);

@@ -31,13 +31,13 @@ public:
     enum : WORD {
         capFlashSizeMask = 0x0003,  // 0 = 2K words, 1 = 4K, 2 = 8K, 3 = no FLASH size
         capWatchdog = 0x0010,
-        capEeprom = 0x0020,         // module 2 exists
+        capEeprom = 0x0020,  // module 2 exists
         capBrownOut = 0x0040,
         capPowerUpTimer = 0x0080,
-        capEeprom128 = 0x0100,      // 128 bytes; takes precedence over capEeprom256
+        capEeprom128 = 0x0100,  // 128 bytes; takes precedence over capEeprom256
         capEeprom256 = 0x0200,
-        capLowVoltage = 0x4000,     // the sequence drives PGM and keeps the LVP bit
-        capFastMode = 0x8000,       // the fast mode option may be edited
+        capLowVoltage = 0x4000,  // the sequence drives PGM and keeps the LVP bit
+        capFastMode = 0x8000,    // the fast mode option may be edited
     };
 
     // Configuration/options word: bits 0-13 the device's configuration word, 14-15 options.
@@ -53,8 +53,8 @@ public:
         cfgForcedBits = 0x0C00,       // set in every word written to the device
         cfgCodeProtectHigh = 0x3000,  // second copy of bits 5:4
         cfgDeviceBits = 0x3FFF,
-        cfgFastMode = 0x4000,         // kept and shown; the sequence does not consult it
-        cfgVerify = 0x8000,           // read every program word back
+        cfgFastMode = 0x4000,  // kept and shown; the sequence does not consult it
+        cfgVerify = 0x8000,    // read every program word back
     };
 
     enum { moduleFlash = 0, moduleConfig = 1, moduleEeprom = 2, moduleCount = 3 };
@@ -68,12 +68,12 @@ public:
 
     // ICSP commands (6 bits, least significant first).
     enum : BYTE {
-        cmdLoadConfig = 0,        // address counter to 0x2000; a data word follows
-        cmdUnprotect1 = 1,        // first and fourth step of the code-protection disable
-        cmdLoadProgram = 2,       // data word for program memory
-        cmdLoadData = 3,          // data word for data memory (the byte in bits 0-7)
-        cmdReadProgram = 4,       // the device sends the program word at the counter
-        cmdReadData = 5,          // the device sends the data memory byte at the counter
+        cmdLoadConfig = 0,   // address counter to 0x2000; a data word follows
+        cmdUnprotect1 = 1,   // first and fourth step of the code-protection disable
+        cmdLoadProgram = 2,  // data word for program memory
+        cmdLoadData = 3,     // data word for data memory (the byte in bits 0-7)
+        cmdReadProgram = 4,  // the device sends the program word at the counter
+        cmdReadData = 5,     // the device sends the data memory byte at the counter
         cmdIncrement = 6,
         cmdUnprotect2 = 7,        // second and fifth step of the code-protection disable
         cmdBeginProgramming = 8,  // erase/programming cycle of what was loaded or chosen

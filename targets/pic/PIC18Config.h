@@ -26,9 +26,9 @@ struct PIC18Config {
 
     // Options word bits; no other bit is read.
     enum : WORD {
-        optVerify = 0x0002,            // read code, ID and EEPROM back after programming
-        optLowVoltage = 0x0004,        // program in low-voltage mode (PGM line)
-        optLowVoltageWired = 0x0008,   // the board is wired for it: only then may it be chosen
+        optVerify = 0x0002,           // read code, ID and EEPROM back after programming
+        optLowVoltage = 0x0004,       // program in low-voltage mode (PGM line)
+        optLowVoltageWired = 0x0008,  // the board is wired for it: only then may it be chosen
     };
 
     // CONFIG4L bit 2: the device accepts low-voltage entry.

@@ -19,9 +19,9 @@ const BYTE kImageFill = 0xFF;
 }  // namespace
 
 CPIC18Target::CPIC18Target(BYTE id, CString name, CString description, WORD deviceFlags)
-    : CIntelHexTarget(id, name, description), m_wDeviceFlags(deviceFlags),
-      m_strResetPrompt(kDefaultResetPrompt), m_nClockHigh(0), m_nClockLow(0), m_nCommandDelay(0),
-      m_nProgramDelay(200), m_nDischargeDelay(1), m_nEraseDelay(900), m_Lines(m_Comms)
+    : CIntelHexTarget(id, name, description), m_wDeviceFlags(deviceFlags), m_strResetPrompt(kDefaultResetPrompt),
+      m_nClockHigh(0), m_nClockLow(0), m_nCommandDelay(0), m_nProgramDelay(200), m_nDischargeDelay(1),
+      m_nEraseDelay(900), m_Lines(m_Comms)
 {
     // The boards are static objects, where these are zero before any constructor runs; the
     // same values keep a target built elsewhere (in a test) from starting with garbage.
@@ -39,12 +39,9 @@ WORD CPIC18Target::GetCodeLastAddress() const
 WORD CPIC18Target::GetEepromBytes() const
 {
     switch (m_wDeviceFlags & devEepromMask) {
-    case devEeprom256:
-        return 0x100;
-    case devEeprom1024:
-        return 0x400;
-    default:
-        return 0;
+    case devEeprom256: return 0x100;
+    case devEeprom1024: return 0x400;
+    default: return 0;
     }
 }
 
@@ -64,15 +61,9 @@ BOOL CPIC18Target::GetModuleName(CString& name, int module)
         name = (m_wDeviceFlags & devCode32K) ? "32K" : "16K";
         name += " FLASH Memory";
         break;
-    case moduleId:
-        name = "ID Location";
-        break;
-    case moduleConfig:
-        name = "Configuration Data";
-        break;
-    default:
-        name = "EEPROM Memory";
-        break;
+    case moduleId: name = "ID Location"; break;
+    case moduleConfig: name = "Configuration Data"; break;
+    default: name = "EEPROM Memory"; break;
     }
     return TRUE;
 }
@@ -142,17 +133,10 @@ BYTE* CPIC18Target::GetModuleImage(int module, DWORD* length)
     DWORD base = 0;
     DWORD end = 0;
     switch (module) {
-    case moduleId:
-        base = idBase;
-        break;
-    case moduleConfig:
-        base = configBase;
-        break;
-    case moduleEeprom:
-        base = eepromBase;
-        break;
-    default:
-        break;
+    case moduleId: base = idBase; break;
+    case moduleConfig: base = configBase; break;
+    case moduleEeprom: base = eepromBase; break;
+    default: break;
     }
     if (module == -1 && !m_pModules[moduleCode])
         end = m_dwImageLength;

@@ -38,14 +38,14 @@ class CPIC18Target : public CIntelHexTarget<4> {
 public:
     // Device flags: what the device has.
     enum : WORD {
-        devCode32K = 0x0001,        // four 8 KB panels; clear: 16 KB, two panels
-        devWatchdog = 0x0010,       // the options dialog offers the watchdog
+        devCode32K = 0x0001,   // four 8 KB panels; clear: 16 KB, two panels
+        devWatchdog = 0x0010,  // the options dialog offers the watchdog
         devBrownOut = 0x0040,
         devPowerUpTimer = 0x0080,
         devEeprom256 = 0x0100,
-        devEeprom1024 = 0x0200,     // also loads EEADRH
+        devEeprom1024 = 0x0200,  // also loads EEADRH
         devEepromMask = 0x0300,
-        devLowVoltage = 0x4000,     // low-voltage programming may be chosen
+        devLowVoltage = 0x4000,  // low-voltage programming may be chosen
     };
 
     enum { moduleCode = 0, moduleId = 1, moduleConfig = 2, moduleEeprom = 3, moduleCount = 4 };
@@ -60,18 +60,18 @@ public:
 
     // 4-bit commands.
     enum : BYTE {
-        cmdCore = 0x0,              // payload: a 16-bit instruction the device executes
-        cmdShiftOutTablat = 0x2,    // 8 clocks, then the device sends TABLAT
-        cmdTableRead = 0x8,         // TABLAT = byte at TBLPTR, then sent
-        cmdTableReadInc = 0x9,      // the same, then TBLPTR + 1
-        cmdTableWrite = 0xC,        // payload: 2 bytes into the write buffer at TBLPTR
-        cmdTableWriteInc2 = 0xD,    // the same, then TBLPTR + 2
-        cmdTableWriteStart = 0xF,   // the same, then programming during the next NOP
+        cmdCore = 0x0,             // payload: a 16-bit instruction the device executes
+        cmdShiftOutTablat = 0x2,   // 8 clocks, then the device sends TABLAT
+        cmdTableRead = 0x8,        // TABLAT = byte at TBLPTR, then sent
+        cmdTableReadInc = 0x9,     // the same, then TBLPTR + 1
+        cmdTableWrite = 0xC,       // payload: 2 bytes into the write buffer at TBLPTR
+        cmdTableWriteInc2 = 0xD,   // the same, then TBLPTR + 2
+        cmdTableWriteStart = 0xF,  // the same, then programming during the next NOP
     };
 
     // Core instructions (access bank; EECON1 bits as Microchip names them).
     enum : WORD {
-        insMovlw = 0x0E00,          // + literal
+        insMovlw = 0x0E00,  // + literal
         insMovwfTblptrU = 0x6EF8,
         insMovwfTblptrH = 0x6EF7,
         insMovwfTblptrL = 0x6EF6,

@@ -215,8 +215,8 @@ BOOL CPIC18Target::EraseLowVoltage(CProgressCtrl* bar)
         if (ok)
             Step(bar);
     }
-    for (BOOL (CPIC18Target::*erase)() : {&CPIC18Target::EraseIdRow, &CPIC18Target::EraseConfigRow,
-                                          &CPIC18Target::EraseEeprom}) {
+    for (BOOL (CPIC18Target::*erase)() :
+         {&CPIC18Target::EraseIdRow, &CPIC18Target::EraseConfigRow, &CPIC18Target::EraseEeprom}) {
         ok = ok && (this->*erase)();
         if (ok)
             Step(bar);

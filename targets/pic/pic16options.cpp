@@ -11,8 +11,8 @@ const char* const kOscillators[] = {"LP Oscillator", "XT Oscillator", "HS Oscill
 
 struct Protection {
     const char* text;
-    WORD value;          // bits 5:4, repeated in bits 13:12
-    WORD minimumSize;    // lowest FLASH size code (capability bits 1:0) that offers it
+    WORD value;        // bits 5:4, repeated in bits 13:12
+    WORD minimumSize;  // lowest FLASH size code (capability bits 1:0) that offers it
 };
 
 // In list order. FLASH size code 3 has no size and offers the first entry only.
@@ -95,8 +95,7 @@ void CPic16Options::ConfigToControls()
     ShowBit(m_ctlWatchdog, capability & T::capWatchdog, config & T::cfgWatchdog);
     ShowBit(m_ctlLowVoltage, capability & T::capLowVoltage, config & T::cfgLowVoltage);
     ShowBit(m_ctlWriteEnable, TRUE, config & T::cfgWriteEnable);
-    ShowBit(m_ctlEepromProtect, capability & (T::capEeprom128 | T::capEeprom256),
-            !(config & T::cfgEepromUnprotected));
+    ShowBit(m_ctlEepromProtect, capability & (T::capEeprom128 | T::capEeprom256), !(config & T::cfgEepromUnprotected));
     ShowBit(m_ctlBrownOut, capability & T::capBrownOut, config & T::cfgBrownOut);
 
     m_ctlOscillator.ResetContent();

@@ -52,8 +52,14 @@ const BoxBit kBoxBits[] = {
     {IDC_PIC18_USE_LOW_VOLTAGE, kOptionsLow, (BYTE)Config::optLowVoltage, false},
 };
 
-const char* const kOscillators[] = {"LP", "XT", "HS", "RC", "EC with OSC2 as Clock Out", "EC with OSC2 as RA6",
-                                    "HS with PLL Enabled", "RC with OSC2 as RA6"};
+const char* const kOscillators[] = {"LP",
+                                    "XT",
+                                    "HS",
+                                    "RC",
+                                    "EC with OSC2 as Clock Out",
+                                    "EC with OSC2 as RA6",
+                                    "HS with PLL Enabled",
+                                    "RC with OSC2 as RA6"};
 const char* const kBrownOutVoltages[] = {"4.5V", "4.2V", "2.7V", "2.0V"};
 const char* const kPostscales[] = {"1:1", "1:2", "1:4", "1:8", "1:16", "1:32", "1:64", "1:128"};
 

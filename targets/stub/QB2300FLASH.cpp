@@ -40,14 +40,9 @@ const char kRescueReply[] = "RESCUED!\r\n";
 
 }  // namespace
 
-CQB2300Flash::CQB2300Flash() : CQB2300Flash(1, "QB2300", "QB2300 Evaluation Board")
-{
-}
+CQB2300Flash::CQB2300Flash() : CQB2300Flash(1, "QB2300", "QB2300 Evaluation Board") {}
 
-CQB2300Flash::CQB2300Flash(BYTE id, CString name, CString description)
-    : CIntelHexTarget(id, name, description)
-{
-}
+CQB2300Flash::CQB2300Flash(BYTE id, CString name, CString description) : CIntelHexTarget(id, name, description) {}
 
 // --- Settings ---
 
@@ -80,8 +75,8 @@ int CQB2300Flash::LoadStubOptions(LPCSTR thinValueName, LPCSTR optionsValueName)
 
     DWORD options = 0;
     size = sizeof options;
-    if (RegQueryValueEx(key, optionsValueName, NULL, &type, (LPBYTE)&options, &size) != ERROR_SUCCESS
-        || size != sizeof options)
+    if (RegQueryValueEx(key, optionsValueName, NULL, &type, (LPBYTE)&options, &size) != ERROR_SUCCESS ||
+        size != sizeof options)
         options = 0;
     m_dwStubOptions = options;
     return result;
@@ -94,8 +89,7 @@ void CQB2300Flash::SaveStubOptions(LPCSTR thinValueName, LPCSTR optionsValueName
         return;
     RegSetValueEx(key, thinValueName, 0, REG_SZ, (const BYTE*)m_strThinDefault.GetString(),
                   (DWORD)m_strThinDefault.GetLength() + 1);
-    RegSetValueEx(key, optionsValueName, 0, REG_DWORD, (const BYTE*)&m_dwStubOptions,
-                  sizeof m_dwStubOptions);
+    RegSetValueEx(key, optionsValueName, 0, REG_DWORD, (const BYTE*)&m_dwStubOptions, sizeof m_dwStubOptions);
 }
 
 int CQB2300Flash::GetBankedMode() const
@@ -446,8 +440,8 @@ BOOL CQB2300Flash::RunStages(const CString& resource, BYTE* image, DWORD imageLe
     SetProgressText("Program Stage 1: Download 'fat' stub and erase FLASH");
     // The stub with its trailer; the 20 waits of 500 ms give the board 10 s to erase.
     DWORD stubEnd = theIntelHex.GetEndAddress(m_pModules[blockFatStub]);
-    if (stubEnd < fatStubBase || stubEnd > imageLength
-        || !SendImage("FAT STUB\r\n", 20, image + fatStubBase, stubEnd - fatStubBase, FALSE)) {
+    if (stubEnd < fatStubBase || stubEnd > imageLength ||
+        !SendImage("FAT STUB\r\n", 20, image + fatStubBase, stubEnd - fatStubBase, FALSE)) {
         *status = "Error downloading 'fat' stub";
         return FALSE;
     }

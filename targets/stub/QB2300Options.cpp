@@ -20,10 +20,7 @@ BEGIN_MESSAGE_MAP(CQB2300Options, CHelpDlg)
     ON_BN_CLICKED(IDC_QB2300_BROWSE, OnBrowse)
 END_MESSAGE_MAP()
 
-CQB2300Options::CQB2300Options(CWnd* parent)
-    : CHelpDlg(IDD_QB2300_OPTIONS, parent), m_pTarget(&theQB2300Flash)
-{
-}
+CQB2300Options::CQB2300Options(CWnd* parent) : CHelpDlg(IDD_QB2300_OPTIONS, parent), m_pTarget(&theQB2300Flash) {}
 
 void CQB2300Options::SetTarget(CQB2300Flash* target)
 {

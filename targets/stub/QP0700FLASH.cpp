@@ -3,9 +3,7 @@
 #include "platform/base/WinTypes.h"
 #include "targets/stub/QB2300Options.h"
 
-CQP0700Flash::CQP0700Flash() : CQB2300Flash(6, "QP0700", "QP0700 Evaluation Kit")
-{
-}
+CQP0700Flash::CQP0700Flash() : CQB2300Flash(6, "QP0700", "QP0700 Evaluation Kit") {}
 
 CQP0700Flash::~CQP0700Flash() = default;
 

@@ -10,15 +10,12 @@
 
 namespace {
 
-const UINT kShellDialogs[] = {IDD_ABOUTBOX, IDD_MAIN_DIALOG, IDD_MODULE_SELECT,
+const UINT kShellDialogs[] = {IDD_ABOUTBOX,    IDD_MAIN_DIALOG,    IDD_MODULE_SELECT,
                               IDD_VIEW_BUFFER, IDD_TARGET_OPTIONS, IDD_CLEAR_CHOICE};
 
 class HelpTopicsTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_help.Load(CString(QUILLET_SOURCE_DIR) + "/res/Kelvane.hlp"));
-    }
+    void SetUp() override { ASSERT_TRUE(m_help.Load(CString(QUILLET_SOURCE_DIR) + "/res/Kelvane.hlp")); }
 
     CHelpFile m_help;
 };

@@ -37,10 +37,7 @@ class MainDialogTest : public ::testing::Test {
 protected:
     MainDialogTest() : m_target(kTestId, kTestName) {}
 
-    void SetUp() override
-    {
-        theApp.m_dwOptions = 0;
-    }
+    void SetUp() override { theApp.m_dwOptions = 0; }
     void TearDown() override { theApp.m_dwOptions = 0; }
 
     // Runs the main dialog; `body` drives it, then Esc closes it.
@@ -98,7 +95,7 @@ protected:
 
 TEST_F(MainDialogTest, OpensWithOnlyTheTargetListWhenNoStartupTarget)
 {
-    theApp.m_dwOptions = 0xEE;   // names no target
+    theApp.m_dwOptions = 0xEE;  // names no target
     Run([&](CMainDialog& dialog, CDialogDriver& driver) {
         EXPECT_EQ(0, Level(driver));
         EXPECT_FALSE(driver.IsEnabled(IDC_OPTIONS));
@@ -207,7 +204,7 @@ TEST_F(MainDialogTest, LevelFollowsLoadOptionsLoadedModulesAndCanProgram)
         driver.Click(IDC_CLEAR_BUFFER);
         EXPECT_EQ(1, Level(driver));
 
-        dialog.SetControlState(2);   // as a target may
+        dialog.SetControlState(2);  // as a target may
         dialog.SetControlState(255);
         EXPECT_EQ(2, Level(driver));
         dialog.SetControlState(9);

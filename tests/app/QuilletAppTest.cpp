@@ -61,8 +61,8 @@ protected:
     {
         std::vector<BYTE> data;
         DWORD type = 0;
-        if (m_store.QueryValue(s_settingsKey, "Options", &type, &data) != ERROR_SUCCESS ||
-            data.size() != 4 || type != REG_DWORD)
+        if (m_store.QueryValue(s_settingsKey, "Options", &type, &data) != ERROR_SUCCESS || data.size() != 4 ||
+            type != REG_DWORD)
             return -1;
         return data[0] | data[1] << 8 | data[2] << 16 | (long long)data[3] << 24;
     }
@@ -264,8 +264,7 @@ TEST_F(QuilletAppTest, ProfileEntriesLiveInTheSettingsStore)
     EXPECT_EQ("none", theApp.GetProfileString("Recent Dir", "Recent Dir", "none"));
     EXPECT_TRUE(theApp.WriteProfileString("Recent Dir", "Recent Dir", "/home/user/work/"));
     EXPECT_EQ("/home/user/work/", theApp.GetProfileString("recent dir", "RECENT DIR", "none"));
-    EXPECT_TRUE(m_store.KeyExists(
-        SettingsKeyPath{SettingsRoot::CurrentUser, {"Software", "quillet", "Recent Dir"}}));
+    EXPECT_TRUE(m_store.KeyExists(SettingsKeyPath{SettingsRoot::CurrentUser, {"Software", "quillet", "Recent Dir"}}));
 
     EXPECT_TRUE(theApp.WriteProfileInt("Numbers", "Count", -2));
     EXPECT_EQ((UINT)-2, theApp.GetProfileInt("Numbers", "Count", 7));
@@ -283,4 +282,4 @@ TEST_F(QuilletAppTest, ProfileEntriesLiveInTheSettingsStore)
     EXPECT_EQ("/home/user/work/", theApp.GetProfileString("Recent Dir", "Recent Dir"));
 }
 
-} // namespace
+}  // namespace

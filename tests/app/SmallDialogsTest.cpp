@@ -58,19 +58,19 @@ TEST_F(SmallDialogTest, AboutBoxEndsWithOkAndHasNoWindowMenu)
 {
     CAboutBox about;
     EXPECT_EQ(IDOK, Run(about, [](CDialog& dialog, CDialogDriver& driver) {
-        EXPECT_EQ(nullptr, dialog.GetSystemMenu(FALSE));
-        EXPECT_TRUE(driver.Click(IDOK));
-    }));
+                  EXPECT_EQ(nullptr, dialog.GetSystemMenu(FALSE));
+                  EXPECT_TRUE(driver.Click(IDOK));
+              }));
 }
 
 TEST_F(SmallDialogTest, ClearChoiceButtonsEndWithOkAndTheirChoiceEscCancels)
 {
     CClearChoice whole, selected, none;
     EXPECT_EQ(IDOK, Run(whole, [](CDialog&, CDialogDriver& d) {
-        EXPECT_EQ("Clear Whole Buffer", d.Text(IDC_CLEAR_WHOLE));
-        EXPECT_EQ("Clear Selected Only", d.Text(IDC_CLEAR_SELECTED));
-        d.Click(IDC_CLEAR_WHOLE);
-    }));
+                  EXPECT_EQ("Clear Whole Buffer", d.Text(IDC_CLEAR_WHOLE));
+                  EXPECT_EQ("Clear Selected Only", d.Text(IDC_CLEAR_SELECTED));
+                  d.Click(IDC_CLEAR_WHOLE);
+              }));
     EXPECT_EQ(CClearChoice::choiceWholeBuffer, whole.GetChoice());
     EXPECT_EQ(IDOK, Run(selected, [](CDialog&, CDialogDriver& d) { d.Click(IDC_CLEAR_SELECTED); }));
     EXPECT_EQ(CClearChoice::choiceSelectedOnly, selected.GetChoice());
@@ -83,20 +83,20 @@ TEST_F(SmallDialogTest, ModuleSelectWithoutPreselectionEnablesOkOnAChoice)
     target.SetModules({"FLASH", "Thin Stub", "EEPROM"});
     CModuleSelect select(&target, "/data/image.hex", -1);
     EXPECT_EQ(IDOK, Run(select, [](CDialog& dialog, CDialogDriver& driver) {
-        CComboBox* combo = (CComboBox*)dialog.GetDlgItem(IDC_MODULE_TYPE);
-        ASSERT_EQ(3, combo->GetCount());
-        CString text;
-        combo->GetLBText(1, text);
-        EXPECT_EQ("Thin Stub", text) << "module order, not sorted";
-        EXPECT_EQ(CB_ERR, combo->GetCurSel());
-        EXPECT_EQ("/data/image.hex", driver.Text(IDC_MODULE_FILE));
-        EXPECT_TRUE(((CEdit*)dialog.GetDlgItem(IDC_MODULE_FILE))->IsReadOnly());
-        EXPECT_EQ("OK", driver.Text(IDOK));
-        EXPECT_EQ("Cancel", driver.Text(IDCANCEL));
-        EXPECT_FALSE(driver.Click(IDOK));
-        EXPECT_TRUE(driver.Select(IDC_MODULE_TYPE, 2));
-        EXPECT_TRUE(driver.Click(IDOK));
-    }));
+                  CComboBox* combo = (CComboBox*)dialog.GetDlgItem(IDC_MODULE_TYPE);
+                  ASSERT_EQ(3, combo->GetCount());
+                  CString text;
+                  combo->GetLBText(1, text);
+                  EXPECT_EQ("Thin Stub", text) << "module order, not sorted";
+                  EXPECT_EQ(CB_ERR, combo->GetCurSel());
+                  EXPECT_EQ("/data/image.hex", driver.Text(IDC_MODULE_FILE));
+                  EXPECT_TRUE(((CEdit*)dialog.GetDlgItem(IDC_MODULE_FILE))->IsReadOnly());
+                  EXPECT_EQ("OK", driver.Text(IDOK));
+                  EXPECT_EQ("Cancel", driver.Text(IDCANCEL));
+                  EXPECT_FALSE(driver.Click(IDOK));
+                  EXPECT_TRUE(driver.Select(IDC_MODULE_TYPE, 2));
+                  EXPECT_TRUE(driver.Click(IDOK));
+              }));
     EXPECT_EQ(2, select.GetSelection());
 }
 
@@ -106,10 +106,10 @@ TEST_F(SmallDialogTest, ModuleSelectShowsThePreselectionAndCancels)
     target.SetModules({"FLASH", "Thin Stub"});
     CModuleSelect select(&target, "/data/stub.hex", 1);
     EXPECT_EQ(IDCANCEL, Run(select, [](CDialog& dialog, CDialogDriver& driver) {
-        EXPECT_EQ(1, ((CComboBox*)dialog.GetDlgItem(IDC_MODULE_TYPE))->GetCurSel());
-        EXPECT_TRUE(driver.IsEnabled(IDOK));
-        driver.Click(IDCANCEL);
-    }));
+                  EXPECT_EQ(1, ((CComboBox*)dialog.GetDlgItem(IDC_MODULE_TYPE))->GetCurSel());
+                  EXPECT_TRUE(driver.IsEnabled(IDOK));
+                  driver.Click(IDCANCEL);
+              }));
 }
 
 TEST_F(SmallDialogTest, TargetOptionsForAnotherTargetKeepsTheStartupTargetAndWritesIt)
@@ -118,10 +118,10 @@ TEST_F(SmallDialogTest, TargetOptionsForAnotherTargetKeepsTheStartupTargetAndWri
     ForgetStoredOptions();
     CTargetOptions options(3);
     EXPECT_EQ(IDOK, Run(options, [](CDialog& dialog, CDialogDriver& driver) {
-        EXPECT_EQ("&Default to target on startup", driver.Text(IDC_DEFAULT_TARGET));
-        EXPECT_EQ(BST_UNCHECKED, dialog.IsDlgButtonChecked(IDC_DEFAULT_TARGET));
-        driver.Click(IDOK);
-    }));
+                  EXPECT_EQ("&Default to target on startup", driver.Text(IDC_DEFAULT_TARGET));
+                  EXPECT_EQ(BST_UNCHECKED, dialog.IsDlgButtonChecked(IDC_DEFAULT_TARGET));
+                  driver.Click(IDOK);
+              }));
     EXPECT_EQ(5u, theApp.m_dwOptions);
     EXPECT_EQ(5u, StoredOptions());
 }
@@ -195,8 +195,8 @@ TEST_F(SmallDialogTest, ShiftF1PopsUpAControlsHelpAndMenuHelpIsSwallowed)
 void PressKey(QWidget* window, Qt::Key key)
 {
     for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease})
-        QWindowSystemInterface::handleKeyEvent<QWindowSystemInterface::SynchronousDelivery>(
-            window->windowHandle(), type, key, Qt::NoModifier);
+        QWindowSystemInterface::handleKeyEvent<QWindowSystemInterface::SynchronousDelivery>(window->windowHandle(),
+                                                                                            type, key, Qt::NoModifier);
 }
 
 void Click(QWidget* widget, QPoint at)
@@ -222,7 +222,7 @@ TEST_F(SmallDialogTest, HelpWindowTakesInputBesideTheRunningDialogAndEndsWithIt)
     CUserInputWindow other;
     CTargetOptions options(3);
     Run(options, [&](CDialog& dialog, CDialogDriver& driver) {
-        WidgetOf(dialog.m_hWnd)->show();   // modal, as under its own event loop
+        WidgetOf(dialog.m_hWnd)->show();  // modal, as under its own event loop
         ASSERT_TRUE(driver.PressKey(VK_F1));
         ASSERT_TRUE(help.IsOpen());
         QApplication::processEvents();

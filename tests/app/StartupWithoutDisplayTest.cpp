@@ -19,7 +19,7 @@
 namespace {
 
 struct Outcome {
-    bool exited = false;   // FALSE: killed by a signal (an abort) or still running at the limit
+    bool exited = false;  // FALSE: killed by a signal (an abort) or still running at the limit
     int status = -1;
     std::string errors;
 };
@@ -74,7 +74,7 @@ TEST(StartupWithoutDisplayTest, ThereIsNoWindowToShowSoTheProgramFailsWithAClear
 {
     struct Case {
         const char* name;
-        std::vector<std::string> display;   // what the environment says of the display
+        std::vector<std::string> display;  // what the environment says of the display
     };
     const Case cases[] = {
         {"no display at all", {}},
@@ -87,8 +87,7 @@ TEST(StartupWithoutDisplayTest, ThereIsNoWindowToShowSoTheProgramFailsWithAClear
         SCOPED_TRACE(c.name);
         CTempFolder home;
         std::vector<std::string> environment = {"PATH=/usr/bin:/bin", "HOME=" + home.Path(),
-                                                "XDG_CONFIG_HOME=" + home.Path(),
-                                                "XDG_RUNTIME_DIR=" + home.Path()};
+                                                "XDG_CONFIG_HOME=" + home.Path(), "XDG_RUNTIME_DIR=" + home.Path()};
         environment.insert(environment.end(), c.display.begin(), c.display.end());
         for (const char* name : {"ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS"})
             if (const char* value = getenv(name))
@@ -96,8 +95,7 @@ TEST(StartupWithoutDisplayTest, ThereIsNoWindowToShowSoTheProgramFailsWithAClear
         Outcome outcome = RunProgram(environment);
         EXPECT_TRUE(outcome.exited) << outcome.errors;
         EXPECT_EQ(outcome.status, 1) << outcome.errors;
-        EXPECT_NE(outcome.errors.find("quillet: cannot show the program window"), std::string::npos)
-            << outcome.errors;
+        EXPECT_NE(outcome.errors.find("quillet: cannot show the program window"), std::string::npos) << outcome.errors;
         EXPECT_EQ(outcome.errors.find("Dialog 102"), std::string::npos) << outcome.errors;
     }
 }

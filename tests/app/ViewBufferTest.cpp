@@ -76,10 +76,7 @@ TEST(FormatLine, CountOutsideOneToSixteenIsClamped)
 
 class ViewBufferTest : public ::testing::Test {
 protected:
-    ViewBufferTest() : m_target(kTestId)
-    {
-        m_target.SetModules({"Code", "Data", "Config"});
-    }
+    ViewBufferTest() : m_target(kTestId) { m_target.SetModules({"Code", "Data", "Config"}); }
 
     struct Shown {
         int comboCount = 0;
@@ -186,16 +183,19 @@ TEST_F(ViewBufferTest, ANewlyChosenAreaStartsAtItsFirstLine)
     m_target.m_images[0] = Bytes(0x10000, 1);
     m_target.m_images[1] = Bytes(0x10000, 2);
     int scrolled = -1, afterSwitch = -1;
-    Open(1, [&](CDialog& dialog) {
-        CListBox* list = (CListBox*)dialog.GetDlgItem(IDC_VIEW_LIST);
-        // The list scrolls by whole lines: the scroll bar's value is the top line.
-        QScrollBar* bar = qobject_cast<QListView*>(WidgetOf(list->m_hWnd))->verticalScrollBar();
-        list->SetTopIndex(2000);
-        scrolled = bar->value();
-        ASSERT_TRUE(CDialogDriver(dialog).Select(IDC_VIEW_AREA, 1));
-        QApplication::processEvents();
-        afterSwitch = bar->value();
-    }, false);
+    Open(
+        1,
+        [&](CDialog& dialog) {
+            CListBox* list = (CListBox*)dialog.GetDlgItem(IDC_VIEW_LIST);
+            // The list scrolls by whole lines: the scroll bar's value is the top line.
+            QScrollBar* bar = qobject_cast<QListView*>(WidgetOf(list->m_hWnd))->verticalScrollBar();
+            list->SetTopIndex(2000);
+            scrolled = bar->value();
+            ASSERT_TRUE(CDialogDriver(dialog).Select(IDC_VIEW_AREA, 1));
+            QApplication::processEvents();
+            afterSwitch = bar->value();
+        },
+        false);
     EXPECT_EQ(2000, scrolled);
     EXPECT_EQ(0, afterSwitch);
 }
@@ -227,18 +227,21 @@ TEST_F(ViewBufferTest, NoTargetShowsNoDataInsteadOfFailing)
 TEST_F(ViewBufferTest, ImagesOf16MiBAndMoreKeepTheSortedListsOrder)
 {
     m_target.m_images[0].assign(0x1000000 + 16, 0x55);
-    Open(1, [](CDialog& dialog) {
-        CListBox* list = (CListBox*)dialog.GetDlgItem(IDC_VIEW_LIST);
-        ASSERT_EQ(0x100001, list->GetCount());
-        CString text;
-        list->GetText(0, text);
-        EXPECT_EQ(0, text.Find("0x000000: "));
-        // '0' sorts before ':', so the seven-digit line goes before "0x100000: ".
-        list->GetText(0x10000, text);
-        EXPECT_EQ(0, text.Find("0x1000000: "));
-        list->GetText(0x10001, text);
-        EXPECT_EQ(0, text.Find("0x100000: "));
-    }, false);
+    Open(
+        1,
+        [](CDialog& dialog) {
+            CListBox* list = (CListBox*)dialog.GetDlgItem(IDC_VIEW_LIST);
+            ASSERT_EQ(0x100001, list->GetCount());
+            CString text;
+            list->GetText(0, text);
+            EXPECT_EQ(0, text.Find("0x000000: "));
+            // '0' sorts before ':', so the seven-digit line goes before "0x100000: ".
+            list->GetText(0x10000, text);
+            EXPECT_EQ(0, text.Find("0x1000000: "));
+            list->GetText(0x10001, text);
+            EXPECT_EQ(0, text.Find("0x100000: "));
+        },
+        false);
 }
 
 }  // namespace

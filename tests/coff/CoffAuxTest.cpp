@@ -30,8 +30,8 @@ protected:
     void SetString(const std::string& key, const char* name, const std::string& value)
     {
         HKEY handle = NULL;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyEx(HKEY_CURRENT_USER, key.c_str(), 0, NULL, 0,
-                                                KEY_ALL_ACCESS, NULL, &handle, NULL));
+        ASSERT_EQ(ERROR_SUCCESS,
+                  RegCreateKeyEx(HKEY_CURRENT_USER, key.c_str(), 0, NULL, 0, KEY_ALL_ACCESS, NULL, &handle, NULL));
         RegSetValueEx(handle, name, 0, REG_SZ, (const BYTE*)value.c_str(), (DWORD)value.size() + 1);
         RegCloseKey(handle);
     }
@@ -68,16 +68,16 @@ TEST_F(CoffAuxTest, TheMountTableMapsPrefixAndMountPoints)
     SetString(kCygwinMountKey, "cygdrive prefix", "/mnt");
     AddMount("/", "C:/cygwin");
     AddMount("/usr", "C:/cygwin/usr");
-    AddMount(std::string(300, 'n'), "E:/never");        // name too long: passed over
-    AddMount("/opt", "F:/" + std::string(300, 'o'));    // folder too long: passed over
+    AddMount(std::string(300, 'n'), "E:/never");      // name too long: passed over
+    AddMount("/opt", "F:/" + std::string(300, 'o'));  // folder too long: passed over
     AddMount("/home", "D:/users");
     EXPECT_STREQ("/mnt/", GetCygdrivePrefix());
 
     LoadSources({"/mnt/d/x.c", "/usr/src/x.c", "/opt/y.c", "/home/me/usr/z.c", "/etc/w.c"});
     MapCygdrivePaths();
     EXPECT_EQ(ERROR_SUCCESS, MapCygwinMounts());
-    EXPECT_EQ(std::vector<std::string>({"d:\\x.c", "C:\\cygwin\\usr\\src\\x.c", "\\opt\\y.c",
-                                        "D:\\users\\me\\usr\\z.c", "\\etc\\w.c"}),
+    EXPECT_EQ(std::vector<std::string>(
+                  {"d:\\x.c", "C:\\cygwin\\usr\\src\\x.c", "\\opt\\y.c", "D:\\users\\me\\usr\\z.c", "\\etc\\w.c"}),
               Paths());
 
     SetString(kCygwinMountKey, "cygdrive prefix", std::string(260, 'p'));
@@ -88,9 +88,9 @@ TEST_F(CoffAuxTest, TheRecentDirectoryIsTheDriveAndFolderOfTheLastFile)
 {
     CWinApp app;  // the profile entries are the application's
     EXPECT_STREQ("", GetRecentDir());
-    for (auto [path, folder] : {std::pair{"C:\\work\\proj\\file.hye", "C:\\work\\proj\\"},
-                                std::pair{"/home/u/a.hye", "/home/u/"},
-                                std::pair{"D:name.hye", "D:"}, std::pair{"plain.hye", ""}}) {
+    for (auto [path, folder] :
+         {std::pair{"C:\\work\\proj\\file.hye", "C:\\work\\proj\\"}, std::pair{"/home/u/a.hye", "/home/u/"},
+          std::pair{"D:name.hye", "D:"}, std::pair{"plain.hye", ""}}) {
         SaveRecentDir(path);
         EXPECT_STREQ(folder, GetRecentDir()) << path;
     }
@@ -149,8 +149,7 @@ TEST_F(CoffAuxTest, TargetRecordsAreFoundByIdAndSetTheTaskBase)
     for (const auto& c : cases) {
         theStabsTaskBase = unset;
         BYTE record[32] = {};
-        EXPECT_EQ(c.result, ReadTargetRecord(m_folder.Write("board.bin", c.file).c_str(), 7, record))
-            << c.name;
+        EXPECT_EQ(c.result, ReadTargetRecord(m_folder.Write("board.bin", c.file).c_str(), 7, record)) << c.name;
         EXPECT_EQ(c.base, theStabsTaskBase) << c.name;
         if (c.result == kTargetRecordOk) {
             EXPECT_EQ(7, record[1]) << c.name;
@@ -164,8 +163,8 @@ TEST_F(CoffAuxTest, TargetRecordsAreFoundByIdAndSetTheTaskBase)
 
 TEST_F(CoffAuxTest, ArithmeticAndByteOrder)
 {
-    for (auto [a, b] : {std::pair<DWORD, DWORD>{0xFFFFFFFF, 0xFFFFFFFF}, {0x12345678, 0x9ABCDEF0},
-                        {0x0001FFFF, 0x0001FFFF}}) {
+    for (auto [a, b] :
+         {std::pair<DWORD, DWORD>{0xFFFFFFFF, 0xFFFFFFFF}, {0x12345678, 0x9ABCDEF0}, {0x0001FFFF, 0x0001FFFF}}) {
         DWORD high = 0, low = 0;
         MulU32x32(a, b, &high, &low);
         EXPECT_EQ((uint64_t)a * b, (uint64_t)high << 32 | low) << std::hex << a << " * " << b;
@@ -189,4 +188,4 @@ TEST_F(CoffAuxTest, ArithmeticAndByteOrder)
     EXPECT_EQ(0u, theRangeTable[0][0]);
 }
 
-} // namespace
+}  // namespace

@@ -27,14 +27,13 @@ TEST_F(CoffReaderTest, EveryHeaderFieldArrivesInHostOrder)
 {
     CHyeWriter writer = TwoSections();
     ASSERT_EQ(kCoffOk, ReadCoffHeaders(Open(writer.Build())));
-    EXPECT_TRUE(SameBytes(CoffFileHeader{0x1678, 2, 0x5F3759DF, writer.SymbolTableOffset(), 1, 32, 0x0107},
-                          theCoffHeader));
-    EXPECT_TRUE(SameBytes(CoffOptHeader{0x010B, 2, 0x1000, 0x2000, 0x3000, 0x4000, 0x8000, 0x5000, 0x6000},
-                          theCoffOptHeader));
+    EXPECT_TRUE(
+        SameBytes(CoffFileHeader{0x1678, 2, 0x5F3759DF, writer.SymbolTableOffset(), 1, 32, 0x0107}, theCoffHeader));
+    EXPECT_TRUE(
+        SameBytes(CoffOptHeader{0x010B, 2, 0x1000, 0x2000, 0x3000, 0x4000, 0x8000, 0x5000, 0x6000}, theCoffOptHeader));
     ASSERT_NE(theCoffSections, nullptr);
     const DWORD data = 20 + 32 + 2 * 48;
-    EXPECT_TRUE(SameBytes(CoffSection{"code", 0x8000, 0x8000, 0x14DC, data, 0, 0, 0, 0, 0x20},
-                          theCoffSections[0]));
+    EXPECT_TRUE(SameBytes(CoffSection{"code", 0x8000, 0x8000, 0x14DC, data, 0, 0, 0, 0, 0x20}, theCoffSections[0]));
     // All 16 name bytes without a terminator; no data in the file (raw-data offset 0).
     CoffSection bss{{}, 0x12345678, 0x12345678, 0x88, 0, 0, data + 0x14DC, 0, 2, 0x20};
     memcpy(bss.name, "far_bss_sixteen!", 16);
@@ -138,4 +137,4 @@ TEST_F(CoffReaderTest, BoundedStringsAndBaseNames)
     EXPECT_STREQ("", FileBaseName("dir\\"));
 }
 
-} // namespace
+}  // namespace

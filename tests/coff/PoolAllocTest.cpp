@@ -93,4 +93,4 @@ TEST_F(PoolAllocTest, ScratchResetReusesTheKeptBlocksInOrderAndZeroed)
     EXPECT_EQ(4u, ChainLength(theScratchFirst));
 }
 
-} // namespace
+}  // namespace

@@ -153,8 +153,8 @@ TEST_F(StabsLoadTest, CodeSymbolsAndRecordsOfOnePath)
     writer.SourceFile("lib.c", 0x100);
     writer.Function("f:F1", 0x100);
     writer.CodeSymbol("t1", 0x100);
-    writer.CodeSymbol("alias", 0x100);  // the same value again
-    writer.AddSymbol("data", 0x200, 2, 0x22);  // storage class without bit 0
+    writer.CodeSymbol("alias", 0x100);           // the same value again
+    writer.AddSymbol("data", 0x200, 2, 0x22);    // storage class without bit 0
     writer.AddSymbol("object", 0x200, 3, 0x04);  // type without bit 1
     writer.SourceFile("hdr.h", 0x180);
     writer.Global("g:G1", 0x800);
@@ -211,14 +211,31 @@ TEST_F(StabsLoadTest, BadStructureIsReportedAndLoadingGoesOn)
         const char* diagnostics;
     };
     const Case cases[] = {
-        {"block end without block", [](CHyeWriter& w) { w.Function("f:F1", 0x10); w.BlockEnd(0x20); },
+        {"block end without block",
+         [](CHyeWriter& w) {
+             w.Function("f:F1", 0x10);
+             w.BlockEnd(0x20);
+         },
          "unknown index -1\n"},
-        {"block before any function", [](CHyeWriter& w) { w.BlockStart(0x10); w.BlockEnd(0x20); },
+        {"block before any function",
+         [](CHyeWriter& w) {
+             w.BlockStart(0x10);
+             w.BlockEnd(0x20);
+         },
          "Unknown block\nunknown index -1\n"},
-        {"unclosed blocks", [](CHyeWriter& w) { w.Function("f:F1", 0x10); w.BlockStart(0x10); w.BlockStart(0x12); },
+        {"unclosed blocks",
+         [](CHyeWriter& w) {
+             w.Function("f:F1", 0x10);
+             w.BlockStart(0x10);
+             w.BlockStart(0x12);
+         },
          ""},
         {"unknown stabn type", [](CHyeWriter& w) { w.AddStab('N', 0x44, "", 0x10); }, "unknown stabn type\n"},
-        {"neither S nor N", [](CHyeWriter& w) { w.AddRawEntry({0, 'Q', 0, 0x24, 0, 0, 0, 0}); }, "unknown stab\n"},
+        {"neither S nor N",
+         [](CHyeWriter& w) {
+             w.AddRawEntry({0, 'Q', 0, 0x24, 0, 0, 0, 0});
+         },
+         "unknown stab\n"},
         {"string beyond the file", [](CHyeWriter& w) { w.AddStabAt('S', 0x20, 0x7FFFFFF0, 0x10); }, ""},
         {"string longer than the window", [](CHyeWriter& w) { w.Global(std::string(5000, 'L') + ":G1", 0); }, ""},
     };
@@ -288,4 +305,4 @@ TEST_F(StabsLoadTest, ASecondLoadStartsFromFreshParseState)
     EXPECT_EQ(Strings({"y"}), Names(theStabsFiles->functions->symbols));
 }
 
-} // namespace
+}  // namespace

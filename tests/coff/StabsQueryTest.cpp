@@ -43,11 +43,8 @@ protected:
         writer.SourceFile("util.c", 0x8300);
         writer.SourceFile("tail.c", 0x8400);
         const std::pair<DWORD, WORD> lines[] = {
-            {0x8004, 10}, {0x8010, 12}, {0x8020, 15},
-            {0x8100, 10}, {0x8110, 12}, {0x8120, 10},
-            {0x8200, 10},
-            {0x8300, 30},
-            {0x8400, 0}, {0x8410, 40},
+            {0x8004, 10}, {0x8010, 12}, {0x8020, 15}, {0x8100, 10}, {0x8110, 12},
+            {0x8120, 10}, {0x8200, 10}, {0x8300, 30}, {0x8400, 0},  {0x8410, 40},
         };
         for (const auto& [address, line] : lines)
             writer.AddLine(code, address, line);
@@ -63,15 +60,11 @@ TEST_F(StabsQueryTest, AddressesGiveTheirFileAndLine)
         WORD line;
     };
     const Case cases[] = {
-        {0x8000, "src\\main.c", 0},    // in the file, before its first entry
-        {0x8004, "src\\main.c", 10},
-        {0x800F, "src\\main.c", 10},   // between entries: the one below
-        {0x8010, "src\\main.c", 12},
-        {0x80FF, "src\\main.c", 15},   // behind the last entry
-        {0x8200, "\\other\\UTIL.C", 10},
-        {0x8FFF, "src\\tail.c", 40},
-        {0x7FFF, "UNKNOWN", 0},        // below every file
-        {0x9000, "UNKNOWN", 0},        // clipped off at the section's end
+        {0x8000, "src\\main.c", 0},                                    // in the file, before its first entry
+        {0x8004, "src\\main.c", 10},     {0x800F, "src\\main.c", 10},  // between entries: the one below
+        {0x8010, "src\\main.c", 12},     {0x80FF, "src\\main.c", 15},  // behind the last entry
+        {0x8200, "\\other\\UTIL.C", 10}, {0x8FFF, "src\\tail.c", 40}, {0x7FFF, "UNKNOWN", 0},  // below every file
+        {0x9000, "UNKNOWN", 0},  // clipped off at the section's end
     };
     for (const Case& c : cases) {
         char path[64];
@@ -93,17 +86,17 @@ TEST_F(StabsQueryTest, AddressesGiveTheNamesOfGlobalsAndFunctionLevelSymbols)
     };
     const Case cases[] = {
         {0, 0x8800, "buffer"},
-        {0, 0x8030, "x"},                    // function level
-        {0, 0x8190, "a_very_long_loca"},     // 16 characters at most
-        {0, 0x8000, NULL},                   // function names are not looked at
+        {0, 0x8030, "x"},                 // function level
+        {0, 0x8190, "a_very_long_loca"},  // 16 characters at most
+        {0, 0x8000, NULL},                // function names are not looked at
         {0, 0x9000, NULL},
-        {0, 0x7FFF, "SysTask"},              // below 0x8000
+        {0, 0x7FFF, "SysTask"},  // below 0x8000
         {0, 0x40007FFF, "SysTask"},
         {0, 0x40008000, NULL},
-        {0x40000000, 0x40000010, "SysTask"}, // the task area comes first
+        {0x40000000, 0x40000010, "SysTask"},  // the task area comes first
         {0x40000000, 0x8800, "buffer"},
         {0x40000000, 0x10, "SysTask"},
-        {0x8800, 0x8800, "SysTask"},         // even over a symbol
+        {0x8800, 0x8800, "SysTask"},  // even over a symbol
     };
     for (const Case& c : cases) {
         theStabsTaskBase = c.taskBase;
@@ -138,9 +131,9 @@ TEST_F(StabsQueryTest, TheTaskListStartsWithTheFixedTasksAndSortsStably)
         EXPECT_EQ(0u, task.zero);
     }
     const std::vector<std::pair<DWORD, std::string>> expected = {
-        {1, "Realtime Kernel"}, {2, "Idle"}, {3, "Floatingpoint Instr"}, {4, "Malloc"},
-        {5, "Free"}, {5, "early"}, {6, "SysTask"}, {0x9000, "taskY"}, {0x9100, "taskZ"},
-        {0x9200, "taskA"}, {0x9200, "taskA"}};
+        {1, "Realtime Kernel"}, {2, "Idle"},    {3, "Floatingpoint Instr"}, {4, "Malloc"},     {5, "Free"},
+        {5, "early"},           {6, "SysTask"}, {0x9000, "taskY"},          {0x9100, "taskZ"}, {0x9200, "taskA"},
+        {0x9200, "taskA"}};
     EXPECT_EQ(expected, listed);
 
     StabsTaskEntry few[3] = {};
@@ -210,8 +203,7 @@ TEST_F(StabsQueryTest, SymbolsAreFoundInTheInnermostScopeFirst)
         DWORD address;
         DWORD value;  // of the x found
     };
-    for (const Case& c : {Case{0x8016, 2}, Case{0x8018, 2}, Case{0x8012, 1}, Case{0x8020, 1},
-                          Case{0x8030, 0x8030}}) {
+    for (const Case& c : {Case{0x8016, 2}, Case{0x8018, 2}, Case{0x8012, 1}, Case{0x8020, 1}, Case{0x8030, 0x8030}}) {
         StabsSymbol* x = FindSymbolInFunctions("x", c.address, functions);
         ASSERT_NE(nullptr, x) << std::hex << c.address;
         EXPECT_EQ(c.value, x->value) << std::hex << c.address;
@@ -240,4 +232,4 @@ TEST_F(StabsQueryTest, SymbolsAreFoundInTheInnermostScopeFirst)
     EXPECT_EQ(0x8000u, GetFunctionAddress("main", 0x8150));
 }
 
-} // namespace
+}  // namespace

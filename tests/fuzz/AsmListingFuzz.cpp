@@ -25,7 +25,7 @@ std::string PlainListing(const std::string& digits)
     return text;
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -60,7 +60,7 @@ void CheckRequest(const CHyMessage& frame)
     CheckReply(record, frame.m_dwAddress);
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -26,7 +26,7 @@ bool ShouldAccept(const uint8_t* data, size_t size)
            size >= 52 + 48 * (size_t)sections;
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -41,7 +41,7 @@ CHyeWriter Program()
     return writer;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

@@ -15,8 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::vector<BYTE> descriptor(data, data + size);
     CHidReportDescriptor parsed;
     BOOL ok = parsed.Parse(descriptor.data(), descriptor.size());
-    DWORD lengths[] = {parsed.GetInputReportLength(), parsed.GetOutputReportLength(),
-                       parsed.GetFeatureReportLength()};
+    DWORD lengths[] = {parsed.GetInputReportLength(), parsed.GetOutputReportLength(), parsed.GetFeatureReportLength()};
     for (DWORD length : lengths) {
         if (!ok && length != 0)
             abort();

@@ -120,7 +120,7 @@ void ExerciseRecords(CIntelHex& store, HexRecord** heads)
     CheckRoundTrip(store, end);
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -134,8 +134,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         Require(head == heads[0]);
         ExerciseRecords(store, heads);
     } else {
-        Require(heads[0] && heads[0]->m_pNext == NULL && store.m_pNewest == heads[0] &&
-                heads[0]->m_pOlder == NULL);
+        Require(heads[0] && heads[0]->m_pNext == NULL && store.m_pNewest == heads[0] && heads[0]->m_pOlder == NULL);
     }
     store.DeleteRecords(NULL);
     Require(heads[0] == NULL && heads[1] == NULL);

@@ -59,7 +59,7 @@ void CheckFrame(CHyMessage& frame, const uint8_t* bytes, size_t count)
     Require(written[0] == 0xAA && written[1] == 0xAA && memcmp(written.data() + 2, bytes + 2, count - 2) == 0);
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

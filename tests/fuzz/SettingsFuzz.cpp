@@ -35,7 +35,7 @@ bool SameKey(const SettingsKey& a, const SettingsKey& b)
     return true;
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

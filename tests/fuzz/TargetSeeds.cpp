@@ -114,7 +114,7 @@ bool WriteBoardStreams(const std::string& folder)
     return ok;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

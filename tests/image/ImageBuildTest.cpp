@@ -87,8 +87,7 @@ TEST_F(ImageBuildTest, WindowTestCoversEdgesGapsAndTheTopOfTheAddressSpace)
 
 TEST_F(ImageBuildTest, WordRecordsAndSplitsKeepEveryByteAtItsAddress)
 {
-    EXPECT_EQ(Bytes(m_store.AddWordRecord(&m_source, 0x10, 0x100, 0xBEEF)),
-              (std::vector<BYTE>{0xBE, 0xEF}));
+    EXPECT_EQ(Bytes(m_store.AddWordRecord(&m_source, 0x10, 0x100, 0xBEEF)), (std::vector<BYTE>{0xBE, 0xEF}));
     HexRecord* record = Add(&m_source, 16, 0xFFF8, 0x20000, 0);
     EXPECT_EQ(m_store.SplitRecord(record, 0), nullptr);
     EXPECT_EQ(m_store.SplitRecord(record, 16), nullptr);
@@ -174,4 +173,4 @@ TEST(ImageStatusText, EveryStatusHasItsTextAndButtons)
     EXPECT_EQ(CIntelHex::GetStatusMessageType(1), (UINT)MB_OK);
 }
 
-} // namespace
+}  // namespace

@@ -87,8 +87,8 @@ TEST_F(IntelHexPeerTest, OurFilesReadBackThroughBothPeers)
     std::string ours = WriteOurs();
     if (HaveTool("srec_cat")) {
         std::string out = (m_folder / "srec.bin");
-        ASSERT_TRUE(RunQuietly("srec_cat " + ours + " -intel -fill 0xFF 0 " +
-                        std::to_string(m_image.size()) + " -o " + out + " -binary"));
+        ASSERT_TRUE(RunQuietly("srec_cat " + ours + " -intel -fill 0xFF 0 " + std::to_string(m_image.size()) + " -o " +
+                               out + " -binary"));
         EXPECT_TRUE(CTempFolder::Read(out) == m_image);
     }
     if (HaveTool("objcopy")) {
@@ -115,4 +115,4 @@ TEST_F(IntelHexPeerTest, EndRecordHandlingDiffersFromSrecCat)
     EXPECT_TRUE(RunQuietly("srec_cat " + noEnd + sink)) << "srec_cat only warns";
 }
 
-} // namespace
+}  // namespace

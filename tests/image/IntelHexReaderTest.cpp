@@ -16,7 +16,7 @@ protected:
     void Preload() { m_store.AddWordRecord(&m_list, 0x8000, 0, 0x1234); }
 
     CTempFolder m_folder;
-    CScriptedUi m_ui;   // fails the test on any message box not expected
+    CScriptedUi m_ui;  // fails the test on any message box not expected
     CIntelHex m_store;
     HexRecord* m_list = NULL;
     HexRecord* m_other = NULL;
@@ -57,17 +57,19 @@ TEST_F(IntelHexReaderTest, EndRecordDecidesAloneAndNothingAfterItIsRead)
 
 TEST_F(IntelHexReaderTest, ExtendedAddressesReplaceEachOtherAndAddTo32Bits)
 {
-    const char text[] =
-        ":020000021000EC\n:0100000011EE\n"      // segment 0x1000 -> 0x10000
-        ":020000040002F8\n:0100000022DD\n"      // linear 2 -> 0x20000, not added to the segment
-        ":020000020000FC\n:0100000033CC\n"      // back to 0
-        ":00000001FF\n";
+    const char text[] = ":020000021000EC\n:0100000011EE\n"  // segment 0x1000 -> 0x10000
+                        ":020000040002F8\n:0100000022DD\n"  // linear 2 -> 0x20000, not added to the segment
+                        ":020000020000FC\n:0100000033CC\n"  // back to 0
+                        ":00000001FF\n";
     ASSERT_NE(Load(text, &m_list, 0x100), nullptr);
     EXPECT_EQ(m_list->m_dwBase, 0x100u);
     EXPECT_EQ(m_list->m_pNext->m_dwBase, 0x20100u);
     EXPECT_EQ(m_list->m_pNext->m_pNext->m_dwBase, 0x10100u);
 
-    ASSERT_NE(Load(":020000048000" "7A\n:0100000011EE\n:00000001FF\n", &m_other, 0x80000000), nullptr);
+    ASSERT_NE(Load(":020000048000"
+                   "7A\n:0100000011EE\n:00000001FF\n",
+                   &m_other, 0x80000000),
+              nullptr);
     EXPECT_EQ(m_other->m_dwBase, 0u) << "base plus extended address wraps in 32 bits";
 }
 
@@ -82,11 +84,10 @@ TEST_F(IntelHexReaderTest, RecordsMayRunAcrossA64KBoundaryOfTheirBase)
 struct RejectedFile {
     const char* name;
     const char* text;
-    const char* detail;   // the second line under the caller's message
+    const char* detail;  // the second line under the caller's message
 };
 
-class IntelHexRejectTest : public IntelHexReaderTest,
-                           public ::testing::WithParamInterface<RejectedFile> {};
+class IntelHexRejectTest : public IntelHexReaderTest, public ::testing::WithParamInterface<RejectedFile> {};
 
 TEST_P(IntelHexRejectTest, RejectedFileTakesBackOnlyItsOwnRecordsAndSaysWhere)
 {
@@ -169,4 +170,4 @@ TEST_F(IntelHexReaderTest, NoListOrNoMemoryMeansNoRecords)
     EXPECT_EQ(store.m_pNewest, nullptr);
 }
 
-} // namespace
+}  // namespace

@@ -62,8 +62,7 @@ TEST_F(IntelHexWriterTest, FileThatCannotBeCreatedIsReported)
     m_ui.ExpectMessage("Unable to create buffer file\n" + path + ": No such file or directory", MB_OK, IDOK);
     setenv("QUILLET_DEBUG", "1", 1);
     testing::internal::CaptureStderr();
-    BOOL written = m_store.WriteFile(path.c_str(),
-                                     FilledImage(16, 0), 16, 0xFF);
+    BOOL written = m_store.WriteFile(path.c_str(), FilledImage(16, 0), 16, 0xFF);
     std::string debug = testing::internal::GetCapturedStderr();
     unsetenv("QUILLET_DEBUG");
 
@@ -81,4 +80,4 @@ TEST_F(IntelHexWriterTest, FailedWriteIsReportedNotTakenForSuccess)
         << "a short file fails when it is closed";
 }
 
-} // namespace
+}  // namespace

@@ -88,4 +88,4 @@ TEST(RecordStoreAllocation, FailedAllocationReturnsNullAndChangesNothing)
     EXPECT_EQ(CheckInvariants(store, {&list}), 1);
 }
 
-} // namespace
+}  // namespace

@@ -232,10 +232,26 @@ TEST_F(CommsBasePty, OnlyATtySPortOfUnknownTypeHasNoUart)
         Probe probe;
         bool opens;
     } cases[] = {
-        {"ttyS of unknown type", [](int) { return UartInfo{TRUE, PORT_UNKNOWN, TRUE}; }, false},
-        {"ttyS with a 16550A", [](int) { return UartInfo{TRUE, PORT_16550A, TRUE}; }, true},
-        {"USB CDC-ACM adapter", [](int) { return UartInfo{TRUE, PORT_UNKNOWN, FALSE}; }, true},
-        {"no TIOCGSERIAL", [](int) { return UartInfo{FALSE, PORT_UNKNOWN, TRUE}; }, true},
+        {"ttyS of unknown type",
+         [](int) {
+             return UartInfo{TRUE, PORT_UNKNOWN, TRUE};
+         },
+         false},
+        {"ttyS with a 16550A",
+         [](int) {
+             return UartInfo{TRUE, PORT_16550A, TRUE};
+         },
+         true},
+        {"USB CDC-ACM adapter",
+         [](int) {
+             return UartInfo{TRUE, PORT_UNKNOWN, FALSE};
+         },
+         true},
+        {"no TIOCGSERIAL",
+         [](int) {
+             return UartInfo{FALSE, PORT_UNKNOWN, TRUE};
+         },
+         true},
         {"the real probe on a pseudo-terminal", NULL, true},
     };
     for (const Case& c : cases) {

@@ -51,8 +51,8 @@ TEST_F(ParallelPort, OpeningClaimsThePortAndSetsByteMode)
     ASSERT_TRUE(m_comms.Open(CCommsBase::typeLpt, "LPT1:"));
     EXPECT_EQ(m_comms.GetType(), CCommsBase::typeLpt);
     EXPECT_TRUE(m_port.IsClaimed());
-    EXPECT_EQ(Kinds(), (std::vector<Request::Kind>{Request::Open, Request::Version, Request::Claim,
-                                                   Request::Write, Request::Read, Request::Write}));
+    EXPECT_EQ(Kinds(), (std::vector<Request::Kind>{Request::Open, Request::Version, Request::Claim, Request::Write,
+                                                   Request::Read, Request::Write}));
     EXPECT_EQ(m_port.Log()[3].port, kExtended);
     EXPECT_EQ(m_port.Log()[3].value, 0x20);
     EXPECT_EQ(m_port.Log()[4].port, kControl);
@@ -104,8 +104,7 @@ TEST_F(ParallelPort, PortHeldElsewhereIsCardAlreadyInUse)
 {
     CScriptedUi ui;
     // The driver's reason goes under the text, so the user can free the port.
-    ui.ExpectMessage("Card Already In Use\n/dev/parport0: busy, in use by another program.", MB_OK | MB_ICONSTOP,
-                     IDOK);
+    ui.ExpectMessage("Card Already In Use\n/dev/parport0: busy, in use by another program.", MB_OK | MB_ICONSTOP, IDOK);
     m_port.SetHeldElsewhere(true);
     EXPECT_FALSE(m_comms.Open(CCommsBase::typeLpt, "LPT1:"));
     ui.VerifyAndClear();

@@ -45,9 +45,9 @@ TEST_F(PpdevRequests, AnExclusiveClaimReachesEachRegister)
         DWORD port;
         BYTE value;
     } steps[] = {
-        {true, kData, 0xA5},     {false, kData, 0xA5},    {true, kControl, 0x2B},
-        {false, kData, 0x3C},    {false, kControl, 0x2B}, {false, kStatus, 0x78},
-        {true, kControl, 0x04},  {false, kData, 0xA5},    {false, kControl, 0x04},
+        {true, kData, 0xA5},    {false, kData, 0xA5},    {true, kControl, 0x2B},
+        {false, kData, 0x3C},   {false, kControl, 0x2B}, {false, kStatus, 0x78},
+        {true, kControl, 0x04}, {false, kData, 0xA5},    {false, kControl, 0x04},
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(testing::Message() << (step.write ? "write " : "read ") << std::hex << step.port);

@@ -39,8 +39,8 @@ bool IsNamedDevice(int fd, const char* variable)
 {
     const char* path = std::getenv(variable);
     struct stat named, opened;
-    return path && *path && stat(path, &named) == 0 && fstat(fd, &opened) == 0 &&
-           named.st_dev == opened.st_dev && named.st_ino == opened.st_ino;
+    return path && *path && stat(path, &named) == 0 && fstat(fd, &opened) == 0 && named.st_dev == opened.st_dev &&
+           named.st_ino == opened.st_ino;
 }
 
 // The kernel copies from and to user memory and says EFAULT for an address that cannot be one;
@@ -74,8 +74,7 @@ int AnswerTty(PreloadRecord& r, unsigned long request, void* argument, bool& han
     handled = true;
     int bits = 0;
     switch (request) {
-    case TIOCMGET:
-        return Put(argument, r.hostLines | r.deviceLines);
+    case TIOCMGET: return Put(argument, r.hostLines | r.deviceLines);
     case TIOCMSET:
     case TIOCMBIS:
     case TIOCMBIC: {
@@ -99,9 +98,7 @@ int AnswerTty(PreloadRecord& r, unsigned long request, void* argument, bool& han
         counts.dcd = r.carrierChanges;
         return Put(argument, counts);
     }
-    default:
-        handled = false;
-        return 0;
+    default: handled = false; return 0;
     }
 }
 
@@ -161,25 +158,17 @@ int AnswerParport(PreloadRecord& r, unsigned long request, void* argument)
             return error;
         r.mode = value;
         return 0;
-    case PPGETMODE:
-        return Put(argument, r.mode);
-    case PPGETMODES:
-        return Put(argument, r.modes);
-    default:
-        break;
+    case PPGETMODE: return Put(argument, r.mode);
+    case PPGETMODES: return Put(argument, r.modes);
+    default: break;
     }
     if (!r.claimed)
         return -EINVAL;
     switch (request) {
-    case PPRELEASE:
-        r.claimed = 0;
-        return 0;
-    case PPRSTATUS:
-        return Put(argument, r.status);
-    case PPRDATA:
-        return Put(argument, r.reverse ? r.pins : r.data);
-    case PPRCONTROL:
-        return Put(argument, (unsigned char)(r.control & kControlBits));
+    case PPRELEASE: r.claimed = 0; return 0;
+    case PPRSTATUS: return Put(argument, r.status);
+    case PPRDATA: return Put(argument, r.reverse ? r.pins : r.data);
+    case PPRCONTROL: return Put(argument, (unsigned char)(r.control & kControlBits));
     case PPWDATA:
         if (int error = Get(argument, reg))
             return error;
@@ -198,8 +187,7 @@ int AnswerParport(PreloadRecord& r, unsigned long request, void* argument)
             return error;
         r.reverse = value != 0;
         return 0;
-    default:
-        return -EINVAL;
+    default: return -EINVAL;
     }
 }
 

@@ -16,10 +16,8 @@ public:
     // `variable` is kPreloadTtyVariable with the path of a pseudo-terminal, or
     // kPreloadParportVariable with no path: the device is then a regular file made here.
     explicit CPreloadedDevice(const char* variable, const std::string& path = "")
-        : m_path(path.empty() ? m_folder.Write("parport") : path),
-          m_recordPath(m_folder / "record"),
-          m_device(variable, m_path.c_str()),
-          m_record(kPreloadRecordVariable, m_recordPath.c_str())
+        : m_path(path.empty() ? m_folder.Write("parport") : path), m_recordPath(m_folder / "record"),
+          m_device(variable, m_path.c_str()), m_record(kPreloadRecordVariable, m_recordPath.c_str())
     {
     }
 

@@ -54,8 +54,7 @@ std::vector<BYTE> CHyBoardSimulator::Frame::Wire() const
     return bytes;
 }
 
-CHyBoardSimulator::CHyBoardSimulator(CFakeSerialDevice& device, CVirtualClock* clock)
-    : m_device(device), m_clock(clock)
+CHyBoardSimulator::CHyBoardSimulator(CFakeSerialDevice& device, CVirtualClock* clock) : m_device(device), m_clock(clock)
 {
     m_lastActivityMs = RealMs();
     // The observers run on the host's threads, inside its port calls.
@@ -319,9 +318,7 @@ std::vector<CHyBoardSimulator::Frame> CHyBoardSimulator::DefaultAnswer(const Fra
         else if (m_program == ProgramState::Releasing && request.length == 0)
             RunProgram(after);
         break;
-    case 0x1A:
-        AfterReply(after);
-        break;
+    case 0x1A: AfterReply(after); break;
     case 0x04:
         if (request.data.size() >= 8)
             m_registers[request.data[3]] = BigEndian(&request.data[4]);
@@ -343,8 +340,7 @@ std::vector<CHyBoardSimulator::Frame> CHyBoardSimulator::DefaultAnswer(const Fra
             answer.data.push_back(found == m_memory.end() ? 0xFF : found->second);
         }
         break;
-    default:
-        break;
+    default: break;
     }
     std::vector<Frame> answers{answer};
     answers.insert(answers.end(), after.begin(), after.end());
@@ -389,8 +385,7 @@ void CHyBoardSimulator::AfterReply(std::vector<Frame>& answers)
             answers.push_back(ImageRequest());
         }
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -408,8 +403,8 @@ CHyBoardSimulator::Frame CHyBoardSimulator::ImageRequest()
     const Program& program = m_behaviour.program;
     DWORD count = std::min(program.requestSize, program.flashSize - m_imageAsked);
     ++m_requestNumber;
-    std::vector<BYTE> record = {0x00, 0x03, 0x00, 0x00, 0, 0, 0, 0,
-                                (BYTE)(m_requestNumber >> 8), (BYTE)m_requestNumber, 0x00, 0x00};
+    std::vector<BYTE> record = {0x00, 0x03, 0x00, 0x00, 0, 0, 0, 0, (BYTE)(m_requestNumber >> 8), (BYTE)m_requestNumber,
+                                0x00, 0x00};
     PutBigEndian(record, program.flashBase + m_imageAsked);
     PutBigEndian(record, count);
     m_imageAsked += count;
@@ -485,16 +480,14 @@ void CHyBoardSimulator::SetMemory(DWORD address, const std::vector<BYTE>& bytes)
 bool CHyBoardSimulator::WaitForHostFrames(size_t count, DWORD timeoutMs) const
 {
     Lock lock(m_mutex);
-    return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                              [&] { return m_hostFrames.size() >= count; });
+    return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return m_hostFrames.size() >= count; });
 }
 
 bool CHyBoardSimulator::WaitSent(DWORD timeoutMs) const
 {
     Lock lock(m_mutex);
-    return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
-        return m_events.empty() && m_out.empty() && !m_awaitingAck;
-    });
+    return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                              [&] { return m_events.empty() && m_out.empty() && !m_awaitingAck; });
 }
 
 bool CHyBoardSimulator::WaitTaken(DWORD timeoutMs) const

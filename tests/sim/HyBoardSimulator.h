@@ -59,21 +59,21 @@ public:
 
     // What the program the host starts does on the link once it runs.
     struct Program {
-        bool startupRequests = false;  // asks start-up requests 10 and 11
-        bool flashProgrammer = false;  // then plays the FLASH programmer
-        DWORD requestAddress = 0x9A00; // address field of its requests
-        DWORD requestSize = 268;       // bytes asked for per image request
+        bool startupRequests = false;   // asks start-up requests 10 and 11
+        bool flashProgrammer = false;   // then plays the FLASH programmer
+        DWORD requestAddress = 0x9A00;  // address field of its requests
+        DWORD requestSize = 268;        // bytes asked for per image request
         DWORD flashBase = 0xE0000000;
         DWORD flashSize = 0x10000;
     };
 
     struct Behaviour {
-        int handshakeRounds = 1;           // DCD changes before the first character
+        int handshakeRounds = 1;  // DCD changes before the first character
         Frame resetReport{0, 0x87, 0, 0, {}, {}};
         std::vector<BYTE> resetReportRaw;  // sent in place of the report when not empty
         bool silent = false;               // the board does not come up after its reset
         // Host bytes are counted from the board's reset, the first one being 1.
-        size_t ackedHostBytes = (size_t)-1;     // DCD stays still from this host byte on
+        size_t ackedHostBytes = (size_t)-1;        // DCD stays still from this host byte on
         size_t disconnectAtHostByte = (size_t)-1;  // the cable is pulled when this byte comes
         Program program;
     };
@@ -159,15 +159,15 @@ private:
     Responder m_responder;
     State m_state = State::Off;
     int m_roundsLeft = 0;
-    bool m_rts = true;     // the host's RTS level as last seen
-    bool m_quiet = false;  // a fault left the host waiting
-    int m_quietConnection = 0;  // the host's connection that waits
+    bool m_rts = true;            // the host's RTS level as last seen
+    bool m_quiet = false;         // a fault left the host waiting
+    int m_quietConnection = 0;    // the host's connection that waits
     uint64_t m_quietMovedMs = 0;  // how far the clock was moved for this fault
     uint64_t m_lastActivityMs = 0;
 
     size_t m_hostByteCount = 0;
     size_t m_hostBytesQueued = 0;  // written by the host, not yet taken by the board
-    size_t m_unacked = 0;  // host bytes arrived and not yet acknowledged
+    size_t m_unacked = 0;          // host bytes arrived and not yet acknowledged
     size_t m_unpaced = 0;
     std::vector<BYTE> m_hostBytes;
     std::vector<BYTE> m_assembling;

@@ -9,10 +9,10 @@
 
 // One exchange of clock pulses, numbered from 0.
 struct IcspFrame {
-    int clocks = 0;           // pulses in the frame; 0: the device ignores the clock
-    uint32_t driveMask = 0;   // bit k: the device drives the data line from the rising edge of
-                              // pulse k up to the rising edge of pulse k + 1
-    uint32_t outBits = 0;     // bit k: the level it drives during pulse k
+    int clocks = 0;          // pulses in the frame; 0: the device ignores the clock
+    uint32_t driveMask = 0;  // bit k: the device drives the data line from the rising edge of
+                             // pulse k up to the rising edge of pulse k + 1
+    uint32_t outBits = 0;    // bit k: the level it drives during pulse k
 };
 
 // When a frame ran, in microseconds of the current clock (real time unless a test installed a

@@ -101,10 +101,8 @@ IcspFrame CPic16Simulator::FrameDone(uint32_t hostBits, const IcspFrameTiming& t
             ++m_framingErrors;
         OnLoad((WORD)((hostBits >> 1) & 0x3FFF));
         return CommandFrame();
-    case Expect::Read:
-        return CommandFrame();
-    case Expect::Command:
-        break;
+    case Expect::Read: return CommandFrame();
+    case Expect::Command: break;
     }
     if (m_checkTiming) {
         if (timing.startUs < m_busyUntilUs)
@@ -132,9 +130,7 @@ IcspFrame CPic16Simulator::OnCommandBits(BYTE code)
     IcspFrame next = kCommandFrame;
     m_expect = Expect::Command;
     switch (code) {
-    case 0:
-        m_pc = kConfigMemory;
-        [[fallthrough]];
+    case 0: m_pc = kConfigMemory; [[fallthrough]];
     case 2:
     case 3:
         command.hasData = true;
@@ -150,26 +146,13 @@ IcspFrame CPic16Simulator::OnCommandBits(BYTE code)
         next = IcspFrame{16, kReadDriveMask, (uint32_t)(value & 0x3FFF) << 1};
         break;
     }
-    case 6:
-        Increment();
-        break;
-    case 1:
-        m_unprotectStep = 1;
-        break;
-    case 7:
-        m_unprotectStep = m_unprotectStep == 1 ? 2 : 0;
-        break;
-    case 8:
-        BeginProgramming();
-        break;
-    case 9:
-        m_pending = Pending::EraseProgram;
-        break;
-    case 11:
-        m_pending = Pending::EraseData;
-        break;
-    default:
-        break;
+    case 6: Increment(); break;
+    case 1: m_unprotectStep = 1; break;
+    case 7: m_unprotectStep = m_unprotectStep == 1 ? 2 : 0; break;
+    case 8: BeginProgramming(); break;
+    case 9: m_pending = Pending::EraseProgram; break;
+    case 11: m_pending = Pending::EraseData; break;
+    default: break;
     }
     m_commands.push_back(command);
     return next;
@@ -269,9 +252,7 @@ void CPic16Simulator::BeginProgramming()
     }
     m_unprotectStep = 0;
     switch (m_pending) {
-    case Pending::WriteProgram:
-        WriteProgramSpace(m_latch);
-        break;
+    case Pending::WriteProgram: WriteProgramSpace(m_latch); break;
     case Pending::WriteData:
         if (!IsDataProtected())
             m_eeprom[m_pc % m_variant.eepromBytes] = (BYTE)m_latch;
@@ -291,8 +272,7 @@ void CPic16Simulator::BeginProgramming()
         if (!IsDataProtected())
             std::fill(m_eeprom.begin(), m_eeprom.end(), 0xFF);
         break;
-    case Pending::None:
-        break;
+    case Pending::None: break;
     }
 }
 

@@ -168,11 +168,8 @@ IcspFrame CPic18Simulator::FrameDone(uint32_t hostBits, const IcspFrameTiming& t
         m_expect = Expect::Command;
         return kCommandFrame;
     }
-    case Expect::Read:
-        m_expect = Expect::Command;
-        return kCommandFrame;
-    case Expect::Command:
-        break;
+    case Expect::Read: m_expect = Expect::Command; return kCommandFrame;
+    case Expect::Command: break;
     }
     BYTE code = (BYTE)(hostBits & 0x0F);
     if (m_commandObserver)
@@ -198,20 +195,15 @@ void CPic18Simulator::EndHold(BYTE code, const IcspFrameTiming& timing)
         m_minimumGapUs = kDischargeUs;
     }
     switch (hold) {
-    case Hold::Program:
-        ProgramPanels();
-        break;
+    case Hold::Program: ProgramPanels(); break;
     case Hold::RowErase:
         EraseRow(m_holdAddress);
         for (Panel& panel : m_panels)
             panel.loaded = false;
         m_eecon1 &= (BYTE)~kFree;
         break;
-    case Hold::Config:
-        WriteConfigByte();
-        break;
-    case Hold::None:
-        break;
+    case Hold::Config: WriteConfigByte(); break;
+    case Hold::None: break;
     }
 }
 
@@ -294,8 +286,7 @@ void CPic18Simulator::OnPayload(WORD data)
         else if (m_code4 == 0xE)
             m_tblptr = (m_tblptr - 2) & kTblptrMask;
         break;
-    default:
-        break;  // reserved: the payload is clocked in and ignored
+    default: break;  // reserved: the payload is clocked in and ignored
     }
 }
 
@@ -320,7 +311,7 @@ void CPic18Simulator::Execute(WORD instruction)
         ++m_unknownInstructions;
     }
     if (instruction == 0x0000 || (instruction & 0xF000) == 0xF000)
-        return;  // NOP
+        return;          // NOP
     if (high == 0x0E) {  // MOVLW
         m_w = f;
         if (unlock == 1)
@@ -350,8 +341,7 @@ void CPic18Simulator::Execute(WORD instruction)
     case 0x6A:  // CLRF
         WriteRegister(address, 0);
         return;
-    default:
-        break;
+    default: break;
     }
     if ((high & 0xFC) == 0x50 || (high & 0xFC) == 0x28) {  // MOVF, INCF
         BYTE value = ReadRegister(address);
@@ -617,19 +607,13 @@ std::ostream& operator<<(std::ostream& out, const CPic18Simulator::Command& comm
 {
     char text[48];
     switch (command.code) {
-    case 0x0:
-        snprintf(text, sizeof text, "Core(0x%04X)", (unsigned)command.data);
-        break;
+    case 0x0: snprintf(text, sizeof text, "Core(0x%04X)", (unsigned)command.data); break;
     case 0x2:
     case 0x8:
     case 0x9:
     case 0xA:
-    case 0xB:
-        snprintf(text, sizeof text, "Read(%X) = 0x%02X", (unsigned)command.code, (unsigned)command.data);
-        break;
-    default:
-        snprintf(text, sizeof text, "Write(%X, 0x%04X)", (unsigned)command.code, (unsigned)command.data);
-        break;
+    case 0xB: snprintf(text, sizeof text, "Read(%X) = 0x%02X", (unsigned)command.code, (unsigned)command.data); break;
+    default: snprintf(text, sizeof text, "Write(%X, 0x%04X)", (unsigned)command.code, (unsigned)command.data); break;
     }
     return out << text << " @" << std::hex << command.tblptr << std::dec;
 }

@@ -22,18 +22,12 @@ uint64_t RealMilliseconds()
 const char* ReplyText(CQB2300Simulator::Reply reply, int stage)
 {
     switch (reply) {
-    case CQB2300Simulator::Reply::Success:
-        return stage == 1 ? "FAT STUB\r\n" : "FLASH OK\r\n";
-    case CQB2300Simulator::Reply::ResetError:
-        return "RSET ERR\r\n";
-    case CQB2300Simulator::Reply::EraseError:
-        return "ERAS ERR\r\n";
-    case CQB2300Simulator::Reply::ProgramError:
-        return "PROG ERR\r\n";
-    case CQB2300Simulator::Reply::Garbage:
-        return "WHAT?!\r\n\r\n";
-    case CQB2300Simulator::Reply::None:
-        break;
+    case CQB2300Simulator::Reply::Success: return stage == 1 ? "FAT STUB\r\n" : "FLASH OK\r\n";
+    case CQB2300Simulator::Reply::ResetError: return "RSET ERR\r\n";
+    case CQB2300Simulator::Reply::EraseError: return "ERAS ERR\r\n";
+    case CQB2300Simulator::Reply::ProgramError: return "PROG ERR\r\n";
+    case CQB2300Simulator::Reply::Garbage: return "WHAT?!\r\n\r\n";
+    case CQB2300Simulator::Reply::None: break;
     }
     return NULL;
 }
@@ -176,9 +170,8 @@ size_t CQB2300Simulator::UnexpectedBytes() const
 bool CQB2300Simulator::WaitIdle(DWORD timeoutMs)
 {
     Lock lock(m_mutex);
-    return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] {
-        return m_state == State::Stage1 && m_stage1.empty() && !m_busy;
-    });
+    return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                              [this] { return m_state == State::Stage1 && m_stage1.empty() && !m_busy; });
 }
 
 void CQB2300Simulator::Run()
@@ -199,8 +192,7 @@ void CQB2300Simulator::Run()
                 OnByte(lock, buffer[i]);
         }
         // The stub has no length field: the boot loader takes the end of the stream as its end.
-        if (m_state == State::Stage1 && !m_stage1.empty()
-            && RealMilliseconds() - m_lastByteMs >= m_behaviour.idleMs)
+        if (m_state == State::Stage1 && !m_stage1.empty() && RealMilliseconds() - m_lastByteMs >= m_behaviour.idleMs)
             FinishStage1(lock);
     }
 }
@@ -232,8 +224,8 @@ void CQB2300Simulator::OnByte(Lock& lock, BYTE b)
     case State::Stage2Length:
         m_lengthBytes[m_lengthCount++] = b;
         if (m_lengthCount == 4) {
-            m_stage2Length = m_lengthBytes[0] | (m_lengthBytes[1] << 8) | (m_lengthBytes[2] << 16)
-                | ((DWORD)m_lengthBytes[3] << 24);
+            m_stage2Length = m_lengthBytes[0] | (m_lengthBytes[1] << 8) | (m_lengthBytes[2] << 16) |
+                             ((DWORD)m_lengthBytes[3] << 24);
             m_stage2.clear();
             m_state = State::Stage2Data;
             if (m_stage2Length == 0)
@@ -245,8 +237,7 @@ void CQB2300Simulator::OnByte(Lock& lock, BYTE b)
         if (m_stage2.size() == m_stage2Length)
             FinishStage2(lock);
         break;
-    case State::Stalled:
-        break;
+    case State::Stalled: break;
     }
     m_changed.notify_all();
 }

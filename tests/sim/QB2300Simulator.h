@@ -35,13 +35,13 @@ public:
     struct Behaviour {
         Reply stage1Reply = Reply::Success;
         Reply stage2Reply = Reply::Success;
-        int stage1Rescues = 0;     // "RESCUED!" answers before the real stage-1 answer
+        int stage1Rescues = 0;  // "RESCUED!" answers before the real stage-1 answer
         int stage2Rescues = 0;
-        DWORD eraseMs = 0;         // real time between the end of stage 1 and its answer
-        DWORD idleMs = 40;         // silence that tells the board the stub has ended
-        DWORD replyDelayMs = 0;    // extra real time before every answer
-        size_t replyBytes = 10;    // bytes of each answer actually sent (fewer: a short answer)
-        DWORD replySplitGapMs = 0; // pause after the first half of each answer (a late tail)
+        DWORD eraseMs = 0;                    // real time between the end of stage 1 and its answer
+        DWORD idleMs = 40;                    // silence that tells the board the stub has ended
+        DWORD replyDelayMs = 0;               // extra real time before every answer
+        size_t replyBytes = 10;               // bytes of each answer actually sent (fewer: a short answer)
+        DWORD replySplitGapMs = 0;            // pause after the first half of each answer (a late tail)
         size_t stallAfterBytes = (size_t)-1;  // stop reading after this many bytes of a run
     };
 
@@ -65,14 +65,14 @@ public:
     void PressReset();
 
     // What crossed the wire, as the board saw it.
-    std::vector<BYTE> Stage1Bytes() const;   // the last stage-1 transfer (stub + trailer)
-    bool TrailerValid() const;               // that transfer ended in the right trailer
-    DWORD Stage2Length() const;              // the last length prefix
-    std::vector<BYTE> Stage2Bytes() const;   // the data that followed it
-    int RescueCommands() const;              // 'X' bytes received while in rescue mode
-    int Stage1Count() const;                 // stage-1 transfers seen
-    int CompletedRuns() const;               // stage-2 transfers answered with "FLASH OK"
-    size_t UnexpectedBytes() const;          // bytes received while no input was expected
+    std::vector<BYTE> Stage1Bytes() const;  // the last stage-1 transfer (stub + trailer)
+    bool TrailerValid() const;              // that transfer ended in the right trailer
+    DWORD Stage2Length() const;             // the last length prefix
+    std::vector<BYTE> Stage2Bytes() const;  // the data that followed it
+    int RescueCommands() const;             // 'X' bytes received while in rescue mode
+    int Stage1Count() const;                // stage-1 transfers seen
+    int CompletedRuns() const;              // stage-2 transfers answered with "FLASH OK"
+    size_t UnexpectedBytes() const;         // bytes received while no input was expected
 
     // Waits (real time) until the board has gone back to waiting for a stage-1 transfer with
     // nothing pending; for tests that end a run early.

@@ -17,13 +17,13 @@ public:
         WrongSize,  // one page more than the area has
         ShortSize,  // the first size byte only
         NoSize,
-        WrongAck,   // 'E'
+        WrongAck,  // 'E'
         NoAck,
     };
     struct Behaviour {
-        BYTE spare = 0;       // second byte of every size answer
+        BYTE spare = 0;  // second byte of every size answer
         Fault fault = Fault::None;
-        int faultAt = 0;      // the command (size faults) or block (block faults) of the run, from 0
+        int faultAt = 0;  // the command (size faults) or block (block faults) of the run, from 0
     };
 
     // The board's EEPROM areas in 16-bit words.

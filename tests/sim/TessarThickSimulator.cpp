@@ -80,9 +80,7 @@ void CTessarThickSimulator::OnByte(BYTE b)
             Send(Faulty(Fault::WrongAck, m_pieces) ? '?' : '.');
         ++m_pieces;
         return;
-    case State::JumpAddress:
-        OnJumpCharacter((char)b);
-        return;
+    case State::JumpAddress: OnJumpCharacter((char)b); return;
     }
 }
 

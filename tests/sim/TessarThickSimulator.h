@@ -16,11 +16,15 @@ class CTessarThickSimulator : public CSerialBoardSimulator {
 public:
     enum class Fault {
         None,
-        WrongPrompt, NoPrompt,  // faultAt: the command of the run, from 0
-        WrongAck, NoAck,        // faultAt: the piece of the run
-        WrongEcho, NoEcho,      // faultAt: the address character of the run; a wrong echo
-                                // has its case bit flipped
-        WrongDone, NoDone,      // faultAt: the jump of the run
+        WrongPrompt,
+        NoPrompt,  // faultAt: the command of the run, from 0
+        WrongAck,
+        NoAck,  // faultAt: the piece of the run
+        WrongEcho,
+        NoEcho,  // faultAt: the address character of the run; a wrong echo
+                 // has its case bit flipped
+        WrongDone,
+        NoDone,  // faultAt: the jump of the run
     };
     struct Behaviour {
         Fault fault = Fault::None;

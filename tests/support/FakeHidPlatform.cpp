@@ -146,8 +146,9 @@ std::unique_ptr<IHidDevice> CFakeHidPlatform::Open(const CString& path, CString*
             continue;
         if (!entry.openable || entry.open || !IsAttached(entry)) {
             if (failure)
-                *failure = !entry.openable ? entry.openFailure
-                                           : path + (entry.open ? ": busy, in use by this program." : ": no such device.");
+                *failure = !entry.openable
+                               ? entry.openFailure
+                               : path + (entry.open ? ": busy, in use by this program." : ": no such device.");
             return NULL;
         }
         entry.open = TRUE;

@@ -70,8 +70,7 @@ public:
         m_shared->Record(Request::Claim, firstPort, 0, granted);
         if (!granted && m_shared->heldElsewhere) {
             // As ppdev tells why: the claim was refused because someone else has the port.
-            CPortOpenFailure busy(CPortOpenFailure::portParallel, CPortOpenFailure::kindBusy, "/dev/parport0",
-                                  EBUSY);
+            CPortOpenFailure busy(CPortOpenFailure::portParallel, CPortOpenFailure::kindBusy, "/dev/parport0", EBUSY);
             busy.m_strHolder = "another program";
             CPortOpenFailure::SetLast(busy);
         }

@@ -15,9 +15,9 @@ class CFakeParallelPort {
 public:
     struct Request {
         enum Kind { Open, Version, Claim, Release, Write, Read, Close } kind;
-        DWORD port;   // Write and Read
-        BYTE value;   // the byte written or read
-        bool granted; // the driver carried the request out
+        DWORD port;    // Write and Read
+        BYTE value;    // the byte written or read
+        bool granted;  // the driver carried the request out
     };
     using WriteObserver = std::function<void(DWORD port, BYTE value)>;
 
@@ -27,20 +27,20 @@ public:
     CFakeParallelPort& operator=(const CFakeParallelPort&) = delete;
 
     // How the driver behaves.
-    void SetPresent(bool present);          // false: the device does not open
-    void SetVersion(DWORD version);         // 501 by default
-    void SetHeldElsewhere(bool held);       // another program has the port: claims refused
-    void SetRefuseTransfers(bool refuse);   // register reads and writes fail
-    void SetLogging(bool on);               // on by default
+    void SetPresent(bool present);         // false: the device does not open
+    void SetVersion(DWORD version);        // 501 by default
+    void SetHeldElsewhere(bool held);      // another program has the port: claims refused
+    void SetRefuseTransfers(bool refuse);  // register reads and writes fail
+    void SetLogging(bool on);              // on by default
 
     // The port as the device and the tests see it.
-    void SetControl(BYTE value);            // the control register's power-up value
+    void SetControl(BYTE value);  // the control register's power-up value
     void SetStatus(BYTE value);
-    void SetDevicePins(BYTE value);         // what the device drives onto the data pins
+    void SetDevicePins(BYTE value);  // what the device drives onto the data pins
     BYTE Control() const;
     BYTE DataLatch() const;
     BYTE ExtendedControl() const;
-    bool HostReadsPins() const;             // bit 5 set in byte mode: the pins are the device's
+    bool HostReadsPins() const;  // bit 5 set in byte mode: the pins are the device's
     BYTE DataPins() const;
 
     int OpenConnections() const;

@@ -256,8 +256,8 @@ public:
         if (!m_shared->modemLinesWork || m_shared->disconnected)
             return FALSE;
         ++m_shared->statusReads;
-        status = (m_shared->cts ? MS_CTS_ON : 0) | (m_shared->dsr ? MS_DSR_ON : 0) |
-                 (m_shared->ring ? MS_RING_ON : 0) | (m_shared->carrier ? MS_RLSD_ON : 0);
+        status = (m_shared->cts ? MS_CTS_ON : 0) | (m_shared->dsr ? MS_DSR_ON : 0) | (m_shared->ring ? MS_RING_ON : 0) |
+                 (m_shared->carrier ? MS_RLSD_ON : 0);
         return TRUE;
     }
 
@@ -365,8 +365,7 @@ private:
 
 }  // namespace
 
-CFakeSerialDevice::CFakeSerialDevice(const CString& name)
-    : m_name(name), m_shared(std::make_shared<Shared>())
+CFakeSerialDevice::CFakeSerialDevice(const CString& name) : m_name(name), m_shared(std::make_shared<Shared>())
 {
     m_shared->state.baudRate = 9600;
     CSerialPortRegistry::Register(m_name, this);

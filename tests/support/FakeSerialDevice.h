@@ -42,8 +42,8 @@ public:
     SerialTimeouts Timeouts() const;
     std::vector<BYTE> Received() const;
     void ClearReceived();
-    uint64_t LineChanges() const;   // modem-control requests served
-    uint64_t StatusReads() const;   // modem-status requests served
+    uint64_t LineChanges() const;  // modem-control requests served
+    uint64_t StatusReads() const;  // modem-status requests served
 
     // What the device does.
     bool Carrier() const;
@@ -61,10 +61,10 @@ public:
     void OnReceived(ByteObserver observer);
 
     // Faults.
-    void SetModemLinesWork(bool work);    // false: line calls fail, as on a pseudo-terminal
-    void SetBusy(bool busy);              // Connect refuses: another program has the port
-    void SetStateWorks(bool works);       // false: not a serial port, settings fail
-    void SetReceiveLimit(size_t bytes);   // the device stops taking bytes after this many
+    void SetModemLinesWork(bool work);   // false: line calls fail, as on a pseudo-terminal
+    void SetBusy(bool busy);             // Connect refuses: another program has the port
+    void SetStateWorks(bool works);      // false: not a serial port, settings fail
+    void SetReceiveLimit(size_t bytes);  // the device stops taking bytes after this many
     // The stop-aware write that would bring the `byte`-th received byte (counting from 1 over
     // all received) waits `realMs` of real time first; a stop meanwhile ends it with nothing
     // taken, as a line held up at that moment does.

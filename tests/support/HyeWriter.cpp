@@ -44,7 +44,7 @@ std::vector<uint8_t> NewEntry(uint32_t value, uint16_t type, uint8_t storageClas
     return bytes;
 }
 
-} // namespace
+}  // namespace
 
 int CHyeWriter::AddSection(const std::string& name, uint32_t address, uint32_t size, bool withData)
 {
@@ -90,8 +90,8 @@ void CHyeWriter::AddStabAt(char kind, uint16_t type, uint32_t stringOffset, uint
     AddEntry(std::move(bytes), NULL);
 }
 
-void CHyeWriter::AddSymbol(const std::string& name, uint32_t value, uint8_t storageClass,
-                           uint16_t type, uint8_t auxCount)
+void CHyeWriter::AddSymbol(const std::string& name, uint32_t value, uint8_t storageClass, uint16_t type,
+                           uint8_t auxCount)
 {
     std::vector<uint8_t> bytes = NewEntry(value, type, storageClass, auxCount);
     if (name.size() <= 8 && !name.empty()) {
@@ -122,8 +122,7 @@ uint32_t CHyeWriter::DataBytes() const
 
 uint32_t CHyeWriter::SymbolTableOffset() const
 {
-    return kFileHeaderBytes + kOptHeaderBytes + (uint32_t)m_sections.size() * kSectionBytes +
-           DataBytes();
+    return kFileHeaderBytes + kOptHeaderBytes + (uint32_t)m_sections.size() * kSectionBytes + DataBytes();
 }
 
 uint32_t CHyeWriter::StringTableOffset() const

@@ -39,8 +39,7 @@ public:
     void AddStab(char kind, uint16_t type, const std::string& text, uint32_t value);
     // An ordinary symbol: the name inline when it has at most 8 characters, else in the
     // string table.
-    void AddSymbol(const std::string& name, uint32_t value, uint8_t storageClass, uint16_t type,
-                   uint8_t auxCount = 0);
+    void AddSymbol(const std::string& name, uint32_t value, uint8_t storageClass, uint16_t type, uint8_t auxCount = 0);
     // 18 bytes taken as they are.
     void AddRawEntry(const std::vector<uint8_t>& bytes);
     // A stab whose string offset is given, not taken from the string table.

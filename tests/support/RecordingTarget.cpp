@@ -2,8 +2,7 @@
 
 #include <string>
 
-CRecordingTarget::CRecordingTarget(BYTE id, const char* description)
-    : CTargetBase(id, "RECTEST", description)
+CRecordingTarget::CRecordingTarget(BYTE id, const char* description) : CTargetBase(id, "RECTEST", description)
 {
     SetModules({"Module 0"});
 }

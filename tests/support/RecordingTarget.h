@@ -42,25 +42,25 @@ public:
 
     // --- configuration (public so tests read as plain set-up) ---
     std::vector<CString> m_moduleNames;
-    std::vector<bool> m_loaded;             // one flag per module
-    BOOL m_bWholeBuffer = FALSE;            // offer the -1 area
+    std::vector<bool> m_loaded;   // one flag per module
+    BOOL m_bWholeBuffer = FALSE;  // offer the -1 area
     CString m_strWholeBufferName = "Whole Buffer";
     int m_nLoadOptions = 1;
     // -1: CanProgram answers TRUE exactly when some module is loaded; else the fixed answer.
     int m_nCanProgram = -1;
     BOOL m_bDefaultLoadResult = TRUE;
-    std::map<std::string, BOOL> m_loadResults;      // LoadModule answer per full path
+    std::map<std::string, BOOL> m_loadResults;  // LoadModule answer per full path
     int m_nDefaultSelection = 0;
-    std::map<std::string, int> m_selections;        // SelectModuleForFile answer per full path
+    std::map<std::string, int> m_selections;  // SelectModuleForFile answer per full path
     // GetModuleImage data per block (absent or empty: NULL); must not change while in use.
     std::map<int, std::vector<BYTE>> m_images;
     std::vector<CString> m_resources{"COM2:", "COM1:"};
     CString m_strFilter = "Hex Files (*.hex)|*.hex|All Files (*.*)|*.*||";
     BOOL m_bMultiSelect = TRUE;
-    std::map<std::string, std::string> m_fixes;     // FixFileName rewrites
+    std::map<std::string, std::string> m_fixes;  // FixFileName rewrites
     BOOL m_bProgramResult = TRUE;
     CString m_strProgramMessage = "Programming complete";
-    std::function<void()> m_onProgram;              // runs inside Program (progress checks)
+    std::function<void()> m_onProgram;  // runs inside Program (progress checks)
     BOOL m_bSaveResult = TRUE;
     int m_nHasOptions = 0;
     int m_nShowOptions = 1;

@@ -13,7 +13,7 @@ std::string Describe(UINT type)
     return text;
 }
 
-} // namespace
+}  // namespace
 
 CScriptedUi::CScriptedUi() : m_pPrevious(InstallUiServices(this)) {}
 

@@ -51,8 +51,8 @@ public:
 private:
     struct Expectation {
         enum Kind { Message, OpenFile, SaveFile } kind;
-        CString text;        // message text, or the filter
-        UINT type = 0;       // message type, or the OFN flags
+        CString text;   // message text, or the filter
+        UINT type = 0;  // message type, or the OFN flags
         int answer = 0;
         std::vector<CString> paths;
         std::function<void()> whileShown;

@@ -29,7 +29,7 @@ private:
 
 bool s_installed = false;
 
-} // namespace
+}  // namespace
 
 void InstallStrictUiListener()
 {

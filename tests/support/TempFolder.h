@@ -49,10 +49,7 @@ public:
     }
 
 private:
-    static int RemoveEntry(const char* path, const struct stat*, int, struct FTW*)
-    {
-        return remove(path);
-    }
+    static int RemoveEntry(const char* path, const struct stat*, int, struct FTW*) { return remove(path); }
 
     std::string m_path;
 };

@@ -97,8 +97,7 @@ TEST_F(CalibratedDelayTest, NoWaitIsShorterThanAskedAfterACalibrationUnderLoad)
     std::vector<std::thread> busy(std::max(1u, std::thread::hardware_concurrency()));
     for (std::thread& thread : busy)
         thread = std::thread([&stop] {
-            while (!stop.load(std::memory_order_relaxed)) {
-            }
+            while (!stop.load(std::memory_order_relaxed)) {}
         });
     CTargetBase::CalibrateDelay();
     stop = true;
@@ -124,7 +123,8 @@ TEST_F(CalibratedDelayTest, NoWaitIsShorterThanAskedAfterACalibrationUnderLoad)
                 double cpuStart = ThreadCpuUs();
                 CTargetBase::Delay(c.units);
                 cpuUs.push_back(ThreadCpuUs() - cpuStart);
-                shortestWallUs = std::min(shortestWallUs,
+                shortestWallUs = std::min(
+                    shortestWallUs,
                     std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
             }
             std::sort(cpuUs.begin(), cpuUs.end());
@@ -192,4 +192,4 @@ TEST_F(CalibratedDelayTest, NearTheTickWrapItSleepsFirst)
     EXPECT_EQ(0u, early.Slept());
 }
 
-} // namespace
+}  // namespace

@@ -23,7 +23,7 @@ public:
     void FixFileName(CString& path) override { path.MakeUpper(); }
 };
 
-} // namespace
+}  // namespace
 
 TEST(TargetHostTest, RequestsReachTheInstalledHost)
 {

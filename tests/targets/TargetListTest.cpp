@@ -88,4 +88,4 @@ TEST(TargetList, BaseOperationsOfferNothing)
     EXPECT_EQ("/TMP/PROG.H00", path);
 }
 
-} // namespace
+}  // namespace

@@ -98,26 +98,53 @@ TEST_F(HidCommsTest, SearchOpensTheBoardTheUserMeans)
     struct Case {
         const char* name;
         std::vector<Device> devices;
-        const char* serial;       // the search string: "" lists
+        const char* serial;  // the search string: "" lists
         Picker picker;
-        int pick;                 // the picker entry chosen
+        int pick;  // the picker entry chosen
         std::vector<std::string> listed;
-        int opened;               // device index, -1 for none
+        int opened;  // device index, -1 for none
         const char* serialAfter;
         const char* detail = "";  // the failure's second line
     } cases[] = {
-        {"one board after other interfaces", {{Unrelated, "K1"}, {OtherProduct, "X"}, {Board, "A1"}}, "", None, 0, {}, 2, "A1"},
-        {"picker lists boards with serials", {{Unrelated, ""}, {Board, "A1"}, {NoSerial, ""}, {Board, "B2"}}, "", Choose, 1,
-         {"A1", "B2"}, 3, "B2"},
+        {"one board after other interfaces",
+         {{Unrelated, "K1"}, {OtherProduct, "X"}, {Board, "A1"}},
+         "",
+         None,
+         0,
+         {},
+         2,
+         "A1"},
+        {"picker lists boards with serials",
+         {{Unrelated, ""}, {Board, "A1"}, {NoSerial, ""}, {Board, "B2"}},
+         "",
+         Choose,
+         1,
+         {"A1", "B2"},
+         3,
+         "B2"},
         {"double click confirms", {{Board, "A1"}, {Board, "B2"}}, "", DoubleClick, 0, {"A1", "B2"}, 0, "A1"},
         {"picker cancelled", {{Board, "A1"}, {Busy, "C3"}, {Board, "B2"}}, "", Cancel, 0, {"A1", "B2"}, -1, ""},
         {"match mode", {{Unrelated, "B2"}, {Board, "A1"}, {Board, "B2"}}, "B2", None, 0, {}, 2, "B2"},
         {"match mode is case-sensitive", {{Board, "A1"}, {Board, "B2"}}, "b2", None, 0, {}, -1, "b2"},
         {"busy interface skipped", {{Busy, "A1"}, {Board, "B2"}}, "", None, 0, {}, 1, "B2"},
         {"only a board without serial", {{NoSerial, ""}}, "", None, 0, {}, -1, ""},
-        {"the only board busy", {{Unrelated, "K1"}, {Busy, "A1"}}, "", None, 0, {}, -1, "",
+        {"the only board busy",
+         {{Unrelated, "K1"}, {Busy, "A1"}},
+         "",
+         None,
+         0,
+         {},
+         -1,
+         "",
          "/dev/hidraw1: busy, in use by another program."},
-        {"the board sought busy", {{Busy, "B2"}}, "B2", None, 0, {}, -1, "B2",
+        {"the board sought busy",
+         {{Busy, "B2"}},
+         "B2",
+         None,
+         0,
+         {},
+         -1,
+         "B2",
          "/dev/hidraw0: busy, in use by another program."},
     };
     for (const Case& c : cases) {

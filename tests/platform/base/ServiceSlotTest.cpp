@@ -43,4 +43,4 @@ TEST(ServiceSlotTest, FunctionSlotsHandBackThePreviousFunction)
     EXPECT_FALSE(CParallelDriverFactory::Slot().Get());
 }
 
-} // namespace
+}  // namespace

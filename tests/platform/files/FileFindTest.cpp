@@ -113,11 +113,11 @@ TEST(WildcardMatch, StarsAndQuestionMarks)
     EXPECT_TRUE(MatchWildcardNoCase("*.H*", "prog.h00"));
     EXPECT_TRUE(MatchWildcardNoCase("a*b*c", "aXXbYYbZc"));
     EXPECT_FALSE(MatchWildcardNoCase("a*b*c", "aXXbYYbZ"));
-    EXPECT_TRUE(MatchWildcardNoCase("?.hex", "\xC2\xAB.hex")); // one character, two bytes
+    EXPECT_TRUE(MatchWildcardNoCase("?.hex", "\xC2\xAB.hex"));  // one character, two bytes
     EXPECT_FALSE(MatchWildcardNoCase("??.hex", "a.hex"));
     EXPECT_TRUE(MatchWildcardNoCase("**", ""));
     // A long run of stars against a non-matching name must not take exponential time.
     EXPECT_FALSE(MatchWildcardNoCase("*a*a*a*a*a*a*a*a*a*a*b", std::string(200, 'a').c_str()));
 }
 
-} // namespace
+}  // namespace

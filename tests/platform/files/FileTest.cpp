@@ -72,8 +72,7 @@ TEST(FileTest, MissingNamesAreFoundIgnoringCaseButCreatedAsGiven)
     CFileException error;
     EXPECT_FALSE(file.Open((folder / "SUB/OTHER.HEX").c_str(), CFile::modeRead, &error));
     EXPECT_EQ(error.m_cause, CFileException::fileNotFound);
-    EXPECT_FALSE(file.Open((folder / "SUB").c_str(), CFile::modeRead, &error))
-        << "a folder is no file";
+    EXPECT_FALSE(file.Open((folder / "SUB").c_str(), CFile::modeRead, &error)) << "a folder is no file";
     EXPECT_EQ(error.m_cause, CFileException::accessDenied);
     ASSERT_TRUE(file.Open((folder / "Sub/NEW.HEX").c_str(), CFile::modeCreate | CFile::modeWrite));
     file.Close();
@@ -186,8 +185,8 @@ TEST(FileReplaceTest, AFailureOrAbortLeavesTheOldFileAsItWasAndNothingBeside)
 {
     struct Case {
         const char* what;
-        size_t bytes;      // written before the end
-        bool abort;        // given up instead of closed
+        size_t bytes;  // written before the end
+        bool abort;    // given up instead of closed
     };
     const Case cases[] = {
         {"disk full while writing", 200000, false},
@@ -223,4 +222,4 @@ TEST(FileReplaceTest, AFailureOrAbortLeavesTheOldFileAsItWasAndNothingBeside)
     }
 }
 
-} // namespace
+}  // namespace

@@ -18,22 +18,21 @@
 
 namespace {
 
-const char kSample[] =
-    "Brenlow FLASH Programmer help\n"
-    "# comments and the heading before the first topic are not part of any topic\n"
-    "[0x20066] Main dialog\n"
-    "\n"
-    "Choose a target.\r\n"
-    "Then load a file.\n"
-    "# a comment inside a topic\n"
-    "\n"
-    "\n"
-    "[2154169330]\n"
-    "Target list popup.\n"
-    "[0x20066] Duplicate\n"
-    "ignored\n"
-    "[notanid] stays text of the previous topic\n"
-    "[99999999999] too big for 32 bits\n";
+const char kSample[] = "Brenlow FLASH Programmer help\n"
+                       "# comments and the heading before the first topic are not part of any topic\n"
+                       "[0x20066] Main dialog\n"
+                       "\n"
+                       "Choose a target.\r\n"
+                       "Then load a file.\n"
+                       "# a comment inside a topic\n"
+                       "\n"
+                       "\n"
+                       "[2154169330]\n"
+                       "Target list popup.\n"
+                       "[0x20066] Duplicate\n"
+                       "ignored\n"
+                       "[notanid] stays text of the previous topic\n"
+                       "[99999999999] too big for 32 bits\n";
 
 class CHelpFileWriter {
 public:
@@ -137,12 +136,11 @@ TEST(HelpServiceTest, TopicsOpenTheHelpWindowAndQuitClosesIt)
     // The contents page lists every topic, the control's popup under its dialog's topic.
     QString contents = help.Browser()->toPlainText();
     EXPECT_TRUE(contents.contains(QStringLiteral("Main dialog")));
-    EXPECT_GT(contents.indexOf(QStringLiteral("Target list popup.")),
-              contents.indexOf(QStringLiteral("Main dialog")));
+    EXPECT_GT(contents.indexOf(QStringLiteral("Target list popup.")), contents.indexOf(QStringLiteral("Main dialog")));
     EXPECT_FALSE(contents.contains(QStringLiteral("Duplicate")));
     help.Quit();
     EXPECT_FALSE(help.IsOpen());
-    help.Quit();   // nothing open: harmless
+    help.Quit();  // nothing open: harmless
 }
 
 TEST(HelpServiceTest, TheWindowTitleNamesTheProgramOnce)
@@ -176,7 +174,7 @@ TEST(WinHelpTest, CommandsReachTheHelpServiceWithTheApplicationsHelpFile)
     window.WinHelp(0x806603F2, HELP_CONTEXTPOPUP);
     window.WinHelp(0, HELP_FINDER);
     window.WinHelp(0, HELP_QUIT);
-    window.WinHelp(0, 0x4242);   // unknown commands are ignored
+    window.WinHelp(0, 0x4242);  // unknown commands are ignored
     ASSERT_EQ(help.Calls().size(), 4u);
     EXPECT_EQ(help.Calls()[0].kind, CRecordingHelpService::Topic);
     EXPECT_EQ(help.Calls()[0].contextId, 0x20066u);
@@ -187,4 +185,4 @@ TEST(WinHelpTest, CommandsReachTheHelpServiceWithTheApplicationsHelpFile)
     EXPECT_EQ(help.Calls()[3].kind, CRecordingHelpService::Quit_);
 }
 
-} // namespace
+}  // namespace

@@ -12,14 +12,10 @@ TEST(HidReportDescriptorTest, LengthsCountTheReportIdByteAndBrokenDescriptorsGiv
         DWORD input, output, feature;
         BOOL numbered;
     } cases[] = {
-        {"unnumbered_64_64", TRUE, 65, 65, 0, FALSE},
-        {"numbered_several", TRUE, 33, 17, 5, TRUE},
-        {"input_only_mouse", TRUE, 5, 0, 0, FALSE},
-        {"push_pop_long", TRUE, 25, 17, 0, FALSE},
-        {"truncated", FALSE, 0, 0, 0, FALSE},
-        {"pop_without_push", FALSE, 0, 0, 0, FALSE},
-        {"oversized_report", FALSE, 0, 0, 0, FALSE},
-        {"report_id_zero", FALSE, 0, 0, 0, FALSE},
+        {"unnumbered_64_64", TRUE, 65, 65, 0, FALSE}, {"numbered_several", TRUE, 33, 17, 5, TRUE},
+        {"input_only_mouse", TRUE, 5, 0, 0, FALSE},   {"push_pop_long", TRUE, 25, 17, 0, FALSE},
+        {"truncated", FALSE, 0, 0, 0, FALSE},         {"pop_without_push", FALSE, 0, 0, 0, FALSE},
+        {"oversized_report", FALSE, 0, 0, 0, FALSE},  {"report_id_zero", FALSE, 0, 0, 0, FALSE},
     };
     const std::vector<BYTE> good = LoadDescriptor("unnumbered_64_64");
     for (const Case& c : cases) {

@@ -148,10 +148,8 @@ TEST_F(HidrawPlatformTest, EnumerationReadsSysfsInNodeOrderWithoutOpeningAnythin
         const char* serial;
         DWORD input, output;
     } expected[] = {
-        {"/dev/hidraw0", 0x046D, 0xC52B, FALSE, "", 5, 0},
-        {"/dev/hidraw2", 0xC251, 0x0100, TRUE, "A1", 65, 65},
-        {"/dev/hidraw4", 0xC251, 0x0101, FALSE, "", 0, 0},
-        {"/dev/hidraw5", 0xC251, 0x0102, TRUE, "T", 0, 0},
+        {"/dev/hidraw0", 0x046D, 0xC52B, FALSE, "", 5, 0},     {"/dev/hidraw2", 0xC251, 0x0100, TRUE, "A1", 65, 65},
+        {"/dev/hidraw4", 0xC251, 0x0101, FALSE, "", 0, 0},     {"/dev/hidraw5", 0xC251, 0x0102, TRUE, "T", 0, 0},
         {"/dev/hidraw10", 0xC251, 0x0100, TRUE, "B2", 33, 17},
     };
     ASSERT_EQ(devices.size(), std::size(expected));

@@ -54,9 +54,8 @@ TEST(PortOpenFailure, EveryReasonSaysWhatToDo)
         {Failure(F::portSerial, ENOTTY, "/dev/null"), "/dev/null: not a serial port."},
         {Failure(F::portParallel, ENOTTY, "/dev/null"),
          "/dev/null: not a parallel port. The programmer drives the parallel port through ppdev (/dev/parport0)."},
-        {noUart,
-         "/dev/ttyS1: there is no serial port hardware (UART) behind this device. Choose the port the board is "
-         "connected to, or set QUILLET_COM2 to the device to use, such as a USB adapter (/dev/ttyUSB0)."},
+        {noUart, "/dev/ttyS1: there is no serial port hardware (UART) behind this device. Choose the port the board is "
+                 "connected to, or set QUILLET_COM2 to the device to use, such as a USB adapter (/dev/ttyUSB0)."},
         {F(), ""},
     };
     for (const Case& c : cases)
@@ -94,7 +93,6 @@ TEST(PortOpenFailure, BusyDevicesNameTheirHolder)
     EXPECT_EQ(busy.m_nKind, F::kindBusy);
     EXPECT_NE(busy.m_strHolder.Find(CString("(process ") + std::to_string(child).c_str() + ")"), -1)
         << busy.m_strHolder.GetString();
-
 }
 
 TEST(PortOpenFailure, DeniedNodesNameTheirOwnGroupOrSayNoGroupHelps)
@@ -113,7 +111,7 @@ TEST(PortOpenFailure, DeniedNodesNameTheirOwnGroupOrSayNoGroupHelps)
     struct Case {
         gid_t gid;
         mode_t mode;
-        const char* group;   // named as the remedy; empty when joining a group cannot help
+        const char* group;  // named as the remedy; empty when joining a group cannot help
         const char* access;
     } cases[] = {
         {other, 0660, otherName.c_str(), ""},

@@ -64,7 +64,7 @@ TEST_F(KeepAliveTest, PumpsOnlyWhenInstalledOnItsThreadAndAtMostEveryInterval)
     int timers = 0;
     QTimer::singleShot(0, [&timers] { ++timers; });
     Sleep(2000);
-    EXPECT_EQ(timers, 0);   // headless: nothing runs inside the wait
+    EXPECT_EQ(timers, 0);  // headless: nothing runs inside the wait
 
     CCountingKeepAlive pump;
     std::thread([] { Sleep(2000); }).join();
@@ -106,7 +106,7 @@ TEST_F(KeepAliveTest, LongPortWaitsKeepTheWindowAliveAndEndAtTheirTimeOut)
 {
     struct Case {
         const char* name;
-        std::function<bool()> waitWithNoAnswer;   // TRUE when it timed out with nothing
+        std::function<bool()> waitWithNoAnswer;  // TRUE when it timed out with nothing
     };
     CPseudoTerminal pty;
     ASSERT_TRUE(pty.IsOpen());
@@ -155,4 +155,4 @@ TEST_F(KeepAliveTest, LongPortWaitsKeepTheWindowAliveAndEndAtTheirTimeOut)
     CloseHandle(answer);
 }
 
-} // namespace
+}  // namespace

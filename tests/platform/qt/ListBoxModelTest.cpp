@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-
 #include "platform/qt/ListBoxModel.h"
 
 namespace {
@@ -18,13 +17,13 @@ TEST(ListBoxModelTest, CaseInsensitiveOrderFoldsLettersOnly)
     EXPECT_LT(CListBoxModel::CompareNoCase("abc", "ABD"), 0);
     EXPECT_LT(CListBoxModel::CompareNoCase("ab", "abc"), 0);
     EXPECT_GT(CListBoxModel::CompareNoCase("b", "A"), 0);
-    EXPECT_LT(CListBoxModel::CompareNoCase("0x1000000", "0x100000:"), 0);   // '0' before ':'
+    EXPECT_LT(CListBoxModel::CompareNoCase("0x1000000", "0x100000:"), 0);  // '0' before ':'
 }
 
 TEST(ListBoxModelTest, TextsSurviveManyChunksAndLongLines)
 {
     CListBoxModel model(false);
-    std::string longLine(3u << 20, 'x');   // longer than one storage chunk
+    std::string longLine(3u << 20, 'x');  // longer than one storage chunk
     for (int i = 0; i < 20000; ++i)
         model.Add("line " + std::to_string(i));
     EXPECT_EQ(model.Add(longLine), 20000);
@@ -42,7 +41,7 @@ TEST(ListBoxModelTest, ItemDataIsKeptOnlyOnceUsedAndMovesWithItsEntry)
     CListBoxModel model(true);
     model.Add("b");
     model.Add("d");
-    model.SetItemData(1, 0);   // zero needs no storage and reads back as zero
+    model.SetItemData(1, 0);  // zero needs no storage and reads back as zero
     EXPECT_EQ(model.ItemData(1), 0u);
     model.SetItemData(1, 44);
     model.Add("a");
@@ -67,11 +66,11 @@ TEST(ListBoxModelTest, ViewsHearOfEachChangeOrOfOneResetWhenSuspended)
     model.Add("two");
     model.Delete(0);
     model.ResumeUpdates();
-    EXPECT_EQ(resetCount, 0);   // still suspended once
+    EXPECT_EQ(resetCount, 0);  // still suspended once
     model.ResumeUpdates();
     EXPECT_EQ(insertedCount, 1);
     EXPECT_EQ(resetCount, 1);
-    model.ResumeUpdates();          // unbalanced: ignored
+    model.ResumeUpdates();  // unbalanced: ignored
     EXPECT_EQ(model.rowCount(), 1);
     EXPECT_EQ(model.data(model.index(0), Qt::DisplayRole).toString(), QStringLiteral("two"));
     EXPECT_FALSE(model.data(model.index(0), Qt::EditRole).isValid());
@@ -93,4 +92,4 @@ TEST(ListBoxModelTest, SuppliedLinesTurnIntoStoredOnesWhenChanged)
     EXPECT_EQ(model.Find(-1, "x", false), -1);
 }
 
-} // namespace
+}  // namespace

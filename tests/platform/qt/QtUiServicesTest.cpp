@@ -56,31 +56,41 @@ void Press(QMessageBox& box, QMessageBox::StandardButton which)
 TEST(QtUiServicesTest, ButtonsIconsAndAnswersMapToWin32)
 {
     CBoxAnswer seen;
-    EXPECT_EQ(Show(MB_YESNO | MB_ICONQUESTION, [](QMessageBox& b) { Press(b, QMessageBox::No); }, &seen), IDNO);
+    EXPECT_EQ(Show(
+                  MB_YESNO | MB_ICONQUESTION, [](QMessageBox& b) { Press(b, QMessageBox::No); }, &seen),
+              IDNO);
     EXPECT_EQ(seen.icon, QMessageBox::Question);
     EXPECT_EQ(seen.buttons.size(), 2);
-    EXPECT_FALSE(seen.hasEscape);   // Yes/No must be answered
-    EXPECT_EQ(seen.format, Qt::PlainText);   // a path with '<' is no markup
+    EXPECT_FALSE(seen.hasEscape);           // Yes/No must be answered
+    EXPECT_EQ(seen.format, Qt::PlainText);  // a path with '<' is no markup
 
-    EXPECT_EQ(Show(MB_YESNOCANCEL | MB_DEFBUTTON2 | MB_ICONEXCLAMATION,
-                   [](QMessageBox& b) { Press(b, QMessageBox::Yes); }, &seen),
+    EXPECT_EQ(Show(
+                  MB_YESNOCANCEL | MB_DEFBUTTON2 | MB_ICONEXCLAMATION,
+                  [](QMessageBox& b) { Press(b, QMessageBox::Yes); }, &seen),
               IDYES);
     EXPECT_EQ(seen.icon, QMessageBox::Warning);
     EXPECT_EQ(seen.buttons.size(), 3);
     EXPECT_EQ(seen.defaultButton.remove(QLatin1Char('&')), QStringLiteral("No"));
     EXPECT_TRUE(seen.hasEscape);
 
-    EXPECT_EQ(Show(MB_ABORTRETRYIGNORE | MB_ICONHAND, [](QMessageBox& b) { Press(b, QMessageBox::Ignore); }, &seen),
+    EXPECT_EQ(Show(
+                  MB_ABORTRETRYIGNORE | MB_ICONHAND, [](QMessageBox& b) { Press(b, QMessageBox::Ignore); }, &seen),
               IDIGNORE);
     EXPECT_EQ(seen.icon, QMessageBox::Critical);
 
-    EXPECT_EQ(Show(MB_OK | MB_ICONINFORMATION, [](QMessageBox& b) { b.reject(); }, &seen), IDOK);
+    EXPECT_EQ(Show(
+                  MB_OK | MB_ICONINFORMATION, [](QMessageBox& b) { b.reject(); }, &seen),
+              IDOK);
     EXPECT_EQ(seen.icon, QMessageBox::Information);
     EXPECT_TRUE(seen.hasEscape);
 
-    EXPECT_EQ(Show(MB_OKCANCEL, [](QMessageBox& b) { b.reject(); }, &seen), IDCANCEL);
+    EXPECT_EQ(Show(
+                  MB_OKCANCEL, [](QMessageBox& b) { b.reject(); }, &seen),
+              IDCANCEL);
     EXPECT_EQ(seen.icon, QMessageBox::NoIcon);
-    EXPECT_EQ(Show(MB_RETRYCANCEL, [](QMessageBox& b) { Press(b, QMessageBox::Retry); }, &seen), IDRETRY);
+    EXPECT_EQ(Show(
+                  MB_RETRYCANCEL, [](QMessageBox& b) { Press(b, QMessageBox::Retry); }, &seen),
+              IDRETRY);
 }
 
 TEST(QtUiServicesTest, SaveDialogAsksBeforeReplacingOnlyWhenTold)
@@ -186,7 +196,9 @@ TEST(QtUiServicesTest, TheWaitCursorGivesWayWhileTheUserIsAskedAndComesBackAfter
              dialog.RunLoop();
          }},
     };
-    auto shape = [] { return QApplication::overrideCursor() ? QApplication::overrideCursor()->shape() : Qt::ArrowCursor; };
+    auto shape = [] {
+        return QApplication::overrideCursor() ? QApplication::overrideCursor()->shape() : Qt::ArrowCursor;
+    };
     ui.BeginWaitCursor();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -204,4 +216,4 @@ TEST(QtUiServicesTest, TheWaitCursorGivesWayWhileTheUserIsAskedAndComesBackAfter
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
-} // namespace
+}  // namespace

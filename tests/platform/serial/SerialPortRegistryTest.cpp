@@ -27,8 +27,8 @@ TEST(SerialPortRegistry, ComNamesMapToTtysUnlessOverridden)
 
 TEST(SerialPortRegistry, OtherNamesMapToNothing)
 {
-    for (const char* name : {"", "COM", "COM:", "COM0:", "COMX:", "COM1:x", "LPT1:", "USB",
-                             "ttyS0", "COM12345678:", "COM1::"})
+    for (const char* name :
+         {"", "COM", "COM:", "COM0:", "COMX:", "COM1:x", "LPT1:", "USB", "ttyS0", "COM12345678:", "COM1::"})
         EXPECT_EQ(CSerialPortRegistry::DevicePath(name), "") << name;
     EXPECT_FALSE(CSerialPortRegistry::Open("COM0:"));
 }

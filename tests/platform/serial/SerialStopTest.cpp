@@ -113,11 +113,11 @@ TEST(SerialDeviceMap, ListsHardwareTtysOverridesAndRegisteredDevices)
 {
     CTempFolder sys;
     sys.Write("ttyS0/device/uevent");
-    sys.Write("ttyS0/type", "4\n");    // a 16550A answered
+    sys.Write("ttyS0/type", "4\n");  // a 16550A answered
     sys.Write("ttyS1/device/uevent");
-    sys.Write("ttyS1/type", "0\n");    // nothing at that address
-    sys.Write("ttyUSB0/device/uevent"); // no serial-core type file
-    sys.Write("tty1/dev", "4:1\n");     // a virtual console: no device
+    sys.Write("ttyS1/type", "0\n");      // nothing at that address
+    sys.Write("ttyUSB0/device/uevent");  // no serial-core type file
+    sys.Write("tty1/dev", "4:1\n");      // a virtual console: no device
     std::vector<CString> ttys = CSerialDeviceMap::HardwareTtys(sys.Path().c_str());
     std::sort(ttys.begin(), ttys.end());
     EXPECT_EQ(ttys, (std::vector<CString>{"/dev/ttyS0", "/dev/ttyUSB0"}));

@@ -15,9 +15,8 @@ protected:
     void SetUp() override
     {
         m_previous = InstallSettingsStore(&m_store);
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyEx(HKEY_CURRENT_USER, "Software\\Brenlow\\Marrowind", 0,
-                                                NULL, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, NULL,
-                                                &m_key, NULL));
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyEx(HKEY_CURRENT_USER, "Software\\Brenlow\\Marrowind", 0, NULL,
+                                                REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, NULL, &m_key, NULL));
     }
     void TearDown() override
     {
@@ -64,12 +63,12 @@ TEST_F(RegistryTest, CreateReportsWhetherTheKeyIsNew)
 {
     HKEY key = NULL;
     DWORD disposition = 0;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyEx(m_key, "QB2300", 0, NULL, REG_OPTION_NON_VOLATILE,
-                                            KEY_ALL_ACCESS, NULL, &key, &disposition));
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyEx(m_key, "QB2300", 0, NULL, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, NULL,
+                                            &key, &disposition));
     EXPECT_EQ((DWORD)REG_CREATED_NEW_KEY, disposition);
     RegCloseKey(key);
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyEx(m_key, "qb2300", 0, NULL, REG_OPTION_NON_VOLATILE,
-                                            KEY_ALL_ACCESS, NULL, &key, &disposition));
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyEx(m_key, "qb2300", 0, NULL, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, NULL,
+                                            &key, &disposition));
     EXPECT_EQ((DWORD)REG_OPENED_EXISTING_KEY, disposition);
     RegCloseKey(key);
 }
@@ -119,8 +118,8 @@ TEST_F(RegistryTest, QuerySizesFollowTheWin32Rules)
 TEST_F(RegistryTest, DwordValuesAndDeletion)
 {
     DWORD written = 0xA5000105;
-    ASSERT_EQ(ERROR_SUCCESS, RegSetValueEx(m_key, "QD5140_Options", 0, REG_DWORD,
-                                           (const BYTE*)&written, sizeof written));
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegSetValueEx(m_key, "QD5140_Options", 0, REG_DWORD, (const BYTE*)&written, sizeof written));
     DWORD read = 0, type = 0, size = sizeof read;
     ASSERT_EQ(ERROR_SUCCESS, RegQueryValueEx(m_key, "qd5140_options", NULL, &type, (LPBYTE)&read, &size));
     EXPECT_EQ(written, read);
@@ -131,7 +130,7 @@ TEST_F(RegistryTest, DwordValuesAndDeletion)
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegDeleteValue(m_key, "QD5140_Options"));
 }
 
-} // namespace
+}  // namespace
 
 namespace {
 
@@ -139,8 +138,8 @@ TEST_F(RegistryTest, SubkeysAreEnumeratedByIndexWithTheWin32SizeRules)
 {
     for (const char* name : {"/usr/bin", "Second"}) {
         HKEY key = NULL;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyEx(m_key, name, 0, NULL, REG_OPTION_NON_VOLATILE,
-                                                KEY_ALL_ACCESS, NULL, &key, NULL));
+        ASSERT_EQ(ERROR_SUCCESS,
+                  RegCreateKeyEx(m_key, name, 0, NULL, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, NULL, &key, NULL));
         RegCloseKey(key);
     }
     char name[16];
@@ -159,4 +158,4 @@ TEST_F(RegistryTest, SubkeysAreEnumeratedByIndexWithTheWin32SizeRules)
     EXPECT_EQ(ERROR_INVALID_HANDLE, RegEnumKeyEx(NULL, 0, name, &length, NULL, NULL, NULL, NULL));
 }
 
-} // namespace
+}  // namespace

@@ -75,27 +75,38 @@ TEST_F(SettingsStoreTest, DamagedFileKeepsEveryValueItCanRead)
         const char* what;
         std::string content;
         bool damaged;
-        std::vector<std::string> kept;   // DWORD values 1, 2, ... in this order
+        std::vector<std::string> kept;  // DWORD values 1, 2, ... in this order
         std::vector<std::string> lost;
     };
     const Case cases[] = {
-        {"no newline after the end line", s_fileStart + "value \"Board\" dword 00000002\nend", false,
-         {"Options", "Board"}, {}},
+        {"no newline after the end line",
+         s_fileStart + "value \"Board\" dword 00000002\nend",
+         false,
+         {"Options", "Board"},
+         {}},
         {"one malformed value among good ones",
-         s_fileStart + "value \"Bad\" dword 0000\nvalue \"Board\" dword 00000002\nend\n", true,
-         {"Options", "Board"}, {"Bad"}},
+         s_fileStart + "value \"Bad\" dword 0000\nvalue \"Board\" dword 00000002\nend\n",
+         true,
+         {"Options", "Board"},
+         {"Bad"}},
         {"a key that cannot be read takes only its own values",
          s_fileStart + "key \"HKEY_CURRENT_USER\" \"Soft\\\\ware\"\nvalue \"Lost\" dword 00000009\n"
                        "key \"HKEY_CURRENT_USER\" \"Software\" \"Brenlow\" \"Marrowind\"\n"
                        "value \"Board\" dword 00000002\nend\n",
-         true, {"Options", "Board"}, {"Lost"}},
+         true,
+         {"Options", "Board"},
+         {"Lost"}},
         {"cut short: the unfinished last line is not trusted",
-         s_fileStart + "value \"Board\" dword 00000002\nvalue \"Blob\" data 3 0A0B", true,
-         {"Options", "Board"}, {"Blob"}},
+         s_fileStart + "value \"Board\" dword 00000002\nvalue \"Blob\" data 3 0A0B",
+         true,
+         {"Options", "Board"},
+         {"Blob"}},
         {"a value named twice keeps the first",
-         s_fileStart + "value \"OPTIONS\" dword 00000007\nend\n", true, {"Options"}, {}},
-        {"text after the end", s_fileStart + "end\nvalue \"Late\" dword 00000002\n", true,
-         {"Options"}, {"Late"}},
+         s_fileStart + "value \"OPTIONS\" dword 00000007\nend\n",
+         true,
+         {"Options"},
+         {}},
+        {"text after the end", s_fileStart + "end\nvalue \"Late\" dword 00000002\n", true, {"Options"}, {"Late"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -148,7 +159,7 @@ TEST_F(SettingsStoreTest, ChangesThatCannotBeWrittenAreReportedOncePerSpell)
 {
     struct Case {
         const char* what;
-        std::string file;        // relative to the test's folder
+        std::string file;  // relative to the test's folder
         rlim_t sizeLimit;
         const char* reason;
     };
@@ -208,7 +219,8 @@ TEST_F(SettingsStoreTest, FreshStoreHasOnlyTheSoftwareKey)
 
 TEST_F(SettingsStoreTest, ValuesOfEveryTypeSurviveARestart)
 {
-    const std::string awkward = "C:\\Tools \"quoted\"\n\t\xC2\xAB" "end\xC2\xBB";
+    const std::string awkward = "C:\\Tools \"quoted\"\n\t\xC2\xAB"
+                                "end\xC2\xBB";
     const std::vector<BYTE> binary{0x00, 0xFF, 0x0A, 0x22, 0x5C};
     {
         CSettingsStore store(m_path);
@@ -250,8 +262,7 @@ TEST_F(SettingsStoreTest, NamesMatchRegardlessOfCaseAndKeepTheirFirstSpelling)
     SettingsKeyPath key = UserKey({"Software", "Brenlow"});
     ASSERT_EQ(ERROR_SUCCESS, store.SetValue(key, "QB2300_Options", REG_DWORD, DwordBytes(1)));
     ASSERT_EQ(ERROR_SUCCESS,
-              store.SetValue(UserKey({"SOFTWARE", "brenlow"}), "qb2300_options", REG_DWORD,
-                             DwordBytes(2)));
+              store.SetValue(UserKey({"SOFTWARE", "brenlow"}), "qb2300_options", REG_DWORD, DwordBytes(2)));
     EXPECT_EQ(std::vector<std::string>{"QB2300_Options"}, store.ValueNames(key));
     EXPECT_EQ(std::vector<std::string>{"Brenlow"}, store.SubkeyNames(UserKey({"Software"})));
     std::vector<BYTE> data;
@@ -281,11 +292,11 @@ TEST_F(SettingsStoreTest, DamagedFileIsKeptAsideReportedAndNeverOverwritten)
     const std::string goodStart = "quillet-settings 1\nkey \"HKEY_CURRENT_USER\" \"Software\"\n";
     const std::vector<std::string> damaged = {
         "garbage\x01\x02 that is not ours",
-        goodStart,                                             // truncated: no end line
-        goodStart + "value \"Options\" dword 0000\nend\n",     // short DWORD
-        goodStart + "value \"Options\" sz \"open\nend\n",      // unterminated string
-        goodStart + "end\nkey \"HKEY_CURRENT_USER\"\n",        // text after the end
-        "",                                                    // empty
+        goodStart,                                          // truncated: no end line
+        goodStart + "value \"Options\" dword 0000\nend\n",  // short DWORD
+        goodStart + "value \"Options\" sz \"open\nend\n",   // unterminated string
+        goodStart + "end\nkey \"HKEY_CURRENT_USER\"\n",     // text after the end
+        "",                                                 // empty
     };
     for (const std::string& content : damaged) {
         SCOPED_TRACE(content);
@@ -296,8 +307,7 @@ TEST_F(SettingsStoreTest, DamagedFileIsKeptAsideReportedAndNeverOverwritten)
 
         ::testing::internal::CaptureStderr();
         std::vector<BYTE> data;
-        EXPECT_EQ(ERROR_FILE_NOT_FOUND,
-                  store.QueryValue(UserKey({"Software"}), "Options", NULL, &data));
+        EXPECT_EQ(ERROR_FILE_NOT_FOUND, store.QueryValue(UserKey({"Software"}), "Options", NULL, &data));
         std::string report = ::testing::internal::GetCapturedStderr();
 
         std::vector<std::string> copies = DamagedCopies(folder);
@@ -307,8 +317,7 @@ TEST_F(SettingsStoreTest, DamagedFileIsKeptAsideReportedAndNeverOverwritten)
         EXPECT_NE(std::string::npos, report.find(copies[0]));
 
         // The next write starts a new file; the kept copy stays as it was.
-        ASSERT_EQ(ERROR_SUCCESS,
-                  store.SetValue(UserKey({"Software"}), "Options", REG_DWORD, DwordBytes(7)));
+        ASSERT_EQ(ERROR_SUCCESS, store.SetValue(UserKey({"Software"}), "Options", REG_DWORD, DwordBytes(7)));
         EXPECT_EQ(content, CTempFolder::Read(copies[0]));
         EXPECT_EQ(ERROR_SUCCESS, store.QueryValue(UserKey({"Software"}), "Options", NULL, &data));
     }
@@ -352,4 +361,4 @@ TEST_F(SettingsStoreTest, TwoProcessesWritingAtOnceLoseNothing)
     }
 }
 
-} // namespace
+}  // namespace

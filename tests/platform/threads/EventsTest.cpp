@@ -200,8 +200,8 @@ TEST(WorkerThread, GateStopAndEscapes)
     EXPECT_EQ(escaped.load(), 0);
     ResetEvent(stop);
 
-    std::unique_ptr<CWorkerThread> thrower =
-        CWorkerThread::Start([] { throw std::runtime_error("lost"); }, [&] { ++escaped; }, stop, FALSE);
+    std::unique_ptr<CWorkerThread> thrower = CWorkerThread::Start([] { throw std::runtime_error("lost"); },
+                                                                  [&] { ++escaped; }, stop, FALSE);
     thrower->Join();
     EXPECT_EQ(escaped.load(), 1);
 

@@ -29,7 +29,7 @@ TEST(ConsoleUiServicesTest, QuestionsGetTheSafeAnswer)
     EXPECT_TRUE(paths.empty());
     console.BeginWaitCursor();
     console.EndWaitCursor();
-    console.EndWaitCursor();   // unbalanced ends do not go negative
+    console.EndWaitCursor();  // unbalanced ends do not go negative
     EXPECT_EQ(console.WaitDepth(), 0);
 }
 
@@ -49,7 +49,7 @@ TEST(FileFilterTest, PairsDescriptionsWithTheirPatternLists)
     EXPECT_EQ(entries[2].patterns, (std::vector<CString>{"*.*"}));
 
     entries = CFileFilter::Parse("Hex| *.hex ; *.h?? |Broken||Never|*.x||");
-    ASSERT_EQ(entries.size(), 1u);   // "||" after "Broken" ends the list there
+    ASSERT_EQ(entries.size(), 1u);  // "||" after "Broken" ends the list there
     EXPECT_EQ(entries[0].patterns, (std::vector<CString>{"*.hex", "*.h??"}));
     EXPECT_TRUE(CFileFilter::Parse("").empty());
     EXPECT_TRUE(CFileFilter::Parse("Only a description").empty());
@@ -142,4 +142,4 @@ TEST(ResourcesTest, NothingBeforeTheTablesAreInstalled)
     EXPECT_EQ(app.LoadIcon(128), (HICON)NULL);
 }
 
-} // namespace
+}  // namespace

@@ -17,7 +17,7 @@ void WithDialog(const std::function<void(CTestDialog&)>& body)
     CModalScript script;
     script.Expect(IDD_TEST, [&](CDialog& dialog) {
         auto& test = static_cast<CTestDialog&>(dialog);
-        test.m_log.clear();   // the initial data exchange already changed the edit
+        test.m_log.clear();  // the initial data exchange already changed the edit
         body(test);
         dialog.EndDialog(IDOK);
     });
@@ -57,7 +57,7 @@ TEST(ComboBoxTest, SortedComboInsertsInCaseInsensitiveOrderAndItemDataFollowsThe
         combo.SetItemData(0, 1);
         EXPECT_EQ(combo.AddString("QD5170"), 1);
         combo.SetItemData(1, 4);
-        EXPECT_EQ(combo.AddString("QB2300 Board"), 1);   // equal text goes after the first
+        EXPECT_EQ(combo.AddString("QB2300 Board"), 1);  // equal text goes after the first
         EXPECT_EQ(Entries(combo),
                   (std::vector<CString>{"qb2300 board", "QB2300 Board", "QD5170", "QP0700 Evaluation Kit"}));
         EXPECT_EQ(combo.GetItemData(0), 1u);
@@ -101,12 +101,12 @@ TEST(ComboBoxTest, FindStringIsACaseInsensitivePrefixSearchAfterStartThatWraps)
             combo.AddString(text);
         EXPECT_EQ(combo.FindString(-1, "alpha"), 0);
         EXPECT_EQ(combo.FindString(0, "alpha"), 2);
-        EXPECT_EQ(combo.FindString(2, "alpha"), 0);   // wraps round to the top
+        EXPECT_EQ(combo.FindString(2, "alpha"), 0);  // wraps round to the top
         EXPECT_EQ(combo.FindString(-1, "BE"), 1);
         EXPECT_EQ(combo.FindString(-1, "alphabets"), CB_ERR);
         EXPECT_EQ(combo.FindString(-1, "delta"), CB_ERR);
         EXPECT_EQ(combo.FindString(-1, ""), 0);
-        EXPECT_EQ(combo.FindString(99, "gamma"), 3);    // a start out of range searches everything
+        EXPECT_EQ(combo.FindString(99, "gamma"), 3);  // a start out of range searches everything
         EXPECT_EQ(combo.FindStringExact(-1, "alphabet"), 2);
         EXPECT_EQ(combo.FindStringExact(-1, "alph"), CB_ERR);
         EXPECT_EQ(combo.SelectString(-1, "gam"), 3);
@@ -126,7 +126,7 @@ TEST(ListBoxTest, SortedListKeepsTextOrderWithItemData)
         EXPECT_EQ(Entries(list), (std::vector<CString>{"0x000000: a", "0x000010: b", "0x000020: c"}));
         EXPECT_EQ(list.AddString("0x00000A: z"), 1);
         EXPECT_EQ(list.SetItemData(1, 77), LB_OKAY);
-        EXPECT_EQ(list.InsertString(0, "unsorted insert"), 0);   // InsertString ignores the order
+        EXPECT_EQ(list.InsertString(0, "unsorted insert"), 0);  // InsertString ignores the order
         EXPECT_EQ(list.GetItemData(2), 77u);
         EXPECT_EQ(list.GetItemData(1), 0u);
         CString text;
@@ -138,7 +138,7 @@ TEST(ListBoxTest, SortedListKeepsTextOrderWithItemData)
         EXPECT_EQ(list.GetCurSel(), 1);
         EXPECT_EQ(list.SetCurSel(-1), LB_ERR);
         EXPECT_EQ(list.GetCurSel(), LB_ERR);
-        EXPECT_EQ(list.GetSelCount(), LB_ERR);   // single selection
+        EXPECT_EQ(list.GetSelCount(), LB_ERR);  // single selection
     });
 }
 
@@ -161,7 +161,7 @@ TEST(ListBoxTest, ExtendedSelectionReportsSelectedItemsInAscendingOrder)
         int items[8] = {};
         EXPECT_EQ(list.GetSelItems(8, items), 3);
         EXPECT_EQ(std::vector<int>(items, items + 3), (std::vector<int>{0, 2, 4}));
-        EXPECT_EQ(list.GetSelItems(2, items), 2);   // never more than asked for
+        EXPECT_EQ(list.GetSelItems(2, items), 2);  // never more than asked for
         EXPECT_EQ(list.GetSel(2), 1);
         EXPECT_EQ(list.GetSel(3), 0);
         EXPECT_EQ(list.GetSel(6), LB_ERR);
@@ -255,9 +255,9 @@ TEST(ProgressCtrlTest, RangeStepAndPositionFollowWin32)
         EXPECT_EQ(bar.StepIt(), 0);
         EXPECT_EQ(bar.GetPos(), 25);
         EXPECT_EQ(bar.SetPos(150), 25);
-        EXPECT_EQ(bar.GetPos(), 100);   // clamped into the range
+        EXPECT_EQ(bar.GetPos(), 100);  // clamped into the range
         EXPECT_EQ(bar.StepIt(), 100);
-        EXPECT_EQ(bar.GetPos(), 25);    // past the top it starts over, keeping the excess
+        EXPECT_EQ(bar.GetPos(), 25);  // past the top it starts over, keeping the excess
         bar.SetRange32(10, 20);
         bar.SetStep(4);
         EXPECT_EQ(bar.GetPos(), 20);
@@ -266,7 +266,7 @@ TEST(ProgressCtrlTest, RangeStepAndPositionFollowWin32)
         EXPECT_EQ(bar.GetPos(), 12);
         EXPECT_EQ(bar.OffsetPos(-100), 12);
         EXPECT_EQ(bar.GetPos(), 10);
-        bar.SetRange(5, 5);            // an empty range holds the bar still
+        bar.SetRange(5, 5);  // an empty range holds the bar still
         EXPECT_EQ(bar.StepIt(), 5);
         EXPECT_EQ(bar.GetPos(), 5);
     });
@@ -276,7 +276,7 @@ TEST(ControlObjectsTest, StandInsFromGetDlgItemShareTheControlWithBoundMembers)
 {
     WithDialog([](CTestDialog& dialog) {
         auto* combo = static_cast<CComboBox*>(dialog.GetDlgItem(IDC_T_COMBO));
-        EXPECT_EQ(combo, &dialog.m_combo);   // the bound member itself
+        EXPECT_EQ(combo, &dialog.m_combo);  // the bound member itself
         dialog.m_bindControls = FALSE;
         auto* label = dynamic_cast<CStatic*>(dialog.GetDlgItem(IDC_T_LABEL));
         ASSERT_NE(label, nullptr);
@@ -321,4 +321,4 @@ TEST(ControlObjectsTest, ObjectsWithoutAWindowAnswerHarmlessly)
     EXPECT_TRUE(text.IsEmpty());
 }
 
-} // namespace
+}  // namespace

@@ -291,7 +291,7 @@ TEST(DataExchangeTest, LoadsMembersIntoControlsAndSavesThemBack)
         driver.Type(IDC_T_NUMBER, " -17 ");
         driver.Click(IDC_T_CHECK);
         driver.Click(IDC_T_RADIO3);
-        driver.Click(IDC_T_OTHER_RADIO);   // another group: the first group keeps its choice
+        driver.Click(IDC_T_OTHER_RADIO);  // another group: the first group keeps its choice
         dialog.m_combo.AddString("a");
         dialog.m_combo.AddString("b");
         driver.Select(IDC_T_COMBO, 1);
@@ -318,7 +318,7 @@ TEST(DataExchangeTest, BadNumberFailsValidationTellsTheUserAndKeepsTheDialogOpen
         driver.Click(IDOK);
         EXPECT_FALSE(dialog.IsEnding());
         EXPECT_EQ(driver.FocusedId(), IDC_T_NUMBER);
-        driver.Type(IDC_T_NUMBER, "99999999999");   // out of range is as bad as junk
+        driver.Type(IDC_T_NUMBER, "99999999999");  // out of range is as bad as junk
         ui.ExpectMessage("Please enter an integer.", MB_OK | MB_ICONEXCLAMATION, IDOK);
         driver.Click(IDOK);
         EXPECT_FALSE(dialog.IsEnding());
@@ -347,9 +347,8 @@ TEST(DialogInputTest, NotificationsComeFromUserActionsOnly)
         driver.SelectListItem(IDC_T_MULTI_LIST, 1);
         driver.Click(IDC_T_BUTTON);
         driver.Click(IDC_T_CHECK);
-        dialog.m_edit.SetWindowText("by code");   // an edit reports every change, as Win32 does
-        EXPECT_EQ(dialog.m_log,
-                  (std::vector<CString>{"combo:second", "list", "button", "check:0", "edit"}));
+        dialog.m_edit.SetWindowText("by code");  // an edit reports every change, as Win32 does
+        EXPECT_EQ(dialog.m_log, (std::vector<CString>{"combo:second", "list", "button", "check:0", "edit"}));
         dialog.GetDlgItem(IDC_T_BUTTON)->EnableWindow(FALSE);
         EXPECT_FALSE(driver.Click(IDC_T_BUTTON));
         EXPECT_EQ(dialog.m_log.size(), 5u);
@@ -460,7 +459,7 @@ TEST(HelpKeysTest, F1ReachesPreTranslateMessageThenOpensTheDialogTopic)
         driver.PressKey(VK_F1);
         EXPECT_EQ(dialog.m_preTranslated, (std::vector<UINT>{WM_KEYF1}));
         dialog.m_consumeF1 = TRUE;
-        driver.PressKey(VK_F1);   // consumed: no second topic
+        driver.PressKey(VK_F1);  // consumed: no second topic
         dialog.EndDialog(IDOK);
     });
     CTestDialog dialog;
@@ -478,7 +477,7 @@ TEST(HelpKeysTest, ShiftF1EntersContextHelpAndAClickedControlAsksForItsPopup)
     script.Expect(IDD_TEST, [](CDialog& base) {
         auto& dialog = static_cast<CTestDialog&>(base);
         CDialogDriver driver(dialog);
-        EXPECT_FALSE(driver.ContextHelpClick(IDC_T_COMBO));   // not in the mode yet
+        EXPECT_FALSE(driver.ContextHelpClick(IDC_T_COMBO));  // not in the mode yet
         driver.PressKey(VK_F1, TRUE);
         EXPECT_TRUE(dialog.IsInContextHelpMode());
         EXPECT_EQ(QApplication::overrideCursor() ? QApplication::overrideCursor()->shape() : Qt::ArrowCursor,
@@ -511,4 +510,4 @@ TEST(HelpKeysTest, ShiftF1EntersContextHelpAndAClickedControlAsksForItsPopup)
     EXPECT_EQ(help.Calls()[0].contextId, MakeControlHelpId(IDD_TEST, IDC_T_COMBO));
 }
 
-} // namespace
+}  // namespace

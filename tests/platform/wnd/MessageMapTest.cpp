@@ -75,7 +75,7 @@ TEST_F(MessageMapTest, CommandEntriesMatchBothControlIdAndNotificationCode)
 {
     CDerivedWnd wnd;
     wnd.SendMessage(WM_COMMAND, MAKEWPARAM(10, CBN_SELCHANGE));
-    wnd.SendMessage(WM_COMMAND, MAKEWPARAM(10, EN_CHANGE));   // no entry: nothing happens
+    wnd.SendMessage(WM_COMMAND, MAKEWPARAM(10, EN_CHANGE));  // no entry: nothing happens
     wnd.SendMessage(WM_COMMAND, MAKEWPARAM(13, BN_CLICKED));
     EXPECT_EQ(s_calls, (std::vector<std::string>{"base:only"}));
 }
@@ -100,4 +100,4 @@ TEST_F(MessageMapTest, CommandsNobodyHandlesGoOnToTheApplication)
     EXPECT_EQ(s_calls, (std::vector<std::string>{"app:command"}));
 }
 
-} // namespace
+}  // namespace

@@ -12,14 +12,14 @@ TEST(StartUpTest, DefaultHelpPathIsTheProgramPathWithItsExtensionReplaced)
     CString program = ProgramPath();
     ASSERT_FALSE(program.IsEmpty());
     CString help = DefaultHelpFilePath();
-    EXPECT_EQ(help, program + ".HLP");   // the test program has no extension
+    EXPECT_EQ(help, program + ".HLP");  // the test program has no extension
 }
 
 TEST(DataExchangeTest, BindingToAMissingControlOrAWrongClassIsReported)
 {
     std::vector<std::string> reports;
-    PlatformFailureHook previous =
-        SetPlatformFailureHook([&](const std::string& message) { reports.push_back(message); });
+    PlatformFailureHook previous = SetPlatformFailureHook(
+        [&](const std::string& message) { reports.push_back(message); });
     CModalScript script;
     script.Expect(IDD_TEST, [](CDialog& dialog) {
         CDataExchange exchange(&static_cast<CDialog&>(dialog), FALSE);
@@ -41,4 +41,4 @@ TEST(DataExchangeTest, BindingToAMissingControlOrAWrongClassIsReported)
     EXPECT_NE(reports[2].find("no control 4712"), std::string::npos);
 }
 
-} // namespace
+}  // namespace

@@ -28,7 +28,8 @@ DialogTemplate MakeTemplate(DWORD style)
          MakeControlHelpId(IDD_TEST, IDC_T_CHECK)},
         {IDC_T_RADIO1, ControlKind::AutoRadioButton, "One", 5, 115, 40, 10, CTL_GROUP | CTL_TABSTOP,
          MakeControlHelpId(IDD_TEST, IDC_T_RADIO1)},
-        {IDC_T_RADIO2, ControlKind::AutoRadioButton, "Two", 50, 115, 40, 10, 0, MakeControlHelpId(IDD_TEST, IDC_T_RADIO2)},
+        {IDC_T_RADIO2, ControlKind::AutoRadioButton, "Two", 50, 115, 40, 10, 0,
+         MakeControlHelpId(IDD_TEST, IDC_T_RADIO2)},
         {IDC_T_RADIO3, ControlKind::AutoRadioButton, "Three", 95, 115, 40, 10, 0,
          MakeControlHelpId(IDD_TEST, IDC_T_RADIO3)},
         {IDC_T_OTHER_RADIO, ControlKind::AutoRadioButton, "Other", 140, 115, 40, 10, CTL_GROUP | CTL_TABSTOP,
@@ -44,7 +45,7 @@ DialogTemplate MakeTemplate(DWORD style)
     return t;
 }
 
-} // namespace
+}  // namespace
 
 const DialogTemplate& TestTemplate()
 {

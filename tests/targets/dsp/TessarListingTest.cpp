@@ -47,9 +47,9 @@ TEST(TessarAreas, FileNamesChooseTheAreaCaseSensitively)
         const char* path;
         int area;
     } cases[] = {
-        {"/work/prog.x", 1}, {"/work/prog.p", 0}, {"/work/prog.d", 2},
-        {"/work.proj/data.d", 0},  // ".p" is looked for before ".d"
-        {"/a.d/b.x", 1},           // ".x" first, wherever it is
+        {"/work/prog.x", 1},  {"/work/prog.p", 0},
+        {"/work/prog.d", 2},  {"/work.proj/data.d", 0},  // ".p" is looked for before ".d"
+        {"/a.d/b.x", 1},                                 // ".x" first, wherever it is
         {"/work/prog.D", -1}, {"/work/prog.hex", -1},
     };
     CEepromUnderTest target(1);
@@ -128,7 +128,8 @@ TEST_F(TessarLoadTest, BadFilesLeaveTheAreaAsItWas)
     CThickUnderTest target(2);
     std::vector<std::string> words = Words(0x1000, 3);
     const std::string good = Listing(words);
-    static const char kBinary[] = "\x7F" "ELF\x02\x01\x01\0\0\0\n\n\n\n\0\0\0\0\0\0\xFF\xFF";
+    static const char kBinary[] = "\x7F"
+                                  "ELF\x02\x01\x01\0\0\0\n\n\n\n\0\0\0\0\0\0\xFF\xFF";
     // Padded with what a '/' line makes the reader ignore: only the size is wrong.
     const size_t buffer = CTessarTarget::kListingBufferSize;
     struct Case {

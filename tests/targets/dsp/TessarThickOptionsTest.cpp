@@ -50,11 +50,13 @@ protected:
 TEST_F(TessarThickOptionsTest, OpensWithTheSettingsAndStoresThemOnOK)
 {
     theApp.m_dwOptions = 0x500 | target.GetId();
-    EXPECT_EQ(Run("12AB", 1, [](CDialogDriver& d) {
-                  d.Type(IDC_TESSAR_ADDRESS, "BEEF");
-                  d.Click(IDC_TESSAR_DEFAULT);
-                  d.Click(IDOK);
-              }), 1);
+    EXPECT_EQ(Run("12AB", 1,
+                  [](CDialogDriver& d) {
+                      d.Type(IDC_TESSAR_ADDRESS, "BEEF");
+                      d.Click(IDC_TESSAR_DEFAULT);
+                      d.Click(IDOK);
+                  }),
+              1);
     EXPECT_EQ(jumpShown, (BOOL)BST_CHECKED);
     EXPECT_TRUE(addressEnabled);
     EXPECT_EQ(addressShown, "12AB");
@@ -80,8 +82,8 @@ TEST_F(TessarThickOptionsTest, TheJumpBoxDecidesFlagAndAddress)
         DWORD flag;
         const char* address;
     } cases[] = {
-        {"a stored 2 shows unticked and becomes 0", 2, [](CDialogDriver& d) { d.Click(IDOK); },
-         BST_UNCHECKED, 0, "12AB"},
+        {"a stored 2 shows unticked and becomes 0", 2, [](CDialogDriver& d) { d.Click(IDOK); }, BST_UNCHECKED, 0,
+         "12AB"},
         {"ticking enables the box and takes its address", 0,
          [](CDialogDriver& d) {
              EXPECT_FALSE(d.Type(IDC_TESSAR_ADDRESS, "0000"));
@@ -118,13 +120,15 @@ TEST_F(TessarThickOptionsTest, TheJumpBoxDecidesFlagAndAddress)
 TEST_F(TessarThickOptionsTest, CancelChangesNothingAndF1OpensTheTopic)
 {
     CRecordingHelpService help;
-    EXPECT_EQ(Run("12AB", 1, [](CDialogDriver& d) {
-                  EXPECT_TRUE(d.PressKey(VK_F1));
-                  d.Type(IDC_TESSAR_ADDRESS, "FFFF");
-                  d.Click(IDC_TESSAR_JUMP);
-                  d.Click(IDC_TESSAR_DEFAULT);
-                  d.Click(IDCANCEL);
-              }), 0);
+    EXPECT_EQ(Run("12AB", 1,
+                  [](CDialogDriver& d) {
+                      EXPECT_TRUE(d.PressKey(VK_F1));
+                      d.Type(IDC_TESSAR_ADDRESS, "FFFF");
+                      d.Click(IDC_TESSAR_JUMP);
+                      d.Click(IDC_TESSAR_DEFAULT);
+                      d.Click(IDCANCEL);
+                  }),
+              0);
     EXPECT_EQ(target.GetJumpAddress(), "12AB");
     EXPECT_EQ(target.GetJumpOptions(), 1u);
     EXPECT_EQ(StoredDword("Options"), 0x500u);
@@ -147,7 +151,8 @@ TEST(TessarThickOptionsHelp, SharesTheGenericOptionsTextsAndHasItsTopic)
             EXPECT_NE(help.Find(control.helpId), nullptr) << control.id;
         }
     }
-    std::vector<std::pair<int, DWORD>> expected = {{IDOK, 0x80640001}, {IDCANCEL, 0x80850002},
-        {IDC_DEFAULT_TARGET, 0x808503FD}, {IDC_TESSAR_JUMP, 0}, {IDC_TESSAR_ADDRESS, 0}, {IDC_STATIC, 0}};
+    std::vector<std::pair<int, DWORD>> expected = {
+        {IDOK, 0x80640001},   {IDCANCEL, 0x80850002},  {IDC_DEFAULT_TARGET, 0x808503FD},
+        {IDC_TESSAR_JUMP, 0}, {IDC_TESSAR_ADDRESS, 0}, {IDC_STATIC, 0}};
     EXPECT_EQ(ids, expected);
 }

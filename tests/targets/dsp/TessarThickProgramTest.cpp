@@ -97,8 +97,8 @@ TEST_F(TessarThickProgramTest, TheJumpFollowsTheStoredFlagAndAddress)
         DWORD flag;
         const char* sent;  // NULL: no jump exchange
     } cases[] = {
-        {"A1F0", 1, "A1F0"}, {"a1f0", 1, "a1f0"}, {"42", 1, "0042"}, {"", 1, "0000"},
-        {"4200", 2, "4200"},  // any nonzero flag jumps
+        {"A1F0", 1, "A1F0"}, {"a1f0", 1, "a1f0"}, {"42", 1, "0042"},
+        {"", 1, "0000"},     {"4200", 2, "4200"},  // any nonzero flag jumps
         {"4200", 0, NULL},
     };
     for (const Case& c : cases) {
@@ -131,7 +131,8 @@ TEST_F(TessarThickProgramTest, WrongAnswersEndTheRunAtOnce)
     } cases[] = {
         {"wrong prompt", Fault::WrongPrompt, 0, "Unable to program device", "#", 0, 0},
         {"wrong prompt for XRAM", Fault::WrongPrompt, 1, "Unable to program device", "#40004000" + pram + "#", 1024, 0},
-        {"wrong answer to a piece", Fault::WrongAck, 5, "Unable to program device", "#40004000" + pram.substr(0, 6 * 64), 5, 0},
+        {"wrong answer to a piece", Fault::WrongAck, 5, "Unable to program device",
+         "#40004000" + pram.substr(0, 6 * 64), 5, 0},
         {"wrong answer to the last piece", Fault::WrongAck, 1279, "Unable to program device", sent, 1279, 0},
         {"wrong prompt for the jump", Fault::WrongPrompt, 2, kJumpFailed, sent + "#", 1280, 0},
         {"lower-case echo", Fault::WrongEcho, 0, kJumpFailed, sent + "#0000A", 1280, 0},
@@ -171,7 +172,8 @@ TEST(TessarThickSilence, UnansweredStepsFailAndThePortIsClosed)
     } cases[] = {
         {"no prompt", Fault::NoPrompt, 0, (size_t)-1, "Unable to program device", "#"},
         {"no answer to a piece", Fault::NoAck, 3, (size_t)-1, "Unable to program device", sent.substr(0, 9 + 4 * 64)},
-        {"line silent mid-area", Fault::None, 0, 9 + 100 * 64 + 10, "Unable to program device", sent.substr(0, 9 + 101 * 64)},
+        {"line silent mid-area", Fault::None, 0, 9 + 100 * 64 + 10, "Unable to program device",
+         sent.substr(0, 9 + 101 * 64)},
         {"no prompt for the jump", Fault::NoPrompt, 1, (size_t)-1, kJumpFailed, sent + "#"},
         {"no echo", Fault::NoEcho, 1, (size_t)-1, kJumpFailed, sent + "#000042"},
         {"no answer to the jump", Fault::NoDone, 0, (size_t)-1, kJumpFailed, sent + "#00004200"},

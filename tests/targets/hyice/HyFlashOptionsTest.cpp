@@ -198,11 +198,13 @@ protected:
 TEST_F(HyFlashOptionsTest, WithoutBitOneTheSerialFieldIsEmptyAndGreyAndOkKeepsTheSerial)
 {
     Init(CHyICEFlash::optionSegmentPrompt | CHyICEFlash::optionVerify, "XY1234");
-    Shown shown = Run([](CDialog&, CDialogDriver& driver) {
-        EXPECT_FALSE(driver.Type(IDC_HYICE_SERIAL, "111111"));
-        driver.Click(IDC_HYICE_SEGMENT);
-        driver.Click(IDOK);
-    }, 1);
+    Shown shown = Run(
+        [](CDialog&, CDialogDriver& driver) {
+            EXPECT_FALSE(driver.Type(IDC_HYICE_SERIAL, "111111"));
+            driver.Click(IDC_HYICE_SEGMENT);
+            driver.Click(IDOK);
+        },
+        1);
     EXPECT_EQ(shown.verify, (UINT)BST_CHECKED);
     EXPECT_EQ(shown.segment, (UINT)BST_CHECKED);
     EXPECT_EQ(shown.serial, "");
@@ -216,22 +218,24 @@ TEST_F(HyFlashOptionsTest, WithoutBitOneTheSerialFieldIsEmptyAndGreyAndOkKeepsTh
 TEST_F(HyFlashOptionsTest, WithBitOneTheSerialMustHaveSixCharacters)
 {
     Init(CHyICEFlash::optionSerialNumber | CHyICEFlash::optionVerify, "000000");
-    Shown shown = Run([this](CDialog&, CDialogDriver& driver) {
-        driver.Type(IDC_HYICE_SERIAL, "1234567");
-        EXPECT_EQ(driver.Text(IDC_HYICE_SERIAL), "123456");  // typing stops at six
+    Shown shown = Run(
+        [this](CDialog&, CDialogDriver& driver) {
+            driver.Type(IDC_HYICE_SERIAL, "1234567");
+            EXPECT_EQ(driver.Text(IDC_HYICE_SERIAL), "123456");  // typing stops at six
 
-        driver.Type(IDC_HYICE_SERIAL, "12345");
-        ui.ExpectMessage("Serial Number must be 6 characters long", MB_OK, IDOK);
-        driver.Click(IDOK);
-        ui.VerifyAndClear();
-        // Still open, nothing stored.
-        EXPECT_EQ(Serial(), "000000");
-        EXPECT_EQ(StoredDword(kOptionsValue), 0xDEADBEEFu);
+            driver.Type(IDC_HYICE_SERIAL, "12345");
+            ui.ExpectMessage("Serial Number must be 6 characters long", MB_OK, IDOK);
+            driver.Click(IDOK);
+            ui.VerifyAndClear();
+            // Still open, nothing stored.
+            EXPECT_EQ(Serial(), "000000");
+            EXPECT_EQ(StoredDword(kOptionsValue), 0xDEADBEEFu);
 
-        driver.Type(IDC_HYICE_SERIAL, "654321");
-        driver.Click(IDC_HYICE_VERIFY);
-        driver.Click(IDOK);
-    }, 1);
+            driver.Type(IDC_HYICE_SERIAL, "654321");
+            driver.Click(IDC_HYICE_VERIFY);
+            driver.Click(IDOK);
+        },
+        1);
     EXPECT_EQ(shown.serial, "000000");
     EXPECT_TRUE(shown.serialEnabled);
     EXPECT_EQ(shown.verify, (UINT)BST_CHECKED);
@@ -246,21 +250,25 @@ TEST_F(HyFlashOptionsTest, TheStartUpChoiceIsStoredOnOkAndCancelChangesNothing)
     Init(CHyICEFlash::optionVerify, "000000");
     theApp.m_dwOptions = 0x200 | target.GetId();
     theApp.SaveAppOptions(0);
-    Shown shown = Run([](CDialog&, CDialogDriver& driver) {
-        driver.Click(IDC_HYICE_DEFAULT);
-        driver.Click(IDC_HYICE_VERIFY);
-        driver.Click(IDCANCEL);
-    }, 0);
+    Shown shown = Run(
+        [](CDialog&, CDialogDriver& driver) {
+            driver.Click(IDC_HYICE_DEFAULT);
+            driver.Click(IDC_HYICE_VERIFY);
+            driver.Click(IDCANCEL);
+        },
+        0);
     EXPECT_EQ(shown.startUp, (UINT)BST_CHECKED);
     EXPECT_EQ(Options(), CHyICEFlash::optionVerify);
     EXPECT_EQ(StoredDword(kOptionsValue), 0xDEADBEEFu);
     EXPECT_EQ(StoredDword("Options"), 0x200u | target.GetId());
 
     // Cleared while this board is the start-up target: the start-up choice goes.
-    Run([](CDialog&, CDialogDriver& driver) {
-        driver.Click(IDC_HYICE_DEFAULT);
-        driver.Click(IDOK);
-    }, 1);
+    Run(
+        [](CDialog&, CDialogDriver& driver) {
+            driver.Click(IDC_HYICE_DEFAULT);
+            driver.Click(IDOK);
+        },
+        1);
     EXPECT_EQ(StoredDword("Options"), 0x200u);
     EXPECT_EQ(StoredDword(kOptionsValue), (DWORD)CHyICEFlash::optionVerify);
 }

@@ -94,8 +94,7 @@ protected:
 TEST_F(HyFlashProgramTest, AWholeRunWritesTheSerialNumberProgramsAndVerifiesTheFlash)
 {
     CString status;
-    EXPECT_TRUE(Program(CHyICEFlash::optionSegmentPrompt | CHyICEFlash::optionSerialNumber |
-                            CHyICEFlash::optionVerify,
+    EXPECT_TRUE(Program(CHyICEFlash::optionSegmentPrompt | CHyICEFlash::optionSerialNumber | CHyICEFlash::optionVerify,
                         &status));
     EXPECT_EQ(status, kSuccess);
 
@@ -115,8 +114,10 @@ TEST_F(HyFlashProgramTest, AWholeRunWritesTheSerialNumberProgramsAndVerifiesTheF
               (std::vector<hytest::Summary>{{0x03, kFlashBase, 268}, {0x03, kFlashBase + 3 * 268, 156}}));
     std::vector<Frame> replies = hytest::OfType(frames, 0x1A);
     ASSERT_EQ(replies.size(), 2u + 4u);
-    EXPECT_EQ(replies[2].data, (std::vector<BYTE>{0x00, 0x03, 0x00, 0x00, 0x00, 0x00, 0x01, 0x0C, 0x00, 0x01, 0x00, 0x00}));
-    EXPECT_EQ(replies.back().data, (std::vector<BYTE>{0x00, 0x03, 0x00, 0x00, 0x00, 0x00, 0x00, 0x9C, 0x00, 0x04, 0x00, 0x00}));
+    EXPECT_EQ(replies[2].data,
+              (std::vector<BYTE>{0x00, 0x03, 0x00, 0x00, 0x00, 0x00, 0x01, 0x0C, 0x00, 0x01, 0x00, 0x00}));
+    EXPECT_EQ(replies.back().data,
+              (std::vector<BYTE>{0x00, 0x03, 0x00, 0x00, 0x00, 0x00, 0x00, 0x9C, 0x00, 0x04, 0x00, 0x00}));
     EXPECT_EQ(hytest::OfType(frames, 0x81).size(), 1u);  // the completion, acknowledged
 
     std::vector<Frame> reads = hytest::OfType(frames, 0x07);
@@ -152,7 +153,7 @@ TEST_F(HyFlashProgramTest, SmallRequestsStepTheBarPerWhole128BytesAndAShortSeria
 // Faults that end the run early.
 TEST_F(HyFlashProgramTest, EachEarlyFaultEndsTheRunWithItsText)
 {
-    auto onImageRequest = [](std::function<void(std::vector<BYTE>& record)> edit) {
+    auto onImageRequest = [](std::function<void(std::vector<BYTE> & record)> edit) {
         return [edit](const Frame&, std::vector<Frame>& answers) {
             EditFrames(answers, 0x85, [&](Frame& f) {
                 if (f.data[1] == 3)

@@ -33,8 +33,8 @@ TEST(HyMessage, WhatGoesOnTheWire)
     EXPECT_FALSE(fresh->IsValid());
     fresh->Destroy();
 
-    const std::vector<BYTE> setRegister = {0xAA, 0xAA, 0x01, 0x04, 0, 0, 0, 0, 0, 0, 0, 0x08,
-                                           0, 0, 0, 0x16, 0x40, 0x00, 0x10, 0x00};
+    const std::vector<BYTE> setRegister = {0xAA, 0xAA, 0x01, 0x04, 0, 0,    0,    0,    0,    0,
+                                           0,    0x08, 0,    0,    0, 0x16, 0x40, 0x00, 0x10, 0x00};
     CHyMessage* frame = MakeFrame(0x04, 0x01, 0, 8, {0, 0, 0, 0x16, 0x40, 0x00, 0x10, 0x00});
     EXPECT_EQ(Transmitted(frame), setRegister);
     BYTE contiguous[32];

@@ -30,10 +30,10 @@ std::vector<BYTE> WriterBytes(DWORD address, DWORD count)
 CHyeWriter SmallProgram()
 {
     CHyeWriter writer;
-    writer.m_optWords[2] = 0;        // register 23
-    writer.m_optWords[4] = 0x1000;   // entry
-    writer.m_optWords[5] = 0;        // register 22
-    writer.m_optWords[6] = 0;        // register 24
+    writer.m_optWords[2] = 0;       // register 23
+    writer.m_optWords[4] = 0x1000;  // entry
+    writer.m_optWords[5] = 0;       // register 22
+    writer.m_optWords[6] = 0;       // register 24
     writer.AddSection("code", 0x1000, 300);
     writer.AddSection("bss", 0x4000, 64, false);
     writer.AddSection("data", 0x2000, 20);
@@ -79,8 +79,8 @@ TEST_F(HyeDownloadTest, TheBuiltInProgrammerGoesOutSectionBySectionThenStartsAnd
     for (DWORD i = 0; i < 3; ++i)
         expected.emplace_back(0x18, 0x94DC + 268 * i, 268);
     expected.emplace_back(0x18, 0x94DC + 268 * 3, 264);
-    std::vector<Summary> tail = {{0x06, 0x9908, 136}, {0x04, 0x9164, 8}, {0x04, 0x9164, 8}, {0x04, 0x9164, 8},
-                                 {0x0C, 0x9164, 0},   {0x87, 0x9164, 0}, {0x0D, 0x9164, 1}, {0x0D, 0x9164, 0},
+    std::vector<Summary> tail = {{0x06, 0x9908, 136}, {0x04, 0x9164, 8},  {0x04, 0x9164, 8},  {0x04, 0x9164, 8},
+                                 {0x0C, 0x9164, 0},   {0x87, 0x9164, 0},  {0x0D, 0x9164, 1},  {0x0D, 0x9164, 0},
                                  {0x85, 0x9A00, 16},  {0x1A, 0x9A00, 12}, {0x85, 0x9A00, 16}, {0x1A, 0x9A00, 12}};
     expected.insert(expected.end(), tail.begin(), tail.end());
     std::vector<Frame> frames = board.HostFrames();
@@ -126,10 +126,9 @@ TEST_F(HyeDownloadTest, AGeneratedFileGoesOutWithDefaultRegistersAndSkipsTheOffs
     EXPECT_TRUE(Run(&status));
     EXPECT_EQ(status, kSuccess);
 
-    std::vector<Summary> expected = {{0x87, 0, 0},         {0x18, 0x1000, 268}, {0x18, 0x2000, 268},
-                                     {0x18, 0x210C, 1},    {0x06, 0x4000, 64},  {0x18, 0x5000, 2},
-                                     {0x04, 0x1000, 8},    {0x04, 0x1000, 8},   {0x04, 0x1000, 8},
-                                     {0x0C, 0x1000, 0},    {0x87, 0x1000, 0},   {0x0D, 0x1000, 1},
+    std::vector<Summary> expected = {{0x87, 0, 0},       {0x18, 0x1000, 268}, {0x18, 0x2000, 268}, {0x18, 0x210C, 1},
+                                     {0x06, 0x4000, 64}, {0x18, 0x5000, 2},   {0x04, 0x1000, 8},   {0x04, 0x1000, 8},
+                                     {0x04, 0x1000, 8},  {0x0C, 0x1000, 0},   {0x87, 0x1000, 0},   {0x0D, 0x1000, 1},
                                      {0x0D, 0x1000, 0}};
     EXPECT_EQ(Summaries(board.HostFrames()), expected);
     EXPECT_EQ(board.Memory(0x1000, 268), WriterBytes(0x1000, 268));
@@ -239,34 +238,41 @@ TEST_F(HyeDownloadTest, EachBoardFaultEndsTheRunAndAnsweredFieldsAreEchoed)
              if (request.type == 0x0C)
                  answers = {Frame{0, 0x0B, 0, 0, {}, {}}};
          },
-         false, {}},
+         false,
+         {}},
         {"report off the entry", answerWith(0x87, [](Frame& f) { f.address = 0x1004; }), false, {}},
         {"report of another type", answerWith(0x87, [](Frame& f) { f.type = 0x86; }), false, {}},
         {"first request with its last word set",
-         answerWith(0x85, [](Frame& f) {
-             if (f.data[1] == 10)
-                 f.data[11] = 1;
-         }),
-         false, {}},
+         answerWith(0x85,
+                    [](Frame& f) {
+                        if (f.data[1] == 10)
+                            f.data[11] = 1;
+                    }),
+         false,
+         {}},
         {"second request answered whatever its fields",
-         answerWith(0x85, [&](Frame& f) {
-             if (f.data[1] == 11) {
-                 f.data = requestRecord(11, 12);
-                 f.length = 12;
-             }
-         }),
-         true, {0x00, 0x0B, 0x11, 0x11, 0, 0, 0, 0, 0x11, 0x11, 0x11, 0x11}},
+         answerWith(0x85,
+                    [&](Frame& f) {
+                        if (f.data[1] == 11) {
+                            f.data = requestRecord(11, 12);
+                            f.length = 12;
+                        }
+                    }),
+         true,
+         {0x00, 0x0B, 0x11, 0x11, 0, 0, 0, 0, 0x11, 0x11, 0x11, 0x11}},
         {"requests as long as a frame carries, and short ones",
-         answerWith(0x85, [&](Frame& f) {
-             if (f.data[1] == 10) {
-                 f.data = requestRecord(10, CHyMessage::kMaxDataSize);
-                 f.data[10] = f.data[11] = 0;
-             } else {
-                 f.data = requestRecord(11, 3);
-             }
-             f.length = (DWORD)f.data.size();
-         }),
-         true, {0x00, 0x0B, 0x11, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
+         answerWith(0x85,
+                    [&](Frame& f) {
+                        if (f.data[1] == 10) {
+                            f.data = requestRecord(10, CHyMessage::kMaxDataSize);
+                            f.data[10] = f.data[11] = 0;
+                        } else {
+                            f.data = requestRecord(11, 3);
+                        }
+                        f.length = (DWORD)f.data.size();
+                    }),
+         true,
+         {0x00, 0x0B, 0x11, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
     };
     ASSERT_TRUE(target.LoadModule(0, WriteFile(SmallProgram().Build()).c_str()));
     Behaviour behaviour;
@@ -315,7 +321,7 @@ TEST_F(HyeDownloadTest, BadResourcesAreRefusedBeforeAnythingIsSent)
     wrongMagic.m_magic = 0x7816;
     resources.Add("HYE_PROG", 1, wrongMagic.Build());
     resources.Add("HYE_PROG", 2, good.substr(0, 20 + 32 + 2 * 48));  // three sections announced
-    resources.Add("HYE_PROG", 3, good.substr(0, good.size() - 5));    // last section's data cut
+    resources.Add("HYE_PROG", 3, good.substr(0, good.size() - 5));   // last section's data cut
     resources.Add("hye_prog", 4, good);
 
     ASSERT_TRUE(target.LoadModule(0, WriteFile(good).c_str()));

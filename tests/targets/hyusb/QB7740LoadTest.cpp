@@ -65,8 +65,9 @@ TEST_F(HyUsbKitTest, AFailedReloadKeepsTheImageAndASecondGoodOneReplacesIt)
     StoreKitOptions(0x80000000);
     kit.LoadOptions();
     std::string first = LoadImage(0x10000, 1);
-    for (const std::string& bad : {folder.Write("short.bin", KitImage(65535, 9)), folder.Write("long.bin", KitImage(65537, 9)),
-                                   folder.Write("empty.bin", ""), folder / "missing.bin", folder.Path()}) {
+    for (const std::string& bad :
+         {folder.Write("short.bin", KitImage(65535, 9)), folder.Write("long.bin", KitImage(65537, 9)),
+          folder.Write("empty.bin", ""), folder / "missing.bin", folder.Path()}) {
         SCOPED_TRACE(bad);
         EXPECT_FALSE(kit.LoadModule(0, bad.c_str()));
         EXPECT_TRUE(kit.IsModuleLoaded(0));
@@ -92,7 +93,7 @@ TEST_F(HyUsbKitTest, SaveWritesTheRawImageBack)
     EXPECT_FALSE(kit.SaveBuffer((folder / "nothing.bin").c_str()));
     std::string image = LoadImage();
     std::string saved = folder / "saved.bin";
-    folder.Write("saved.bin", std::string(100000, 'x'));   // an older, longer file is replaced
+    folder.Write("saved.bin", std::string(100000, 'x'));  // an older, longer file is replaced
     EXPECT_TRUE(kit.SaveBuffer(saved.c_str()));
     EXPECT_EQ(CTempFolder::Read(saved), image);
     kit.ClearModule(-1);

@@ -69,11 +69,8 @@ TEST_F(Pic16LinesTest, ZeroWaitsAreSkippedAndTheOthersAreMade)
         BOOL wait;
         uint64_t waits, units;
     } cases[] = {
-        {0, 0, 10, TRUE, 1, 10},
-        {0, 0, 10, FALSE, 0, 0},
-        {0, 0, 0, TRUE, 0, 0},
-        {2, 3, 0, TRUE, 12, 30},
-        {2, 0, 7, TRUE, 7, 19},
+        {0, 0, 10, TRUE, 1, 10}, {0, 0, 10, FALSE, 0, 0}, {0, 0, 0, TRUE, 0, 0},
+        {2, 3, 0, TRUE, 12, 30}, {2, 0, 7, TRUE, 7, 19},
     };
     bool data = false;
     for (const Case& c : cases) {

@@ -13,9 +13,8 @@
 
 namespace {
 
-const int kBoxes[] = {IDC_PIC16_VERIFY,   IDC_PIC16_FAST_MODE,      IDC_PIC16_POWER_UP_TIMER,
-                      IDC_PIC16_WATCHDOG, IDC_PIC16_LOW_VOLTAGE,    IDC_PIC16_WRITE_ENABLE,
-                      IDC_PIC16_EEPROM_PROTECT, IDC_PIC16_BROWN_OUT};
+const int kBoxes[] = {IDC_PIC16_VERIFY,      IDC_PIC16_FAST_MODE,    IDC_PIC16_POWER_UP_TIMER, IDC_PIC16_WATCHDOG,
+                      IDC_PIC16_LOW_VOLTAGE, IDC_PIC16_WRITE_ENABLE, IDC_PIC16_EEPROM_PROTECT, IDC_PIC16_BROWN_OUT};
 
 // Every option of the capability word, on an 8K device.
 const WORD kEverything = 0xC3F2;
@@ -84,13 +83,25 @@ TEST_F(Pic16OptionsTest, BothBoardsShowTheirWordAndOfferOnlyTheirOptions)
         std::map<int, bool> checked;
         const char* oscillator;
     } cases[] = {
-        {&qd, "QD5140_Options", 0xB139,
-         {{IDC_PIC16_VERIFY, true}, {IDC_PIC16_POWER_UP_TIMER, false}, {IDC_PIC16_WATCHDOG, false},
-          {IDC_PIC16_WRITE_ENABLE, false}, {IDC_PIC16_EEPROM_PROTECT, false}, {IDC_PIC16_BROWN_OUT, false}},
+        {&qd,
+         "QD5140_Options",
+         0xB139,
+         {{IDC_PIC16_VERIFY, true},
+          {IDC_PIC16_POWER_UP_TIMER, false},
+          {IDC_PIC16_WATCHDOG, false},
+          {IDC_PIC16_WRITE_ENABLE, false},
+          {IDC_PIC16_EEPROM_PROTECT, false},
+          {IDC_PIC16_BROWN_OUT, false}},
          "XT Oscillator"},
-        {&qb, "QB6620_Options", 0x72C6,
-         {{IDC_PIC16_VERIFY, false}, {IDC_PIC16_POWER_UP_TIMER, true}, {IDC_PIC16_WATCHDOG, true},
-          {IDC_PIC16_WRITE_ENABLE, true}, {IDC_PIC16_EEPROM_PROTECT, true}, {IDC_PIC16_BROWN_OUT, true}},
+        {&qb,
+         "QB6620_Options",
+         0x72C6,
+         {{IDC_PIC16_VERIFY, false},
+          {IDC_PIC16_POWER_UP_TIMER, true},
+          {IDC_PIC16_WATCHDOG, true},
+          {IDC_PIC16_WRITE_ENABLE, true},
+          {IDC_PIC16_EEPROM_PROTECT, true},
+          {IDC_PIC16_BROWN_OUT, true}},
          "HS Oscillator"},
     };
     for (const Case& c : cases) {
@@ -125,23 +136,42 @@ TEST_F(Pic16OptionsTest, WhatTheDialogStores)
     } cases[] = {
         {"8K: every word of the device's fields comes back", kEverything, 0xD395, nullptr, 0xD395, {}},
         {"8K: the other copy of the protection follows bits 5:4", kEverything, 0x0010 | 0x8000, nullptr, 0x9010, {}},
-        {"8K: every option toggled", kEverything, 0x0008 | 0x0100 | 0x3030,
+        {"8K: every option toggled",
+         kEverything,
+         0x0008 | 0x0100 | 0x3030,
          [](CDialogDriver& d) {
              for (int id : kBoxes)
                  d.Click(id);
              d.Select(IDC_PIC16_OSCILLATOR, 3);
              d.SelectText(IDC_PIC16_CODE_PROTECT, "Protect 0x1F00");
          },
-         0xE2E7, {}},
-        {"4K: all protected", 0x0001, 0x3038, [](CDialogDriver& d) { d.SelectText(IDC_PIC16_CODE_PROTECT, "Protect 0x0000"); },
-         0x0108, {"Protect Disabled", "Protect 0x0000 to 0x1FFF"}},
-        {"4K: a protection it does not offer shows and stores as none", 0x0001, 0x2028, nullptr, 0x3138,
+         0xE2E7,
+         {}},
+        {"4K: all protected",
+         0x0001,
+         0x3038,
+         [](CDialogDriver& d) { d.SelectText(IDC_PIC16_CODE_PROTECT, "Protect 0x0000"); },
+         0x0108,
+         {"Protect Disabled", "Protect 0x0000 to 0x1FFF"}},
+        {"4K: a protection it does not offer shows and stores as none",
+         0x0001,
+         0x2028,
+         nullptr,
+         0x3138,
          {"Protect Disabled", "Protect 0x0000 to 0x1FFF"}},
         {"2K: no protection at all", 0x0000, 0x0008, nullptr, 0x3138, {"Protect Disabled"}},
-        {"brown-out reset turns the power-up timer on", 0x02F2, 0xB139,
-         [](CDialogDriver& d) { d.Click(IDC_PIC16_BROWN_OUT); }, 0xB171, {}},
-        {"clearing brown-out leaves the power-up timer", 0x02F2, 0xB171,
-         [](CDialogDriver& d) { d.Click(IDC_PIC16_BROWN_OUT); }, 0xB131, {}},
+        {"brown-out reset turns the power-up timer on",
+         0x02F2,
+         0xB139,
+         [](CDialogDriver& d) { d.Click(IDC_PIC16_BROWN_OUT); },
+         0xB171,
+         {}},
+        {"clearing brown-out leaves the power-up timer",
+         0x02F2,
+         0xB171,
+         [](CDialogDriver& d) { d.Click(IDC_PIC16_BROWN_OUT); },
+         0xB131,
+         {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

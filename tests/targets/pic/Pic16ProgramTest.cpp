@@ -117,7 +117,6 @@ protected:
         // The final configuration write starts with the EEPROM bar full.
         EXPECT_EQ(lastPos, 0x100 + 3 + 1);
     }
-
 };
 
 TEST_F(Pic16ProgramTest, QD5140RunErasesProgramsVerifiesAndConfiguresAProtectedDevice)

@@ -23,8 +23,7 @@
 // A PIC16 target of any capability, for devices that no board carries.
 class CTestPic16 : public CPIC16Target {
 public:
-    explicit CTestPic16(WORD capability, BYTE id = 0xB6)
-        : CPIC16Target(id, "TESTPIC", "Test PIC16 Board", capability)
+    explicit CTestPic16(WORD capability, BYTE id = 0xB6) : CPIC16Target(id, "TESTPIC", "Test PIC16 Board", capability)
     {
     }
     CCommsBase& Comms() { return m_Comms; }

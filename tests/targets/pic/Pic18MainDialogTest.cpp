@@ -24,10 +24,9 @@ TEST_F(Pic18MainDialogTest, QD5170FromSelectionToAProgrammedDevice)
     CPicSerialBoard board(sim, "COM4:");
     const std::vector<BYTE> config = {0x00, 0x22, 0x0F, 0x0F, 0x00, 0x01, 0x85,
                                       0x00, 0x0F, 0xC0, 0x0F, 0xE0, 0x0F, 0x40};
-    std::string file = folder.Write("prog.hex", hextext::Image(0, {0x12, 0xEF, 0x00, 0xF0}, false) +
-                                                    hextext::Image(0x200000, {0x51, 0x70}, false) +
-                                                    hextext::Image(0x300000, config, false) +
-                                                    hextext::Image(0xF00000, {0x5A}));
+    std::string file = folder.Write(
+        "prog.hex", hextext::Image(0, {0x12, 0xEF, 0x00, 0xF0}, false) + hextext::Image(0x200000, {0x51, 0x70}, false) +
+                        hextext::Image(0x300000, config, false) + hextext::Image(0xF00000, {0x5A}));
     std::string saved = folder / "saved.hex";
 
     ui.ExpectOpenFile(kLoadFilter, kOpenFlags, {file.c_str()});

@@ -23,12 +23,12 @@ struct Bit {
 };
 
 const Bit kBits[] = {
-    {1050, 1, 0x20, true},  {1051, 2, 0x02, false}, {1052, 2, 0x01, true},  {1036, 3, 0x01, false},
-    {1038, 5, 0x01, false}, {1048, 6, 0x01, false}, {1044, 6, 0x04, false}, {1042, 6, 0x80, true},
-    {1053, 9, 0x80, true},  {1054, 9, 0x40, true},  {1055, 8, 0x01, true},  {1056, 8, 0x02, true},
-    {1057, 8, 0x04, true},  {1058, 8, 0x08, true},  {1063, 11, 0x80, true}, {1059, 11, 0x20, true},
-    {1064, 11, 0x40, true}, {1065, 10, 0x01, true}, {1066, 10, 0x02, true}, {1067, 10, 0x04, true},
-    {1068, 10, 0x08, true}, {1069, 13, 0x40, true}, {1070, 12, 0x01, true}, {1071, 12, 0x02, true},
+    {1050, 1, 0x20, true},  {1051, 2, 0x02, false}, {1052, 2, 0x01, true},   {1036, 3, 0x01, false},
+    {1038, 5, 0x01, false}, {1048, 6, 0x01, false}, {1044, 6, 0x04, false},  {1042, 6, 0x80, true},
+    {1053, 9, 0x80, true},  {1054, 9, 0x40, true},  {1055, 8, 0x01, true},   {1056, 8, 0x02, true},
+    {1057, 8, 0x04, true},  {1058, 8, 0x08, true},  {1063, 11, 0x80, true},  {1059, 11, 0x20, true},
+    {1064, 11, 0x40, true}, {1065, 10, 0x01, true}, {1066, 10, 0x02, true},  {1067, 10, 0x04, true},
+    {1068, 10, 0x08, true}, {1069, 13, 0x40, true}, {1070, 12, 0x01, true},  {1071, 12, 0x02, true},
     {1072, 12, 0x04, true}, {1073, 12, 0x08, true}, {1039, 14, 0x02, false}, {1046, 14, 0x04, false},
 };
 
@@ -96,7 +96,8 @@ TEST_F(Pic18OptionsTest, DefaultShowsTheBoardsRecordAtOnceAndCancelKeepsIt)
     qd.SetConfig(stored);
     qd.SaveOptions();
     Shown afterDefault;
-    Run(qd, [](CDialogDriver& d) { EXPECT_TRUE(d.Click(IDC_PIC18_RESTORE_DEFAULT)); }, IDCANCEL, &afterDefault);
+    Run(
+        qd, [](CDialogDriver& d) { EXPECT_TRUE(d.Click(IDC_PIC18_RESTORE_DEFAULT)); }, IDCANCEL, &afterDefault);
 
     EXPECT_EQ(afterDefault.selected[IDC_PIC18_OSCILLATOR], "RC with OSC2 as RA6");
     EXPECT_EQ(afterDefault.selected[IDC_PIC18_BROWN_OUT_VOLTAGE], "2.0V");
@@ -154,7 +155,8 @@ TEST_F(Pic18OptionsTest, LowVoltageProgrammingLocksTheLvpBoxWhereTheBoardIsWired
     config.m_Bytes[PIC18Config::config4L] = 0x81;
     qd.SetConfig(config);
     Shown after;
-    Shown before = Run(qd, [](CDialogDriver& d) { EXPECT_TRUE(d.Click(IDC_PIC18_USE_LOW_VOLTAGE)); }, IDOK, &after);
+    Shown before = Run(
+        qd, [](CDialogDriver& d) { EXPECT_TRUE(d.Click(IDC_PIC18_USE_LOW_VOLTAGE)); }, IDOK, &after);
     EXPECT_TRUE(before.enabled[IDC_PIC18_USE_LOW_VOLTAGE]);
     EXPECT_FALSE(before.checked[IDC_PIC18_LVP]);
     EXPECT_TRUE(after.checked[IDC_PIC18_LVP]);
@@ -165,7 +167,8 @@ TEST_F(Pic18OptionsTest, LowVoltageProgrammingLocksTheLvpBoxWhereTheBoardIsWired
     config = qd.GetConfig();
     config.m_Bytes[PIC18Config::config2L] = 0x0D;
     qd.SetConfig(config);
-    Run(qd, [](CDialogDriver& d) { EXPECT_TRUE(d.Click(IDC_PIC18_BROWN_OUT)); }, IDOK, &after);
+    Run(
+        qd, [](CDialogDriver& d) { EXPECT_TRUE(d.Click(IDC_PIC18_BROWN_OUT)); }, IDOK, &after);
     EXPECT_TRUE(after.checked[IDC_PIC18_POWER_UP_TIMER]);
     EXPECT_EQ(qd.GetConfig().m_Bytes[PIC18Config::config2L], 0x0E);
 
@@ -188,8 +191,8 @@ TEST_F(Pic18OptionsTest, OptionsTheDeviceLacksAreDisabledButKeepTheirBits)
     config.m_Bytes[PIC18Config::config5H] = 0x40;  // EEPROM protected
     device.SetConfig(config);
     Shown shown = Run(device);
-    const std::vector<int> disabled = {1051, 1060, 1052, 1036, 1032, 1053, 1063, 1057,
-                                       1058, 1067, 1068, 1072, 1073, 1046};
+    const std::vector<int> disabled = {1051, 1060, 1052, 1036, 1032, 1053, 1063,
+                                       1057, 1058, 1067, 1068, 1072, 1073, 1046};
     for (auto [id, enabled] : shown.enabled) {
         bool off = std::find(disabled.begin(), disabled.end(), id) != disabled.end();
         EXPECT_EQ(enabled, !off) << id;

@@ -51,7 +51,6 @@ protected:
         config.m_wOptions = options;
         qd.SetConfig(config);
     }
-
 };
 
 TEST_F(Pic18ProgramTest, QD5170RunErasesProgramsVerifiesAndConfiguresAProtectedDevice)
@@ -75,10 +74,14 @@ TEST_F(Pic18ProgramTest, QD5170RunErasesProgramsVerifiesAndConfiguresAProtectedD
     EXPECT_EQ(sim.HighVoltageEntries(), 1);
     EXPECT_EQ(sim.TimingViolations(), 0);
     std::vector<pictest::ProgressSeen> wanted = {
-        {"Erasing the target device", 2},          {"Programming the code memory", 1024},
-        {"Programming the ID memory", 1024},       {"Programming the EEPROM memory", 5},
-        {"Verifying the code memory", 1024},       {"Verifying the ID memory", 1024},
-        {"Verifying the EEPROM memory", 256},      {"Programming Configuration memory", 7},
+        {"Erasing the target device", 2},
+        {"Programming the code memory", 1024},
+        {"Programming the ID memory", 1024},
+        {"Programming the EEPROM memory", 5},
+        {"Verifying the code memory", 1024},
+        {"Verifying the ID memory", 1024},
+        {"Verifying the EEPROM memory", 256},
+        {"Programming Configuration memory", 7},
         {"Verifying the Configuration memory", 1024},
     };
     ASSERT_GE(progress.size(), 1u);
@@ -154,9 +157,11 @@ TEST_F(Pic18ProgramTest, ConfigurationFilledWithErasedBytesVerifiesOnTheBitsTheP
         std::vector<BYTE> bytes;
         std::vector<BYTE> device;
     } cases[] = {
-        {"all fourteen bytes 0xFF", std::vector<BYTE>(14, 0xFF),
+        {"all fourteen bytes 0xFF",
+         std::vector<BYTE>(14, 0xFF),
          {0x00, 0x27, 0x0F, 0x0F, 0x00, 0x01, 0x85, 0x00, 0x0F, 0xC0, 0x0F, 0xE0, 0x0F, 0x40}},
-        {"CONFIG1L-CONFIG2H only", {0x00, 0x22, 0x0E, 0x0E},
+        {"CONFIG1L-CONFIG2H only",
+         {0x00, 0x22, 0x0E, 0x0E},
          {0x00, 0x22, 0x0E, 0x0E, 0x00, 0x01, 0x85, 0x00, 0x0F, 0xC0, 0x0F, 0xE0, 0x0F, 0x40}},
     };
     for (const Case& c : cases) {

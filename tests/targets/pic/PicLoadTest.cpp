@@ -3,7 +3,8 @@
 #include "tests/targets/pic/PicFamilies.h"
 
 template <class Family>
-class PicLoadTest : public Family::Fixture {};
+class PicLoadTest : public Family::Fixture {
+};
 TYPED_TEST_SUITE(PicLoadTest, PicFamilies, PicFamilyNames);
 
 TYPED_TEST(PicLoadTest, ModuleWindowsAndLimits)

@@ -7,7 +7,8 @@
 #include "tests/targets/pic/PicFamilies.h"
 
 template <class Family>
-class PicOptionsTest : public PicOptionsFixture<typename Family::Fixture> {};
+class PicOptionsTest : public PicOptionsFixture<typename Family::Fixture> {
+};
 TYPED_TEST_SUITE(PicOptionsTest, PicFamilies, PicFamilyNames);
 
 TYPED_TEST(PicOptionsTest, TheStartUpBoxNamesOrForgetsThisTarget)

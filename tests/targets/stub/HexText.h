@@ -32,7 +32,7 @@ inline std::string Image(DWORD address, const std::vector<BYTE>& data, bool with
 {
     std::string text;
     DWORD upper = 0;
-    for (size_t at = 0; at < data.size(); ) {
+    for (size_t at = 0; at < data.size();) {
         DWORD absolute = address + (DWORD)at;
         if ((absolute >> 16) != upper) {
             upper = absolute >> 16;

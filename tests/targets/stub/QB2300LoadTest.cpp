@@ -85,9 +85,9 @@ TEST_F(StubBoardTest, StubLimitsAreInclusiveAndARefusedLoadChangesNothing)
 
 TEST_F(StubBoardTest, BankFileFillsEveryBlockItsDataReaches)
 {
-    std::string text = hextext::Image(0x00010, Pattern(16, 1), false) + hextext::Image(0x10000, Pattern(16, 2), false)
-        + hextext::Image(0x30000, Pattern(16, 3), false) + hextext::Image(0x80000, Pattern(16, 4), false)
-        + hextext::Image(0x81F80, Pattern(16, 5));  // outside every window
+    std::string text = hextext::Image(0x00010, Pattern(16, 1), false) + hextext::Image(0x10000, Pattern(16, 2), false) +
+                       hextext::Image(0x30000, Pattern(16, 3), false) + hextext::Image(0x80000, Pattern(16, 4), false) +
+                       hextext::Image(0x81F80, Pattern(16, 5));  // outside every window
     ASSERT_TRUE(board.LoadModule(2, folder.Write("all.hex", text)));
     for (int block = 0; block < 10; ++block)
         EXPECT_EQ(board.IsModuleLoaded(block), block == 0 || block == 2 || block == 3 || block == 5) << block;
@@ -138,8 +138,8 @@ TEST(QB2300Suffix, OnlyUpperCaseHAndBanksZeroToSevenCount)
 {
     EXPECT_EQ(CQB2300Flash::ParseBankSuffix("/x/PROG.H03"), 3);
     EXPECT_EQ(CQB2300Flash::ParseBankSuffix("/x/PROG.H07"), 7);
-    for (const char* path : {"/x/PROG.H08", "/x/PROG.H99", "/x/prog.h03", "/x/PROG.HEX", "/x/PROG.H3",
-                             "/A.H/PROG.H03", "/x/PROG.H"})
+    for (const char* path :
+         {"/x/PROG.H08", "/x/PROG.H99", "/x/prog.h03", "/x/PROG.HEX", "/x/PROG.H3", "/A.H/PROG.H03", "/x/PROG.H"})
         EXPECT_EQ(CQB2300Flash::ParseBankSuffix(path), -1) << path;
 }
 
@@ -170,10 +170,13 @@ TEST_F(StubBoardTest, BankedFilesFoundWhateverTheirCase)
 
     std::vector<int> preselected;
     CModalScript script;
-    script.Expect(IDD_MODULE_SELECT, [&](CDialog& dialog) {
-        preselected.push_back(((CComboBox*)dialog.GetDlgItem(IDC_MODULE_TYPE))->GetCurSel());
-        dialog.EndDialog(IDCANCEL);
-    }, 3);
+    script.Expect(
+        IDD_MODULE_SELECT,
+        [&](CDialog& dialog) {
+            preselected.push_back(((CComboBox*)dialog.GetDlgItem(IDC_MODULE_TYPE))->GetCurSel());
+            dialog.EndDialog(IDCANCEL);
+        },
+        3);
 
     std::vector<std::pair<std::string, int>> chosen;
     CFileFind find;

@@ -208,7 +208,7 @@ TEST_F(StubBoardTest, APortThatWillNotOpenSaysWhichDeviceAndWhy)
         EXPECT_TRUE(driver.Click(IDC_LOAD_FILE));
         EXPECT_TRUE(driver.Click(IDC_PROGRAM));
         {
-            CFakeSerialDevice other("COM1:");   // another program has the port
+            CFakeSerialDevice other("COM1:");  // another program has the port
             other.SetBusy(true);
             EXPECT_TRUE(driver.Click(IDC_PROGRAM));
         }

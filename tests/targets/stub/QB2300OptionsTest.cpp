@@ -137,8 +137,8 @@ TEST_F(StubOptionsTest, EveryModeReadsWholeInTheClosedList)
             QStyleOptionComboBox option;
             option.initFrom(combo);
             option.currentText = combo->currentText();
-            QRect field =
-                combo->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, combo);
+            QRect field = combo->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField,
+                                                         combo);
             if (field.width() < combo->fontMetrics().horizontalAdvance(combo->currentText()))
                 cut.push_back(combo->currentText().toStdString());
         }

@@ -202,7 +202,8 @@ TEST_F(StubProgramTest, WritesTheBoardDoesNotTakeFailTheirStage)
     } cases[] = {
         {"", 100, {"Error sending binary image"}, "Error downloading 'fat' stub"},
         {"FAT STUB\r\n", stage1 + 2, {"Error sending binary image length"}, "Error downloading Binary Image"},
-        {"RESCUED!\r\n", stage1,
+        {"RESCUED!\r\n",
+         stage1,
          {"Rescue mode detected, change FLASH memory and press OK to continue",
           "Error sending rescue mode erase command"},
          "Error downloading 'fat' stub"},
@@ -231,20 +232,23 @@ TEST_F(StubProgramTest, EachStageShowsItsTextAndItsRange)
 {
     LoadStubAndBank0(board);
     CFakeTargetHost host;
-    using Seen = std::tuple<size_t, std::string, int, int>;   // bytes, text, upper, position
+    using Seen = std::tuple<size_t, std::string, int, int>;  // bytes, text, upper, position
     std::vector<Seen> seen;
     CFakeSerialDevice device("COM4:");
-    device.OnReceived([&](const BYTE*, size_t length) {
-        seen.emplace_back(length, host.ProgressText(), host.Upper(), host.Pos());
-    });
+    device.OnReceived(
+        [&](const BYTE*, size_t length) { seen.emplace_back(length, host.ProgressText(), host.Upper(), host.Pos()); });
     device.Send("FAT STUB\r\nFLASH OK\r\n");
     EXPECT_TRUE(board.Program("COM4:", &status));
     EXPECT_EQ(status, "Download complete");
     const std::string one = "Program Stage 1: Download 'fat' stub and erase FLASH";
     const std::string two = "Program Stage 2: Download program data to FLASH";
     const int stage1 = 0x1002 / 2048 + 2 + 20;
-    EXPECT_EQ(seen, (std::vector<Seen>{{2048, one, stage1, 1}, {2048, one, stage1, 2}, {2, one, stage1, 3},
-                                       {4, two, 4, 1}, {2048, two, 4, 1}, {2048, two, 4, 2}}));
+    EXPECT_EQ(seen, (std::vector<Seen>{{2048, one, stage1, 1},
+                                       {2048, one, stage1, 2},
+                                       {2, one, stage1, 3},
+                                       {4, two, 4, 1},
+                                       {2048, two, 4, 1},
+                                       {2048, two, 4, 2}}));
     std::vector<BYTE> wire = device.Received();
     ASSERT_EQ(wire.size(), 0x1002u + 4 + 4096);
     EXPECT_EQ(std::vector<BYTE>(wire.begin() + 0x1002, wire.begin() + 0x1006),
@@ -259,8 +263,7 @@ TEST_F(StubProgramTest, TrailerThatCannotBeAllocatedStopsBeforeThePort)
     LoadStubAndBank0(board);
     DWORD end = theIntelHex.GetEndAddress(NULL);
     CFakeSerialDevice device("COM4:");
-    CIntelHex::AllocationGate previous =
-        CIntelHex::InstallAllocationGate([](size_t) { return (BOOL)FALSE; });
+    CIntelHex::AllocationGate previous = CIntelHex::InstallAllocationGate([](size_t) { return (BOOL)FALSE; });
     BOOL ok = board.Program("COM4:", &status);
     CIntelHex::InstallAllocationGate(previous);
     EXPECT_FALSE(ok);
@@ -334,8 +337,7 @@ protected:
     }
     void TearDown() override
     {
-        if (chdir(previous.c_str()) != 0) {
-        }
+        if (chdir(previous.c_str()) != 0) {}
         StubProgramTest::TearDown();
     }
 
@@ -370,15 +372,16 @@ TEST_F(ThinStubQuestionTest, FileFromTheCurrentDirectoryGoesToTheStartOfBankOne)
 TEST_F(ThinStubQuestionTest, FileThatWouldOverwriteLoadedDataStopsTheRun)
 {
     const std::vector<BYTE> image = Images();
-    for (const std::string& text : {hextext::Image(0, Pattern(0x180, 8)),
-                                    hextext::Image(0, {1}, false) + hextext::Image(0x2000, {2})}) {
+    for (const std::string& text :
+         {hextext::Image(0, Pattern(0x180, 8)), hextext::Image(0, {1}, false) + hextext::Image(0x2000, {2})}) {
         folder.Write("BOOT2300.HEX", text);
         ui.ExpectMessage(question, MB_YESNO, IDYES);
         CFailureDetail::Clear();
         EXPECT_FALSE(Program(board));
         ui.VerifyAndClear();
-        EXPECT_EQ(CFailureDetail::AddTo(status), "Unable to load specified file \u00ABBOOT2300.HEX\u00BB\n"
-                                                 "BOOT2300.HEX: copied to bank 1 it would overwrite loaded data at 0x10100");
+        EXPECT_EQ(CFailureDetail::AddTo(status),
+                  "Unable to load specified file \u00ABBOOT2300.HEX\u00BB\n"
+                  "BOOT2300.HEX: copied to bank 1 it would overwrite loaded data at 0x10100");
         EXPECT_EQ(sim.Stage1Count(), 0);
         EXPECT_EQ(sim.UnexpectedBytes(), 0u);
         EXPECT_FALSE(board.IsModuleLoaded(1));
@@ -392,12 +395,14 @@ TEST_F(ThinStubQuestionTest, NoMissingOrMalformedFileProgramsWithoutIt)
     ui.ExpectMessage(question, MB_YESNO, IDNO);
     EXPECT_TRUE(Program(board));
     ui.VerifyAndClear();
-    ui.ExpectMessage(question, MB_YESNO, IDYES).ExpectMessage("Unable to open download file\nBOOT2300.HEX: No such file or directory", MB_OK, IDOK);
+    ui.ExpectMessage(question, MB_YESNO, IDYES)
+        .ExpectMessage("Unable to open download file\nBOOT2300.HEX: No such file or directory", MB_OK, IDOK);
     EXPECT_TRUE(Program(board));
     ui.VerifyAndClear();
     folder.Write("BOOT2300.HEX", ":10000000");
     ui.ExpectMessage(question, MB_YESNO, IDYES)
-        .ExpectMessage("Unable to load specified file \u00ABBOOT2300.HEX\u00BB\nLine 1: the record is cut short", MB_OK, IDOK);
+        .ExpectMessage("Unable to load specified file \u00ABBOOT2300.HEX\u00BB\nLine 1: the record is cut short", MB_OK,
+                       IDOK);
     EXPECT_TRUE(Program(board));
     ui.VerifyAndClear();
     EXPECT_FALSE(board.IsModuleLoaded(1));
