@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds and runs every test, and each test program once more whole with
-# its tests shuffled; then the same suite under AddressSanitizer and UndefinedBehaviorSanitizer,
+# Installs what is needed, checks that every C++ file is laid out by .clang-format, builds and
+# runs every test, and each test program once more whole with its tests shuffled; then the same suite under AddressSanitizer and UndefinedBehaviorSanitizer,
 # the tests labelled "threaded" (events, worker threads, the serial link, the .hye download and
 # FLASH runs over it) under ThreadSanitizer, and the fuzz targets for a bounded time. CI
 # (CI=true) builds with warnings as errors; QUILLET_SHUFFLE_SEED=N replays a shuffled order.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
+scripts/format.sh --check
 jobs=${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)}
 # Passed every time, so that a build folder configured by CI turns back into a developer's.
 QUILLET_WERROR=OFF
