@@ -6,6 +6,7 @@
 #include "coff/PoolAlloc.h"
 #include "coff/StabsQueries.h"
 #include "coff/StabsTable.h"
+#include "platform/base/ByteOrder.h"
 #include "platform/files/File.h"
 #include "platform/files/FileStatus.h"
 #include "platform/settings/ProfileStrings.h"
@@ -61,11 +62,6 @@ void ApplyMount(const CString& mountPoint, const CString& native)
         path.Replace(mountPoint, native);
         StorePath(file, path);
     }
-}
-
-DWORD BigEndianWord(const BYTE* bytes)
-{
-    return (DWORD)bytes[0] << 24 | (DWORD)bytes[1] << 16 | (DWORD)bytes[2] << 8 | bytes[3];
 }
 
 // FALSE when the record is cut short by the end of the file or a read error.
@@ -187,7 +183,7 @@ int ReadTargetRecord(const char* path, int id, BYTE record[kTargetRecordBytes])
     file.Abort();
     if (!matched)
         return kTargetRecordNotFound;
-    switch ((BigEndianWord(record + 12) >> 12) & 7) {
+    switch ((GetBigEndian32(record + 12) >> 12) & 7) {
     case 0: theStabsTaskBase = 0; break;
     case 1: theStabsTaskBase = 0x40000000; break;
     default: return kTargetRecordNotFound;

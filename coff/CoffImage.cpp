@@ -5,62 +5,53 @@
 #include <new>
 #include <utility>
 
+#include "platform/base/ByteOrder.h"
 namespace {
 
 const DWORD kFileHeaderBytes = 20;
 const DWORD kOptHeaderBytes = 32;
 const DWORD kSectionHeaderBytes = 48;
 
-WORD Get16(const BYTE* p)
-{
-    return (WORD)((p[0] << 8) | p[1]);
-}
-
-DWORD Get32(const BYTE* p)
-{
-    return ((DWORD)p[0] << 24) | ((DWORD)p[1] << 16) | ((DWORD)p[2] << 8) | p[3];
-}
-
 CoffFileHeader ParseFileHeader(const BYTE* p)
 {
     CoffFileHeader header;
-    header.magic = Get16(p);
-    header.sectionCount = Get16(p + 2);
-    header.timeStamp = Get32(p + 4);
-    header.symbolTableOffset = Get32(p + 8);
-    header.symbolCount = Get32(p + 12);
-    header.optHeaderSize = Get16(p + 16);
-    header.flags = Get16(p + 18);
+    header.magic = GetBigEndian16(p);
+    header.sectionCount = GetBigEndian16(p + 2);
+    header.timeStamp = GetBigEndian32(p + 4);
+    header.symbolTableOffset = GetBigEndian32(p + 8);
+    header.symbolCount = GetBigEndian32(p + 12);
+    header.optHeaderSize = GetBigEndian16(p + 16);
+    header.flags = GetBigEndian16(p + 18);
     return header;
 }
 
 CoffOptHeader ParseOptHeader(const BYTE* p)
 {
     CoffOptHeader opt;
-    opt.magic = Get16(p);
-    opt.version = Get16(p + 2);
-    opt.word4 = Get32(p + 4);
-    opt.word8 = Get32(p + 8);
-    opt.register23Start = Get32(p + 12);
-    opt.word16 = Get32(p + 16);
-    opt.entryAddress = Get32(p + 20);
-    opt.register22Start = Get32(p + 24);
-    opt.register24Start = Get32(p + 28);
+    opt.magic = GetBigEndian16(p);
+    opt.version = GetBigEndian16(p + 2);
+    opt.word4 = GetBigEndian32(p + 4);
+    opt.word8 = GetBigEndian32(p + 8);
+    opt.register23Start = GetBigEndian32(p + 12);
+    opt.word16 = GetBigEndian32(p + 16);
+    opt.entryAddress = GetBigEndian32(p + 20);
+    opt.register22Start = GetBigEndian32(p + 24);
+    opt.register24Start = GetBigEndian32(p + 28);
     return opt;
 }
 
 void ParseSection(const BYTE* p, CoffSection& section)
 {
     memcpy(section.name, p, sizeof section.name);
-    section.physicalAddress = Get32(p + 16);
-    section.virtualAddress = Get32(p + 20);
-    section.size = Get32(p + 24);
-    section.rawDataOffset = Get32(p + 28);
-    section.relocationOffset = Get32(p + 32);
-    section.lineNumberOffset = Get32(p + 36);
-    section.relocationCount = Get16(p + 40);
-    section.lineNumberCount = Get16(p + 42);
-    section.flags = Get32(p + 44);
+    section.physicalAddress = GetBigEndian32(p + 16);
+    section.virtualAddress = GetBigEndian32(p + 20);
+    section.size = GetBigEndian32(p + 24);
+    section.rawDataOffset = GetBigEndian32(p + 28);
+    section.relocationOffset = GetBigEndian32(p + 32);
+    section.lineNumberOffset = GetBigEndian32(p + 36);
+    section.relocationCount = GetBigEndian16(p + 40);
+    section.lineNumberCount = GetBigEndian16(p + 42);
+    section.flags = GetBigEndian32(p + 44);
 }
 
 }  // namespace

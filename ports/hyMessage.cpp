@@ -4,25 +4,13 @@
 #include <cstring>
 #include <string>
 
+#include "platform/base/ByteOrder.h"
 #include "platform/base/DebugOutput.h"
 
 namespace {
 
 const BYTE kSync = 0xAA;
 const BYTE kFlagData = 0x01;
-
-void PutBigEndian(BYTE* out, DWORD value)
-{
-    out[0] = (BYTE)(value >> 24);
-    out[1] = (BYTE)(value >> 16);
-    out[2] = (BYTE)(value >> 8);
-    out[3] = (BYTE)value;
-}
-
-DWORD GetBigEndian(const BYTE* in)
-{
-    return ((DWORD)in[0] << 24) | ((DWORD)in[1] << 16) | ((DWORD)in[2] << 8) | in[3];
-}
 
 }  // namespace
 
@@ -73,8 +61,8 @@ void CHyMessage::BuildHeader(BYTE* header) const
     header[1] = kSync;
     header[2] = m_byFlags;
     header[3] = m_byType;
-    PutBigEndian(header + 4, m_dwAddress);
-    PutBigEndian(header + 8, m_dwLength);
+    PutBigEndian32(header + 4, m_dwAddress);
+    PutBigEndian32(header + 8, m_dwLength);
 }
 
 void CHyMessage::PrepareToSend()
@@ -117,8 +105,8 @@ BOOL CHyMessage::DecodeHeader()
 {
     m_byFlags = m_abyHeader[2];
     m_byType = m_abyHeader[3];
-    m_dwAddress = GetBigEndian(m_abyHeader + 4);
-    m_dwLength = GetBigEndian(m_abyHeader + 8);
+    m_dwAddress = GetBigEndian32(m_abyHeader + 4);
+    m_dwLength = GetBigEndian32(m_abyHeader + 8);
     if (!(m_byFlags & kFlagData))
         return TRUE;
     if (m_dwLength > kMaxDataSize)

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "app/QuilletApp.h"
+#include "platform/base/ByteOrder.h"
 #include "platform/files/File.h"
 #include "platform/settings/RegKeyGuard.h"
 #include "platform/ui/UiServices.h"
@@ -27,16 +28,6 @@ const DWORD kFlashReadBase = 0xE0000000;
 const DWORD kSerialImageOffset = 1;
 // A stored serial number: six characters and the terminating NUL.
 const DWORD kStoredSerialBytes = 7;
-
-WORD Get16(const BYTE* p)
-{
-    return (WORD)((p[0] << 8) | p[1]);
-}
-
-DWORD Get32(const BYTE* p)
-{
-    return ((DWORD)p[0] << 24) | ((DWORD)p[1] << 16) | ((DWORD)p[2] << 8) | p[3];
-}
 
 void StepProgress(CProgressCtrl* progress, DWORD steps = 1)
 {
@@ -330,10 +321,10 @@ BOOL CHyICEFlash::TransferImage(CProgressCtrl* progress)
         CHyMessagePtr request;
         if (!ReceiveBoardRequest(request, record))
             return FALSE;
-        if (Get16(record) != kImageRequest || Get16(record + 2) != 0)
+        if (GetBigEndian16(record) != kImageRequest || GetBigEndian16(record + 2) != 0)
             return FALSE;
-        DWORD address = Get32(record + 12);
-        DWORD wanted = Get32(record + 16);
+        DWORD address = GetBigEndian32(record + 12);
+        DWORD wanted = GetBigEndian32(record + 16);
         // Within one frame and within what is left of the image (sent never exceeds the size).
         if (wanted > kBlockSize || wanted > m_nImageSize - sent)
             return FALSE;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "platform/base/ByteOrder.h"
 #include "platform/threads/Synchronization.h"
 #include "platform/time/Clock.h"
 #include "platform/ui/UiServices.h"
@@ -157,10 +158,7 @@ BOOL CHyICETarget::SetRegister(BYTE reg, DWORD value, DWORD address)
     request->m_dwLength = 8;
     request->AllocateData(8);
     request->m_pData[3] = reg;
-    request->m_pData[4] = (BYTE)(value >> 24);
-    request->m_pData[5] = (BYTE)(value >> 16);
-    request->m_pData[6] = (BYTE)(value >> 8);
-    request->m_pData[7] = (BYTE)value;
+    PutBigEndian32(&request->m_pData[4], value);
     CHyMessage* reply = NULL;
     BOOL result = Transact(request.get(), &reply);
     CHyMessagePtr held(reply);
