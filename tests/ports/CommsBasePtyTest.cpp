@@ -17,14 +17,9 @@
 #include "tests/support/ScriptedUi.h"
 #include "tests/support/PseudoTerminal.h"
 #include "tests/support/ScopedEnvironment.h"
+#include "tests/support/RealClock.h"
 
 namespace {
-
-int64_t RealMs()
-{
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
 
 class CommsBasePty : public ::testing::Test {
 protected:

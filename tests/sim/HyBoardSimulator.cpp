@@ -8,6 +8,7 @@
 
 #include "platform/testing/VirtualClock.h"
 #include "tests/support/FakeSerialDevice.h"
+#include "tests/support/RealClock.h"
 
 namespace {
 
@@ -22,12 +23,6 @@ const uint64_t kLongestWaitMs = 8000;
 // Real time without any activity after which the board moves a virtual clock on anyway, so
 // that a host waiting for a time-out nobody expected fails its test instead of hanging it.
 const uint64_t kIdleWatchdogMs = 2000;
-
-uint64_t RealMs()
-{
-    using namespace std::chrono;
-    return (uint64_t)duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
 
 DWORD BigEndian(const BYTE* p)
 {
@@ -411,53 +406,17 @@ CHyBoardSimulator::Frame CHyBoardSimulator::ImageRequest()
     return Frame{0x01, 0x85, program.requestAddress, (DWORD)record.size(), record, {}};
 }
 
-std::vector<CHyBoardSimulator::Frame> CHyBoardSimulator::HostFrames() const
-{
-    Lock lock(m_mutex);
-    return m_hostFrames;
-}
-
-std::vector<BYTE> CHyBoardSimulator::HostBytes() const
-{
-    Lock lock(m_mutex);
-    return m_hostBytes;
-}
-
-size_t CHyBoardSimulator::HostBytesSinceReset() const
-{
-    Lock lock(m_mutex);
-    return m_hostByteCount;
-}
-
-int CHyBoardSimulator::HandshakeRtsToggles() const
-{
-    Lock lock(m_mutex);
-    return m_handshakeToggles;
-}
-
-size_t CHyBoardSimulator::UnpacedHostBytes() const
-{
-    Lock lock(m_mutex);
-    return m_unpaced;
-}
-
-size_t CHyBoardSimulator::BoardBytesSent() const
-{
-    Lock lock(m_mutex);
-    return m_sent;
-}
-
-size_t CHyBoardSimulator::BoardBytesAcknowledged() const
-{
-    Lock lock(m_mutex);
-    return m_acked;
-}
-
-std::map<BYTE, DWORD> CHyBoardSimulator::Registers() const
-{
-    Lock lock(m_mutex);
-    return m_registers;
-}
+// The accessors read best as a table, one per line.
+// clang-format off
+std::vector<CHyBoardSimulator::Frame> CHyBoardSimulator::HostFrames() const { Lock lock(m_mutex); return m_hostFrames; }
+std::vector<BYTE> CHyBoardSimulator::HostBytes() const { Lock lock(m_mutex); return m_hostBytes; }
+size_t CHyBoardSimulator::HostBytesSinceReset() const { Lock lock(m_mutex); return m_hostByteCount; }
+int CHyBoardSimulator::HandshakeRtsToggles() const { Lock lock(m_mutex); return m_handshakeToggles; }
+size_t CHyBoardSimulator::UnpacedHostBytes() const { Lock lock(m_mutex); return m_unpaced; }
+size_t CHyBoardSimulator::BoardBytesSent() const { Lock lock(m_mutex); return m_sent; }
+size_t CHyBoardSimulator::BoardBytesAcknowledged() const { Lock lock(m_mutex); return m_acked; }
+std::map<BYTE, DWORD> CHyBoardSimulator::Registers() const { Lock lock(m_mutex); return m_registers; }
+// clang-format on
 
 std::vector<BYTE> CHyBoardSimulator::Memory(DWORD address, DWORD length) const
 {

@@ -9,15 +9,11 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include "tests/support/RealClock.h"
+
 namespace {
 
 const size_t kReplyLength = 10;
-
-uint64_t RealMilliseconds()
-{
-    using namespace std::chrono;
-    return (uint64_t)duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
 
 const char* ReplyText(CQB2300Simulator::Reply reply, int stage)
 {
@@ -119,53 +115,17 @@ void CQB2300Simulator::PressReset()
     BackToStage1();
 }
 
-std::vector<BYTE> CQB2300Simulator::Stage1Bytes() const
-{
-    Lock lock(m_mutex);
-    return m_lastStage1;
-}
-
-bool CQB2300Simulator::TrailerValid() const
-{
-    Lock lock(m_mutex);
-    return m_trailerValid;
-}
-
-DWORD CQB2300Simulator::Stage2Length() const
-{
-    Lock lock(m_mutex);
-    return m_stage2Length;
-}
-
-std::vector<BYTE> CQB2300Simulator::Stage2Bytes() const
-{
-    Lock lock(m_mutex);
-    return m_stage2;
-}
-
-int CQB2300Simulator::RescueCommands() const
-{
-    Lock lock(m_mutex);
-    return m_rescueCommands;
-}
-
-int CQB2300Simulator::Stage1Count() const
-{
-    Lock lock(m_mutex);
-    return m_stage1Count;
-}
-
-int CQB2300Simulator::CompletedRuns() const
-{
-    Lock lock(m_mutex);
-    return m_completedRuns;
-}
-
-size_t CQB2300Simulator::UnexpectedBytes() const
-{
-    Lock lock(m_mutex);
-    return m_unexpected;
-}
+// The accessors read best as a table, one per line.
+// clang-format off
+std::vector<BYTE> CQB2300Simulator::Stage1Bytes() const { Lock lock(m_mutex); return m_lastStage1; }
+bool CQB2300Simulator::TrailerValid() const { Lock lock(m_mutex); return m_trailerValid; }
+DWORD CQB2300Simulator::Stage2Length() const { Lock lock(m_mutex); return m_stage2Length; }
+std::vector<BYTE> CQB2300Simulator::Stage2Bytes() const { Lock lock(m_mutex); return m_stage2; }
+int CQB2300Simulator::RescueCommands() const { Lock lock(m_mutex); return m_rescueCommands; }
+int CQB2300Simulator::Stage1Count() const { Lock lock(m_mutex); return m_stage1Count; }
+int CQB2300Simulator::CompletedRuns() const { Lock lock(m_mutex); return m_completedRuns; }
+size_t CQB2300Simulator::UnexpectedBytes() const { Lock lock(m_mutex); return m_unexpected; }
+// clang-format on
 
 bool CQB2300Simulator::WaitIdle(DWORD timeoutMs)
 {
@@ -192,7 +152,7 @@ void CQB2300Simulator::Run()
                 OnByte(lock, buffer[i]);
         }
         // The stub has no length field: the boot loader takes the end of the stream as its end.
-        if (m_state == State::Stage1 && !m_stage1.empty() && RealMilliseconds() - m_lastByteMs >= m_behaviour.idleMs)
+        if (m_state == State::Stage1 && !m_stage1.empty() && RealMs() - m_lastByteMs >= m_behaviour.idleMs)
             FinishStage1(lock);
     }
 }
@@ -206,7 +166,7 @@ void CQB2300Simulator::OnByte(Lock& lock, BYTE b)
     switch (m_state) {
     case State::Stage1:
         m_stage1.push_back(b);
-        m_lastByteMs = RealMilliseconds();
+        m_lastByteMs = RealMs();
         break;
     case State::RescueWait:
         if (b != 'X') {

@@ -8,14 +8,9 @@
 
 #include "platform/serial/LinuxSerialPort.h"
 #include "tests/support/PseudoTerminal.h"
+#include "tests/support/RealClock.h"
 
 namespace {
-
-int64_t RealMs()
-{
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
 
 class LinuxSerialPort : public ::testing::Test {
 protected:

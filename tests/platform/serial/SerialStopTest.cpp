@@ -14,14 +14,9 @@
 #include "tests/support/FakeSerialDevice.h"
 #include "tests/support/PseudoTerminal.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/RealClock.h"
 
 namespace {
-
-int64_t RealMs()
-{
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
 
 class SerialStop : public ::testing::Test {
 protected:

@@ -10,14 +10,9 @@
 #include "platform/testing/VirtualClock.h"
 #include "platform/threads/Synchronization.h"
 #include "platform/threads/WorkerThread.h"
+#include "tests/support/RealClock.h"
 
 namespace {
-
-int64_t RealMs()
-{
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
 
 struct Events {
     explicit Events(std::initializer_list<BOOL> manual)

@@ -304,12 +304,12 @@ TEST_F(HyLinkTest, CloseEndsEveryWait)
         board.SetBehaviour(Behaviour());
         device.SetReceiveLimit((size_t)-1);
         ASSERT_TRUE(target.OpenComms("COM3:"));
-        int64_t arranged = hytest::RealMs();
+        int64_t arranged = RealMs();
         c.arrange();
-        EXPECT_LT(hytest::RealMs() - arranged, 1000) << "arranging waited for a time-out";
-        int64_t start = hytest::RealMs();
+        EXPECT_LT(RealMs() - arranged, 1000) << "arranging waited for a time-out";
+        int64_t start = RealMs();
         EXPECT_TRUE(target.CloseComms());
-        EXPECT_LT(hytest::RealMs() - start, 1000);
+        EXPECT_LT(RealMs() - start, 1000);
         EXPECT_EQ(CWorkerThread::LiveCount(), 0);
         EXPECT_FALSE(device.IsOpen());
     }

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <vector>
 
 #include "platform/testing/VirtualClock.h"
@@ -14,6 +13,7 @@
 #include "targets/hyice/hyICETarget.h"
 #include "tests/sim/HyBoardSimulator.h"
 #include "tests/support/FakeSerialDevice.h"
+#include "tests/support/RealClock.h"
 #include "tests/support/ScriptedUi.h"
 
 class CTestIceTarget : public CHyICETarget {
@@ -55,12 +55,6 @@ inline CHyMessage* MakeFrame(BYTE type, BYTE flags, DWORD address, DWORD length,
 inline std::vector<BYTE> Header(BYTE flags, BYTE type, DWORD address, DWORD length)
 {
     return Frame{flags, type, address, length, {}, {}}.Wire();
-}
-
-inline int64_t RealMs()
-{
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
 }  // namespace hytest

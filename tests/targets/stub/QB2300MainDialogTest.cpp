@@ -1,6 +1,7 @@
 // A user's whole road through the main window: choose the board, load the 'fat' stub and a
 // set of banked files, program the simulated board and read the outcome.
 #include <cstdlib>
+#include <functional>
 
 #include "app/MainDialog.h"
 #include "platform/files/FileFind.h"
@@ -24,6 +25,29 @@ namespace {
 const char kLoadFilter[] = "Intel Hex Files (*.hex)|*.hex|Keil Banked Hex Files (*.h*)|*.h*|All Files (*.*)|*.*||";
 const DWORD kOpenFlags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
 const DWORD kLoadFlags = kOpenFlags | OFN_ALLOWMULTISELECT;
+
+// Runs the main window as the application does (theApp points at it while it is open): `body`
+// drives it once `target` is chosen, then it is closed. Each module box that a load brings up
+// picks `module` (-1: no box is expected).
+void RunMain(CModalScript& script, const char* target, int module,
+             const std::function<void(CDialog&, CDialogDriver&)>& body)
+{
+    if (module >= 0)
+        script.Expect(IDD_MODULE_SELECT, [module](CDialog& dialog) {
+            CDialogDriver(dialog).Select(IDC_MODULE_TYPE, module);
+            CDialogDriver(dialog).Click(IDOK);
+        });
+    script.Expect(IDD_MAIN_DIALOG, [&](CDialog& dialog) {
+        CDialogDriver driver(dialog);
+        EXPECT_TRUE(driver.SelectText(IDC_TARGET_TYPE, target));
+        body(dialog, driver);
+        driver.Close();
+    });
+    CMainDialog main;
+    theApp.m_pMainDialog = &main;
+    main.DoModal();
+    theApp.m_pMainDialog = NULL;
+}
 
 }  // namespace
 
@@ -60,25 +84,14 @@ TEST_F(StubBoardTest, UserProgramsTheBoardThroughTheMainDialog)
     int barAfter = -1;
     BOOL programEnabled = FALSE;
     CModalScript script;
-    script.Expect(IDD_MODULE_SELECT, [](CDialog& dialog) {
-        CDialogDriver(dialog).Select(IDC_MODULE_TYPE, 0);
-        CDialogDriver(dialog).Click(IDOK);
-    });
-    script.Expect(IDD_MAIN_DIALOG, [&](CDialog& dialog) {
-        CDialogDriver driver(dialog);
-        EXPECT_TRUE(driver.SelectText(IDC_TARGET_TYPE, "QB2300 Evaluation Board"));
+    RunMain(script, "QB2300 Evaluation Board", 0, [&](CDialog& dialog, CDialogDriver& driver) {
         EXPECT_EQ(driver.Text(IDC_COMMS_RESOURCE), "COM1:");
         EXPECT_TRUE(driver.Click(IDC_LOAD_FILE));
         rows = ListEntries(dialog, IDC_MODULE_LIST);
         EXPECT_TRUE(driver.Click(IDC_PROGRAM));
         barAfter = ((CProgressCtrl*)dialog.GetDlgItem(IDC_PROGRESS))->GetPos();
         programEnabled = driver.IsEnabled(IDC_PROGRAM);
-        driver.Close();
     });
-    CMainDialog main;
-    theApp.m_pMainDialog = &main;
-    main.DoModal();
-    theApp.m_pMainDialog = NULL;
 
     ASSERT_GE(rows.size(), 5u);
     EXPECT_EQ(rows[1], "'Fat' stub download\tYes");
@@ -112,16 +125,8 @@ TEST_F(StubBoardTest, KitOptionsBrowseKeepsTheDirectoryAndTheChosenNameInBankedM
         shown = CDialogDriver(dialog).Text(IDC_QB2300_THIN_PATH);
         CDialogDriver(dialog).Click(IDCANCEL);
     });
-    script.Expect(IDD_MAIN_DIALOG, [&](CDialog& dialog) {
-        CDialogDriver driver(dialog);
-        EXPECT_TRUE(driver.SelectText(IDC_TARGET_TYPE, "QP0700 Evaluation Kit"));
-        EXPECT_TRUE(driver.Click(IDC_OPTIONS));
-        driver.Close();
-    });
-    CMainDialog main;
-    theApp.m_pMainDialog = &main;
-    main.DoModal();
-    theApp.m_pMainDialog = NULL;
+    RunMain(script, "QP0700 Evaluation Kit", -1,
+            [](CDialog&, CDialogDriver& driver) { EXPECT_TRUE(driver.Click(IDC_OPTIONS)); });
 
     EXPECT_EQ(shown, "/data/thin.h00") << "a path that opens the chosen file, not a pattern";
     ui.VerifyAndClear();
@@ -152,22 +157,11 @@ TEST_F(StubBoardTest, SaveBufferAsksFirstAndReplacesTheOldFileOnlyWhenTheNewOneI
             ui.ExpectMessage("Unable to create buffer file\n" + target + ": File too large", MB_OK, IDOK)
                 .ExpectMessage("Error - Unable to save the buffer", MB_OK, IDOK);
         CModalScript script;
-        script.Expect(IDD_MODULE_SELECT, [](CDialog& dialog) {
-            CDialogDriver(dialog).Select(IDC_MODULE_TYPE, 2);
-            CDialogDriver(dialog).Click(IDOK);
-        });
-        script.Expect(IDD_MAIN_DIALOG, [&](CDialog& dialog) {
-            CDialogDriver driver(dialog);
-            EXPECT_TRUE(driver.SelectText(IDC_TARGET_TYPE, "QB2300 Evaluation Board"));
+        RunMain(script, "QB2300 Evaluation Board", 2, [&](CDialog&, CDialogDriver& driver) {
             EXPECT_TRUE(driver.Click(IDC_LOAD_FILE));
             CFileSizeLimit disk(c.sizeLimit);
             EXPECT_TRUE(driver.Click(IDC_SAVE_BUFFER));
-            driver.Close();
         });
-        CMainDialog main;
-        theApp.m_pMainDialog = &main;
-        main.DoModal();
-        theApp.m_pMainDialog = NULL;
         ui.VerifyAndClear();
 
         EXPECT_EQ(CTempFolder::Read(target), c.saved ? hextext::Image(0, Pattern(0x300, 4)) : oldImage);
@@ -198,13 +192,7 @@ TEST_F(StubBoardTest, APortThatWillNotOpenSaysWhichDeviceAndWhy)
         .ExpectMessage("Overlaid data has been detected, continue", MB_YESNO, IDNO)
         .ExpectMessage("Invalid Binary Image", MB_ICONEXCLAMATION, IDOK);
     CModalScript script;
-    script.Expect(IDD_MODULE_SELECT, [](CDialog& dialog) {
-        CDialogDriver(dialog).Select(IDC_MODULE_TYPE, 0);
-        CDialogDriver(dialog).Click(IDOK);
-    });
-    script.Expect(IDD_MAIN_DIALOG, [&](CDialog& dialog) {
-        CDialogDriver driver(dialog);
-        EXPECT_TRUE(driver.SelectText(IDC_TARGET_TYPE, "QB2300 Evaluation Board"));
+    RunMain(script, "QB2300 Evaluation Board", 0, [&](CDialog&, CDialogDriver& driver) {
         EXPECT_TRUE(driver.Click(IDC_LOAD_FILE));
         EXPECT_TRUE(driver.Click(IDC_PROGRAM));
         {
@@ -215,11 +203,6 @@ TEST_F(StubBoardTest, APortThatWillNotOpenSaysWhichDeviceAndWhy)
         // A failure that opened no port blames no device, not even the last one.
         theQB2300Flash.LoadModule(2, HexFile("again.hex", 0x10, Pattern(4, 9)).c_str());
         EXPECT_TRUE(driver.Click(IDC_PROGRAM));
-        driver.Close();
     });
-    CMainDialog main;
-    theApp.m_pMainDialog = &main;
-    main.DoModal();
-    theApp.m_pMainDialog = NULL;
     ui.VerifyAndClear();
 }
