@@ -6,6 +6,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <map>
+#include <utility>
+
+#include "platform/base/WinTypes.h"
 
 // One exchange of clock pulses, numbered from 0.
 struct IcspFrame {
@@ -40,4 +45,58 @@ public:
     // A frame has ended. `hostBits` bit k is the data line at the falling edge of pulse k (the
     // device's own level on the pulses it drove). Returns the next frame.
     virtual IcspFrame FrameDone(uint32_t hostBits, const IcspFrameTiming& timing) = 0;
+};
+
+// What the device models keep alike: an observer of each command, the entries into the
+// programming mode, the count of timing violations, and memory cells of `Cell` bits stuck at a
+// level, by memory space and address.
+template <class Address, class Cell>
+class CIcspDeviceModelBase : public IIcspDeviceModel {
+public:
+    // Runs as each command's bits are in, before any data word or payload: a test can look at
+    // the host's state then or break a line.
+    void OnCommand(std::function<void(BYTE code)> observer) { m_commandObserver = std::move(observer); }
+    bool InProgramMode() const { return m_inProgramMode; }
+    int LowVoltageEntries() const { return m_lowVoltageEntries; }
+    int HighVoltageEntries() const { return m_highVoltageEntries; }
+    // Needs times from the decoder (CIcspDecoder::TakeTimes).
+    void CheckTiming(bool on) { m_checkTiming = on; }
+    int TimingViolations() const { return m_timingViolations; }
+
+protected:
+    void Entered(bool lowVoltage)
+    {
+        m_inProgramMode = true;
+        ++(lowVoltage ? m_lowVoltageEntries : m_highVoltageEntries);
+    }
+    // The bit reads `level` whatever is written.
+    template <class Space>
+    void SetStuck(Space space, Address address, int bit, bool level)
+    {
+        auto& entry = m_stuck[{(int)space, address}];
+        Cell mask = (Cell)(1u << bit);
+        entry.first |= mask;
+        entry.second = (Cell)((entry.second & ~mask) | (level ? mask : 0));
+    }
+    template <class Space>
+    Cell Stuck(Space space, Address address, Cell value) const
+    {
+        if (m_stuck.empty())
+            return value;
+        auto found = m_stuck.find({(int)space, address});
+        if (found == m_stuck.end())
+            return value;
+        return (Cell)((value & ~found->second.first) | found->second.second);
+    }
+
+    std::function<void(BYTE)> m_commandObserver;
+    bool m_inProgramMode = false;
+    bool m_checkTiming = false;
+    int m_timingViolations = 0;
+
+private:
+    int m_lowVoltageEntries = 0;
+    int m_highVoltageEntries = 0;
+    // (space, address) -> (mask, levels)
+    std::map<std::pair<int, Address>, std::pair<Cell, Cell>> m_stuck;
 };

@@ -29,22 +29,6 @@ CPic16Simulator::CPic16Simulator(const Variant& variant)
     std::fill(std::begin(m_ids), std::end(m_ids), 0x3FFF);
 }
 
-void CPic16Simulator::SetStuckBit(Space space, WORD address, int bit, bool level)
-{
-    auto& entry = m_stuck[{(int)space, address}];
-    WORD mask = (WORD)(1u << bit);
-    entry.first |= mask;
-    entry.second = (WORD)((entry.second & ~mask) | (level ? mask : 0));
-}
-
-WORD CPic16Simulator::Stuck(Space space, WORD address, WORD value) const
-{
-    auto found = m_stuck.find({(int)space, address});
-    if (found == m_stuck.end())
-        return value;
-    return (WORD)((value & ~found->second.first) | found->second.second);
-}
-
 WORD CPic16Simulator::ProgramWord(WORD address) const
 {
     address = (WORD)(address % m_variant.programWords);
@@ -69,15 +53,11 @@ bool CPic16Simulator::AcceptsLowVoltageEntry() const
 
 IcspFrame CPic16Simulator::EnterProgramMode(bool lowVoltage)
 {
-    m_inProgramMode = true;
+    Entered(lowVoltage);
     m_pc = 0;
     m_expect = Expect::Command;
     m_pending = Pending::None;
     m_unprotectStep = 0;
-    if (lowVoltage)
-        ++m_lowVoltageEntries;
-    else
-        ++m_highVoltageEntries;
     return kCommandFrame;
 }
 

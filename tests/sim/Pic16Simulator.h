@@ -27,15 +27,13 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
-#include <map>
 #include <ostream>
 #include <vector>
 
 #include "platform/base/WinTypes.h"
 #include "tests/sim/IcspDeviceModel.h"
 
-class CPic16Simulator : public IIcspDeviceModel {
+class CPic16Simulator : public CIcspDeviceModelBase<WORD, WORD> {
 public:
     struct Variant {
         const char* name;
@@ -79,8 +77,7 @@ public:
     WORD IdLocation(int index) const { return m_ids[index & 3]; }
     WORD DeviceIdWord() const { return m_deviceId; }
     void SetDeviceIdWord(WORD word) { m_deviceId = word; }
-    // The bit reads `level` whatever is written.
-    void SetStuckBit(Space space, WORD address, int bit, bool level);
+    void SetStuckBit(Space space, WORD address, int bit, bool level) { SetStuck(space, address, bit, level); }
     // The upper six bits of a data memory read carry no data; this model sends them as given
     // (0x3F00 by default), so a host must look at the low byte only.
     void SetDataReadHighBits(WORD bits) { m_dataHighBits = bits & 0x3F00; }
@@ -88,19 +85,9 @@ public:
     // Every command received in the programming mode, in order.
     const std::vector<Command>& Commands() const { return m_commands; }
     void ClearCommands() { m_commands.clear(); }
-    // Runs as each command's six bits are in, before any data word: a test can look at the
-    // host's state then or break a line.
-    void OnCommand(std::function<void(BYTE code)> observer) { m_commandObserver = std::move(observer); }
     WORD AddressCounter() const { return m_pc; }
-    bool InProgramMode() const { return m_inProgramMode; }
-    int LowVoltageEntries() const { return m_lowVoltageEntries; }
-    int HighVoltageEntries() const { return m_highVoltageEntries; }
     // Load frames whose start or stop bit was not 0.
     int FramingErrors() const { return m_framingErrors; }
-
-    // Needs times from the decoder (CIcspDecoder::TakeTimes).
-    void CheckTiming(bool on) { m_checkTiming = on; }
-    int TimingViolations() const { return m_timingViolations; }
 
     bool AcceptsLowVoltageEntry() const override;
     IcspFrame EnterProgramMode(bool lowVoltage) override;
@@ -127,7 +114,6 @@ private:
     int CodeProtection() const;
     bool IsCodeProtected(WORD address) const;
     bool IsDataProtected() const { return (ConfigWord() & 0x0100) == 0; }
-    WORD Stuck(Space space, WORD address, WORD value) const;
     void EraseAll();
 
     Variant m_variant;
@@ -137,10 +123,7 @@ private:
     WORD m_config = 0x3FFF;
     WORD m_deviceId;
     WORD m_dataHighBits = 0x3F00;
-    // (space, address) -> (mask, levels)
-    std::map<std::pair<int, WORD>, std::pair<WORD, WORD>> m_stuck;
 
-    bool m_inProgramMode = false;
     WORD m_pc = 0;
     WORD m_latch = 0x3FFF;
     Expect m_expect = Expect::Command;
@@ -149,15 +132,9 @@ private:
     int m_unprotectStep = 0;
 
     std::vector<Command> m_commands;
-    std::function<void(BYTE)> m_commandObserver;
-    int m_lowVoltageEntries = 0;
-    int m_highVoltageEntries = 0;
     int m_framingErrors = 0;
-
-    bool m_checkTiming = false;
     double m_busyUntilUs = 0;
     double m_pendingCycleUs = 0;
-    int m_timingViolations = 0;
 };
 
 // Readable commands in test failures: "Load(2, 0x3FFF)", "Read(4) = 0x09A0", "Cmd(6)".

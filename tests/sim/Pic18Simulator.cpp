@@ -54,24 +54,6 @@ CPic18Simulator::CPic18Simulator(const Variant& variant)
     std::copy(std::begin(kConfigImplemented), std::end(kConfigImplemented), m_config);
 }
 
-void CPic18Simulator::SetStuckBit(Space space, DWORD address, int bit, bool level)
-{
-    auto& entry = m_stuck[{(int)space, address}];
-    BYTE mask = (BYTE)(1u << bit);
-    entry.first |= mask;
-    entry.second = (BYTE)((entry.second & ~mask) | (level ? mask : 0));
-}
-
-BYTE CPic18Simulator::Stuck(Space space, DWORD address, BYTE value) const
-{
-    if (m_stuck.empty())
-        return value;
-    auto found = m_stuck.find({(int)space, address});
-    if (found == m_stuck.end())
-        return value;
-    return (BYTE)((value & ~found->second.first) | found->second.second);
-}
-
 BYTE CPic18Simulator::CodeByte(DWORD address) const
 {
     address %= m_variant.codeBytes;
@@ -115,7 +97,7 @@ bool CPic18Simulator::AcceptsLowVoltageEntry() const
 
 IcspFrame CPic18Simulator::EnterProgramMode(bool lowVoltage)
 {
-    m_inProgramMode = true;
+    Entered(lowVoltage);
     m_lowVoltage = lowVoltage;
     m_expect = Expect::Command;
     m_w = 0;
@@ -133,10 +115,6 @@ IcspFrame CPic18Simulator::EnterProgramMode(bool lowVoltage)
     m_eraseStage = 0;
     m_wrEraseStarted = false;
     m_minimumGapUs = 0;
-    if (lowVoltage)
-        ++m_lowVoltageEntries;
-    else
-        ++m_highVoltageEntries;
     return kCommandFrame;
 }
 

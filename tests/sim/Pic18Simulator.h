@@ -41,15 +41,13 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
-#include <map>
 #include <ostream>
 #include <vector>
 
 #include "platform/base/WinTypes.h"
 #include "tests/sim/IcspDeviceModel.h"
 
-class CPic18Simulator : public IIcspDeviceModel {
+class CPic18Simulator : public CIcspDeviceModelBase<DWORD, BYTE> {
 public:
     struct Variant {
         const char* name;
@@ -91,7 +89,7 @@ public:
     void SetEepromByte(WORD address, BYTE value) { m_eeprom[address % m_variant.eepromBytes] = value; }
     WORD DeviceIdWord() const { return m_deviceId; }
     void SetDeviceIdWord(WORD word) { m_deviceId = word; }
-    void SetStuckBit(Space space, DWORD address, int bit, bool level);
+    void SetStuckBit(Space space, DWORD address, int bit, bool level) { SetStuck(space, address, bit, level); }
     // EECON1 reads that still show WR after an EEPROM write starts (1 by default).
     void SetEepromBusyPolls(int polls) { m_eepromBusyPolls = polls; }
     void SetEepromWriteNeverCompletes(bool never) { m_eepromNeverCompletes = never; }
@@ -100,17 +98,11 @@ public:
     const std::vector<Command>& Commands() const { return m_commands; }
     void ClearCommands() { m_commands.clear(); }
     void Record(bool on) { m_recording = on; }
-    // Runs as each command's four bits are in, before its payload: a test can look at the
-    // host's state then or break a line.
-    void OnCommand(std::function<void(BYTE code)> observer) { m_commandObserver = std::move(observer); }
     DWORD TablePointer() const { return m_tblptr; }
     BYTE Eecon1() const { return m_eecon1; }
     bool MultiPanel() const { return m_multiPanel; }
     DWORD ProgramCounter() const { return m_pc; }
-    bool InProgramMode() const { return m_inProgramMode; }
 
-    int LowVoltageEntries() const { return m_lowVoltageEntries; }
-    int HighVoltageEntries() const { return m_highVoltageEntries; }
     int ChipErases() const { return m_chipErases; }
     int RowErases() const { return m_rowErases; }
     int ProgrammingCycles() const { return m_programmingCycles; }
@@ -124,11 +116,9 @@ public:
     int ProtocolErrors() const { return m_protocolErrors; }
     int UnknownInstructions() const { return m_unknownInstructions; }
 
-    // Needs times from the decoder (CIcspDecoder::TakeTimes): counts programming holds
-    // shorter than P9, discharges shorter than P10, and erases given less than P11 before the
-    // next command: the chip erase, and a row erase started by WR, taken to need as long.
-    void CheckTiming(bool on) { m_checkTiming = on; }
-    int TimingViolations() const { return m_timingViolations; }
+    // The timing check counts programming holds shorter than P9, discharges shorter than P10,
+    // and erases given less than P11 before the next command: the chip erase, and a row erase
+    // started by WR, taken to need as long.
     static constexpr double kProgramHoldUs = 1000;  // P9
     static constexpr double kDischargeUs = 5;       // P10
     static constexpr double kChipEraseUs = 5000;    // P11
@@ -175,7 +165,6 @@ private:
     bool IsEepromWriteProtected() const { return (ConfigByte(11) & 0x80) == 0; }
     bool IsConfigWriteProtected() const { return (ConfigByte(11) & 0x20) == 0; }
     WORD EepromAddress() const;
-    BYTE Stuck(Space space, DWORD address, BYTE value) const;
 
     Variant m_variant;
     std::vector<BYTE> m_code;
@@ -183,12 +172,9 @@ private:
     BYTE m_config[14];
     std::vector<BYTE> m_eeprom;
     WORD m_deviceId;
-    // (space, address) -> (mask, levels)
-    std::map<std::pair<int, DWORD>, std::pair<BYTE, BYTE>> m_stuck;
     int m_eepromBusyPolls = 1;
     bool m_eepromNeverCompletes = false;
 
-    bool m_inProgramMode = false;
     bool m_lowVoltage = false;
     Expect m_expect = Expect::Command;
     BYTE m_code4 = 0;
@@ -215,9 +201,6 @@ private:
 
     std::vector<Command> m_commands;
     bool m_recording = true;
-    std::function<void(BYTE)> m_commandObserver;
-    int m_lowVoltageEntries = 0;
-    int m_highVoltageEntries = 0;
     int m_chipErases = 0;
     int m_rowErases = 0;
     int m_programmingCycles = 0;
@@ -226,9 +209,6 @@ private:
     int m_refusedWrites = 0;
     int m_protocolErrors = 0;
     int m_unknownInstructions = 0;
-
-    bool m_checkTiming = false;
-    int m_timingViolations = 0;
     double m_gapFromUs = 0;
     double m_minimumGapUs = 0;
 };
