@@ -1,9 +1,5 @@
 // A user's whole road through the main window with each PIC16 board: choose it, load a file,
 // view, save, set options and program the simulated device.
-#include "app/MainDialog.h"
-#include "platform/testing/DialogDriver.h"
-#include "platform/testing/ModalScript.h"
-#include "res/resource.h"
 #include "tests/sim/Pic16Simulator.h"
 #include "tests/sim/PicParallelBoard.h"
 #include "tests/sim/PicSerialBoard.h"
@@ -27,22 +23,6 @@ protected:
                hextext::Image(0x4200, EepromBytes({0x5A}));
     }
 
-    // Runs the main dialog with `body`, then closes it.
-    void RunMain(std::function<void(CDialog&, CDialogDriver&)> body)
-    {
-        script.Expect(IDD_MAIN_DIALOG, [&](CDialog& dialog) {
-            CDialogDriver driver(dialog);
-            body(dialog, driver);
-            driver.Close();
-        });
-        CMainDialog main;
-        ITargetHost* previous = theApp.m_pMainDialog;
-        theApp.m_pMainDialog = &main;
-        main.DoModal();
-        theApp.m_pMainDialog = previous;
-        script.VerifyAndClear();
-    }
-
     CModalScript script;
     std::string text;
 };
@@ -53,12 +33,10 @@ TEST_F(Pic16MainDialogTest, QD5140FromSelectionToAProgrammedDevice)
     CPicSerialBoard board(sim, "COM1:");
     std::string file = folder.Write("prog.hex", text);
     std::string saved = folder / "saved.hex";
-    const char prompt[] = "Please reset the QD5140 board (by pressing SW1) now.";
 
     ui.ExpectOpenFile(kLoadFilter, kOpenFlags, {file.c_str()});
     ui.ExpectSaveFile(kSaveFilter, kOpenFlags | OFN_OVERWRITEPROMPT, saved.c_str());
-    ui.ExpectMessage(prompt, MB_OK, IDOK, [&] { board.PressReset(); });
-    ui.ExpectMessage(prompt, MB_OK, IDOK, [&] { board.PressReset(); });
+    ExpectResets(board, "Please reset the QD5140 board (by pressing SW1) now.", 2);
     ui.ExpectMessage("Programming complete", MB_ICONINFORMATION, IDOK);
 
     std::vector<std::string> resources, rows, areas, dump;
@@ -72,7 +50,7 @@ TEST_F(Pic16MainDialogTest, QD5140FromSelectionToAProgrammedDevice)
         CDialogDriver(dialog).Click(IDOK);
     });
     bool programEnabled = false;
-    RunMain([&](CDialog& dialog, CDialogDriver& driver) {
+    pictest::RunMainDialog(script, [&](CDialog& dialog, CDialogDriver& driver) {
         ASSERT_TRUE(driver.SelectText(IDC_TARGET_TYPE, "QD5140 Evaluation Board"));
         resources = ListEntries(dialog, IDC_COMMS_RESOURCE);
         EXPECT_FALSE(driver.IsEnabled(IDC_PROGRAM));
@@ -110,13 +88,11 @@ TEST_F(Pic16MainDialogTest, QB6620ProgramsOverTheParallelPort)
     CPic16Simulator sim(CPic16Simulator::F877);
     CPicParallelBoard board(sim);
     std::string file = folder.Write("prog.hex", text);
-    const char prompt[] = "Please reset the QB6620 board (by pressing and releasing SW1) now.";
     ui.ExpectOpenFile(kLoadFilter, kOpenFlags, {file.c_str()});
-    ui.ExpectMessage(prompt, MB_OK, IDOK, [&] { board.PressReset(); });
-    ui.ExpectMessage(prompt, MB_OK, IDOK, [&] { board.PressReset(); });
+    ExpectResets(board, "Please reset the QB6620 board (by pressing and releasing SW1) now.", 2);
     ui.ExpectMessage("Programming complete", MB_ICONINFORMATION, IDOK);
     std::vector<std::string> resources;
-    RunMain([&](CDialog& dialog, CDialogDriver& driver) {
+    pictest::RunMainDialog(script, [&](CDialog& dialog, CDialogDriver& driver) {
         ASSERT_TRUE(driver.SelectText(IDC_TARGET_TYPE, "QB6620 Evaluation Board"));
         resources = ListEntries(dialog, IDC_COMMS_RESOURCE);
         EXPECT_TRUE(driver.Click(IDC_LOAD_FILE));

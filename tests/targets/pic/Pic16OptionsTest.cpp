@@ -2,14 +2,10 @@
 // capability, what it stores, the Default and brown-out buttons.
 #include <functional>
 #include <map>
+#include <set>
 
-#include "platform/testing/DialogDriver.h"
-#include "platform/testing/ModalScript.h"
-#include "platform/wnd/ComboBox.h"
-#include "platform/wnd/Dialog.h"
-#include "res/resource.h"
-#include "tests/support/ListEntries.h"
 #include "tests/targets/pic/PicFamilies.h"
+#include "tests/targets/pic/PicMainDialogSupport.h"
 
 namespace {
 
@@ -27,14 +23,6 @@ struct Shown {
     std::vector<std::string> protections;
 };
 
-std::string Selected(CDialog& dialog, int id)
-{
-    CComboBox* combo = (CComboBox*)dialog.GetDlgItem(id);
-    CString text;
-    combo->GetLBText(combo->GetCurSel(), text);
-    return text.str();
-}
-
 Shown Read(CDialog& dialog)
 {
     CDialogDriver driver(dialog);
@@ -43,8 +31,8 @@ Shown Read(CDialog& dialog)
         shown.enabled[id] = driver.IsEnabled(id);
         shown.checked[id] = dialog.IsDlgButtonChecked(id) == BST_CHECKED;
     }
-    shown.oscillator = Selected(dialog, IDC_PIC16_OSCILLATOR);
-    shown.protection = Selected(dialog, IDC_PIC16_CODE_PROTECT);
+    shown.oscillator = pictest::SelectedText(dialog, IDC_PIC16_OSCILLATOR);
+    shown.protection = pictest::SelectedText(dialog, IDC_PIC16_CODE_PROTECT);
     shown.protections = ListEntries(dialog, IDC_PIC16_CODE_PROTECT);
     return shown;
 }
@@ -53,23 +41,12 @@ Shown Read(CDialog& dialog)
 
 class Pic16OptionsTest : public PicOptionsFixture<Pic16Test> {
 protected:
-    // Opens the dialog on `target`, reads it, runs `act`, then presses `button`.
-    Shown Run(CPIC16Target& target, std::function<void(CDialogDriver&)> act = nullptr, int button = IDOK)
+    // Runs the dialog on `target`, as pictest::RunOptions does.
+    Shown Run(CPIC16Target& target, std::function<void(CDialogDriver&)> act = nullptr, int button = IDOK,
+              Shown* after = nullptr)
     {
-        Shown shown;
-        script.Expect(IDD_PIC16_OPTIONS, [&](CDialog& dialog) {
-            shown = Read(dialog);
-            CDialogDriver driver(dialog);
-            if (act)
-                act(driver);
-            EXPECT_TRUE(driver.Click(button));
-        });
-        EXPECT_EQ(target.ShowOptions(), button == IDOK ? 1 : 0);
-        script.VerifyAndClear();
-        return shown;
+        return pictest::RunOptions(script, IDD_PIC16_OPTIONS, target, Read, act, button, after);
     }
-
-    CModalScript script;
 };
 
 TEST_F(Pic16OptionsTest, BothBoardsShowTheirWordAndOfferOnlyTheirOptions)
@@ -80,28 +57,15 @@ TEST_F(Pic16OptionsTest, BothBoardsShowTheirWordAndOfferOnlyTheirOptions)
         CPIC16Target* board;
         const char* value;
         WORD stored;
-        std::map<int, bool> checked;
+        std::set<int> ticked;  // of the boxes offered
         const char* oscillator;
     } cases[] = {
-        {&qd,
-         "QD5140_Options",
-         0xB139,
-         {{IDC_PIC16_VERIFY, true},
-          {IDC_PIC16_POWER_UP_TIMER, false},
-          {IDC_PIC16_WATCHDOG, false},
-          {IDC_PIC16_WRITE_ENABLE, false},
-          {IDC_PIC16_EEPROM_PROTECT, false},
-          {IDC_PIC16_BROWN_OUT, false}},
-         "XT Oscillator"},
+        {&qd, "QD5140_Options", 0xB139, {IDC_PIC16_VERIFY}, "XT Oscillator"},
         {&qb,
          "QB6620_Options",
          0x72C6,
-         {{IDC_PIC16_VERIFY, false},
-          {IDC_PIC16_POWER_UP_TIMER, true},
-          {IDC_PIC16_WATCHDOG, true},
-          {IDC_PIC16_WRITE_ENABLE, true},
-          {IDC_PIC16_EEPROM_PROTECT, true},
-          {IDC_PIC16_BROWN_OUT, true}},
+         {IDC_PIC16_POWER_UP_TIMER, IDC_PIC16_WATCHDOG, IDC_PIC16_WRITE_ENABLE, IDC_PIC16_EEPROM_PROTECT,
+          IDC_PIC16_BROWN_OUT},
          "HS Oscillator"},
     };
     for (const Case& c : cases) {
@@ -113,7 +77,7 @@ TEST_F(Pic16OptionsTest, BothBoardsShowTheirWordAndOfferOnlyTheirOptions)
             bool offered = id != IDC_PIC16_FAST_MODE && id != IDC_PIC16_LOW_VOLTAGE;
             EXPECT_EQ(shown.enabled[id], offered) << id;
             if (offered) {
-                EXPECT_EQ(shown.checked[id], c.checked.at(id)) << id;
+                EXPECT_EQ(shown.checked[id], c.ticked.count(id) == 1) << id;
             }
         }
         EXPECT_EQ(shown.oscillator, c.oscillator);
@@ -194,13 +158,8 @@ TEST_F(Pic16OptionsTest, DefaultActsAtOnceAndCancelDoesNotUndoIt)
     StoreDword("QB6620_Options", 0x0005);
     qb.LoadOptions();
     Shown afterDefault;
-    script.Expect(IDD_PIC16_OPTIONS, [&](CDialog& dialog) {
-        CDialogDriver driver(dialog);
-        EXPECT_TRUE(driver.Click(IDC_PIC16_RESTORE_DEFAULT));
-        afterDefault = Read(dialog);
-        EXPECT_TRUE(driver.Click(IDCANCEL));
-    });
-    EXPECT_EQ(qb.ShowOptions(), 0);
+    Run(
+        qb, [](CDialogDriver& d) { EXPECT_TRUE(d.Click(IDC_PIC16_RESTORE_DEFAULT)); }, IDCANCEL, &afterDefault);
     EXPECT_EQ(afterDefault.oscillator, "XT Oscillator");
     EXPECT_TRUE(afterDefault.checked[IDC_PIC16_BROWN_OUT]);
     EXPECT_TRUE(afterDefault.checked[IDC_PIC16_VERIFY]);

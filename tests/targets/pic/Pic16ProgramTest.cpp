@@ -129,8 +129,7 @@ TEST_F(Pic16ProgramTest, QD5140RunErasesProgramsVerifiesAndConfiguresAProtectedD
     CheckTiming(sim, board.Lines());
     LoadImage(qd);
     WatchProgress(sim);
-    ui.ExpectMessage(kQD5140Prompt, MB_OK, IDOK, [&] { board.PressReset(); });
-    ui.ExpectMessage(kQD5140Prompt, MB_OK, IDOK, [&] { board.PressReset(); });
+    ExpectResets(board, kQD5140Prompt, 2);
 
     EXPECT_TRUE(qd.Program("COM2:", &status));
     ui.VerifyAndClear();
@@ -158,8 +157,7 @@ TEST_F(Pic16ProgramTest, QB6620RunProgramsInLowVoltageModeWithThePgmLine)
     LoadImage(qb);
     WatchProgress(sim);
     WORD configBefore = qb.GetConfig();
-    ui.ExpectMessage(kQB6620Prompt, MB_OK, IDOK, [&] { board.PressReset(); });
-    ui.ExpectMessage(kQB6620Prompt, MB_OK, IDOK, [&] { board.PressReset(); });
+    ExpectResets(board, kQB6620Prompt, 2);
 
     EXPECT_TRUE(qb.Program("LPT1:", &status));
     ui.VerifyAndClear();
@@ -191,8 +189,7 @@ TEST_F(Pic16ProgramTest, WithoutVerifyOnlyTheConfigurationIsReadBack)
     CPicSerialBoard board(sim);
     LoadImage(qd);
     qd.SetConfig(0x3139);
-    ui.ExpectMessage(kQD5140Prompt, MB_OK, IDOK, [&] { board.PressReset(); });
-    ui.ExpectMessage(kQD5140Prompt, MB_OK, IDOK, [&] { board.PressReset(); });
+    ExpectResets(board, kQD5140Prompt, 2);
     EXPECT_TRUE(qd.Program("COM1:", &status));
     EXPECT_EQ(status, "Programming complete");
     int programReads = 0, dataReads = 0;
@@ -213,8 +210,7 @@ TEST_F(Pic16ProgramTest, LoneLastBytesDropForFlashButAreProgrammedForEeprom)
     std::string text = hextext::Image(0, {0x05, 0x28, 0x86, 0x01, 0x77}, false) +
                        hextext::Image(0x4200, {0x11, 0x00, 0x22});
     ASSERT_TRUE(qd.LoadModule(0, folder.Write("odd.hex", text).c_str()));
-    ui.ExpectMessage(kQD5140Prompt, MB_OK, IDOK, [&] { board.PressReset(); });
-    ui.ExpectMessage(kQD5140Prompt, MB_OK, IDOK, [&] { board.PressReset(); });
+    ExpectResets(board, kQD5140Prompt, 2);
     EXPECT_TRUE(qd.Program("COM1:", &status));
     EXPECT_EQ(sim.ProgramWord(1), 0x0186);
     EXPECT_EQ(sim.ProgramWord(2), 0x3FFF);
@@ -263,8 +259,7 @@ TEST_F(Pic16ProgramTest, EepromDataAloneHasNoFlashToProgram)
     CPic16Simulator sim(CPic16Simulator::F876);
     CPicSerialBoard board(sim);
     ASSERT_TRUE(qd.LoadModule(0, HexFile("eeprom.hex", 0x4200, EepromBytes({1, 2}))));
-    ui.ExpectMessage(kQD5140Prompt, MB_OK, IDOK, [&] { board.PressReset(); });
-    ui.ExpectMessage(kQD5140Prompt, MB_OK, IDOK, [&] { board.PressReset(); });
+    ExpectResets(board, kQD5140Prompt, 2);
     EXPECT_FALSE(qd.Program("COM1:", &status));
     EXPECT_EQ(status, "Unable to create FLASH download");
     EXPECT_TRUE(board.PortClosed());
@@ -310,8 +305,7 @@ TEST_F(Pic16ProgramTest, ALongRunKeepsTheWindowAliveBetweenFramesOnly)
     for (size_t i = 0; i < words.size(); ++i)
         words[i] = (WORD)(0x2800 + i);
     ASSERT_TRUE(qd.LoadModule(0, HexFile("long.hex", 0, Bytes(words))));
-    ui.ExpectMessage(kQD5140Prompt, MB_OK, IDOK, [&] { board.PressReset(); });
-    ui.ExpectMessage(kQD5140Prompt, MB_OK, IDOK, [&] { board.PressReset(); });
+    ExpectResets(board, kQD5140Prompt, 2);
 
     // A frame is a command's six pulses and the 16 of its data word, if it has one: a pump
     // between frames sees no pulse, or all 16, since the last command came in.

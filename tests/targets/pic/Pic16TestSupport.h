@@ -1,6 +1,6 @@
-// Shared pieces of the PIC16 tests: a fixture that puts both PIC16 boards back to a known
-// state with scripted UI services and a fake main dialog, Intel HEX files of device words, and
-// the settings values the boards keep.
+// Shared pieces of the PIC16 tests: the fixture base of both PIC families, a fixture that puts
+// both PIC16 boards back to a known state, Intel HEX files of device words, and the settings
+// values the boards keep.
 #pragma once
 
 #include <string>
@@ -72,7 +72,35 @@ inline std::string RunImage()
 
 }  // namespace pic16test
 
-class Pic16Test : public ::testing::Test {
+// What the fixtures of both PIC families share: fast waits on a virtual clock, a temporary
+// folder, scripted UI services and a fake main dialog.
+class PicTestBase : public ::testing::Test {
+protected:
+    // `data` at file address `address` as an Intel HEX file; returns its path.
+    CString HexFile(const std::string& name, DWORD address, const std::vector<BYTE>& data)
+    {
+        return folder.Write(name, hextext::Image(address, data)).c_str();
+    }
+
+    // `count` reset prompts, each answered by pressing `board`'s reset button.
+    template <class Board>
+    void ExpectResets(Board& board, const char* prompt, int count = 1)
+    {
+        for (int i = 0; i < count; ++i)
+            ui.ExpectMessage(prompt, MB_OK, IDOK, [&board] { board.PressReset(); });
+    }
+
+    // The waits spin a loop per unit and then the clock: one iteration each and the virtual
+    // clock keep the suite fast, and let the simulators check every wait exactly.
+    CScopedDelayFactor delayFactor;
+    CVirtualClock clock{1000};
+    CScopedClock scopedClock{clock};
+    CTempFolder folder;
+    CScriptedUi ui;
+    CFakeTargetHost host;
+};
+
+class Pic16Test : public PicTestBase {
 protected:
     void SetUp() override
     {
@@ -89,20 +117,6 @@ protected:
         qb.ClearModule(-1);
     }
 
-    // `data` at store address `address` as an Intel HEX file; returns its path.
-    CString HexFile(const std::string& name, DWORD address, const std::vector<BYTE>& data)
-    {
-        return folder.Write(name, hextext::Image(address, data)).c_str();
-    }
-
-    // The waits spin a loop per unit and then the clock: one iteration each and the virtual
-    // clock keep the suite fast, and let the simulators check every wait exactly.
-    CScopedDelayFactor delayFactor;
-    CVirtualClock clock{1000};
-    CScopedClock scopedClock{clock};
-    CTempFolder folder;
-    CScriptedUi ui;
-    CFakeTargetHost host;
     CQD5140Flash& qd = theQD5140Flash;
     CQB66XXFlash& qb = theQB6620Flash;
 };

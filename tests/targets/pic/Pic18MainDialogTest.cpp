@@ -1,10 +1,6 @@
 // A user's whole road through the main window with the QD5170 board: choose it, load one file
 // with code, ID, configuration and EEPROM data, set options, save, program the simulated
 // device.
-#include "app/MainDialog.h"
-#include "platform/testing/DialogDriver.h"
-#include "platform/testing/ModalScript.h"
-#include "res/resource.h"
 #include "tests/sim/Pic18Simulator.h"
 #include "tests/sim/PicSerialBoard.h"
 #include "tests/targets/pic/PicMainDialogSupport.h"
@@ -38,17 +34,13 @@ TEST_F(Pic18MainDialogTest, QD5170FromSelectionToAProgrammedDevice)
     // The options: the file's oscillator is shown; the watchdog is turned off.
     std::string oscillator;
     script.Expect(IDD_PIC18_OPTIONS, [&](CDialog& dialog) {
-        CComboBox* combo = (CComboBox*)dialog.GetDlgItem(IDC_PIC18_OSCILLATOR);
-        CString text;
-        combo->GetLBText(combo->GetCurSel(), text);
-        oscillator = text.str();
+        oscillator = pictest::SelectedText(dialog, IDC_PIC18_OSCILLATOR);
         CDialogDriver(dialog).Click(IDC_PIC18_WATCHDOG);
         CDialogDriver(dialog).Click(IDOK);
     });
     std::vector<std::string> resources, rows;
     bool programEnabled = false;
-    script.Expect(IDD_MAIN_DIALOG, [&](CDialog& dialog) {
-        CDialogDriver driver(dialog);
+    pictest::RunMainDialog(script, [&](CDialog& dialog, CDialogDriver& driver) {
         ASSERT_TRUE(driver.SelectText(IDC_TARGET_TYPE, "QD5170 Evaluation Board"));
         resources = ListEntries(dialog, IDC_COMMS_RESOURCE);
         EXPECT_TRUE(driver.Select(IDC_COMMS_RESOURCE, 3));
@@ -59,14 +51,7 @@ TEST_F(Pic18MainDialogTest, QD5170FromSelectionToAProgrammedDevice)
         EXPECT_TRUE(driver.Click(IDC_SAVE_BUFFER));
         EXPECT_TRUE(driver.Click(IDC_PROGRAM));
         programEnabled = driver.IsEnabled(IDC_PROGRAM);
-        driver.Close();
     });
-    CMainDialog main;
-    ITargetHost* previous = theApp.m_pMainDialog;
-    theApp.m_pMainDialog = &main;
-    main.DoModal();
-    theApp.m_pMainDialog = previous;
-    script.VerifyAndClear();
     ui.VerifyAndClear();
 
     EXPECT_EQ(resources, (std::vector<std::string>{"COM1:", "COM2:", "COM3:", "COM4:"}));

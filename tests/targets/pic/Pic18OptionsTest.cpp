@@ -4,12 +4,8 @@
 #include <functional>
 #include <map>
 
-#include "platform/testing/DialogDriver.h"
-#include "platform/testing/ModalScript.h"
-#include "platform/wnd/ComboBox.h"
-#include "platform/wnd/Dialog.h"
-#include "res/resource.h"
 #include "tests/targets/pic/PicFamilies.h"
+#include "tests/targets/pic/PicMainDialogSupport.h"
 
 namespace {
 
@@ -55,10 +51,7 @@ Shown Read(CDialog& dialog)
         shown.checked[bit.id] = dialog.IsDlgButtonChecked(bit.id) == BST_CHECKED;
     }
     for (int id : {IDC_PIC18_OSCILLATOR, IDC_PIC18_BROWN_OUT_VOLTAGE, IDC_PIC18_POSTSCALE}) {
-        CComboBox* combo = (CComboBox*)dialog.GetDlgItem(id);
-        CString text;
-        combo->GetLBText(combo->GetCurSel(), text);
-        shown.selected[id] = text.str();
+        shown.selected[id] = pictest::SelectedText(dialog, id);
         shown.enabled[id] = driver.IsEnabled(id);
     }
     return shown;
@@ -68,26 +61,12 @@ Shown Read(CDialog& dialog)
 
 class Pic18OptionsTest : public PicOptionsFixture<Pic18Test> {
 protected:
-    // Opens the dialog on `target`, reads it, runs `act`, reads it again, then presses `button`.
+    // Runs the dialog on `target`, as pictest::RunOptions does.
     Shown Run(CPIC18Target& target, std::function<void(CDialogDriver&)> act = nullptr, int button = IDOK,
               Shown* after = nullptr)
     {
-        Shown shown;
-        script.Expect(IDD_PIC18_OPTIONS, [&](CDialog& dialog) {
-            shown = Read(dialog);
-            CDialogDriver driver(dialog);
-            if (act)
-                act(driver);
-            if (after)
-                *after = Read(dialog);
-            EXPECT_TRUE(driver.Click(button));
-        });
-        EXPECT_EQ(target.ShowOptions(), button == IDOK ? 1 : 0);
-        script.VerifyAndClear();
-        return shown;
+        return pictest::RunOptions(script, IDD_PIC18_OPTIONS, target, Read, act, button, after);
     }
-
-    CModalScript script;
 };
 
 TEST_F(Pic18OptionsTest, DefaultShowsTheBoardsRecordAtOnceAndCancelKeepsIt)

@@ -58,7 +58,7 @@ inline std::vector<BYTE> ConfigBytes(const PIC18Config& config)
 
 }  // namespace pic18test
 
-class Pic18Test : public ::testing::Test {
+class Pic18Test : public PicTestBase {
 protected:
     void SetUp() override
     {
@@ -69,17 +69,5 @@ protected:
     }
     void TearDown() override { qd.ClearModule(-1); }
 
-    // `data` at device address `address` as an Intel HEX file; returns its path.
-    CString HexFile(const std::string& name, DWORD address, const std::vector<BYTE>& data)
-    {
-        return folder.Write(name, hextext::Image(address, data)).c_str();
-    }
-
-    CScopedDelayFactor delayFactor;  // as in Pic16Test
-    CVirtualClock clock{1000};
-    CScopedClock scopedClock{clock};
-    CTempFolder folder;
-    CScriptedUi ui;
-    CFakeTargetHost host;
     CQD5170Flash& qd = theQD5170Flash;
 };

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/testing/ModalScript.h"
 #include "ports/CommsBase.h"
 #include "res/resource.h"
 #include "tests/sim/Pic16Simulator.h"
@@ -150,6 +151,8 @@ protected:
         theApp.SaveAppOptions(0);
         Fixture::TearDown();
     }
+
+    CModalScript script;
 };
 
 struct Pic16Family {
@@ -208,27 +211,19 @@ struct Pic16Family {
     static inline const std::vector<pictest::Window> kWindows = [] {
         using namespace pic16test;
         const char* tooMany = "Too many bytes in FLASH download";
+        const std::vector<BOOL> none = {FALSE, FALSE, FALSE};
         return std::vector<pictest::Window>{
             {"8K FLASH up to its end", k8KWithEeprom, 0x3FF0, 16, nullptr, {TRUE, FALSE, FALSE}},
-            {"between configuration and EEPROM", k8KWithEeprom, 0x4010, 2, tooMany, {FALSE, FALSE, FALSE}},
-            {"above the EEPROM window", k8KWithEeprom, 0x4400, 2, tooMany, {FALSE, FALSE, FALSE}},
+            {"between configuration and EEPROM", k8KWithEeprom, 0x4010, 2, tooMany, none},
+            {"above the EEPROM window", k8KWithEeprom, 0x4400, 2, tooMany, none},
             {"across the FLASH end into configuration", k8KWithEeprom, 0x3FF8, 16, nullptr, {TRUE, TRUE, FALSE}},
             {"whole 256-byte EEPROM", k8KWithEeprom, 0x4200, 0x200, nullptr, {FALSE, FALSE, TRUE}},
             {"4K FLASH up to its end", k4KWithSmallEeprom, 0x1FFE, 2, nullptr, {TRUE, FALSE, FALSE}},
-            {"4K FLASH one byte over", k4KWithSmallEeprom, 0x1FFE, 3, tooMany, {FALSE, FALSE, FALSE}},
+            {"4K FLASH one byte over", k4KWithSmallEeprom, 0x1FFE, 3, tooMany, none},
             {"whole 128-byte EEPROM", k4KWithSmallEeprom, 0x4200, 0x100, nullptr, {FALSE, FALSE, TRUE}},
-            {"256 bytes into a 128-byte EEPROM",
-             k4KWithSmallEeprom,
-             0x4200,
-             0x200,
-             "Too many bytes in EEPROM download",
-             {FALSE, FALSE, FALSE}},
-            {"EEPROM data without an EEPROM",
-             k8KWithoutEeprom,
-             0x4200,
-             2,
-             "EEPROM data unsupported in the PIC",
-             {FALSE, FALSE, FALSE}},
+            {"256 bytes into a 128-byte EEPROM", k4KWithSmallEeprom, 0x4200, 0x200, "Too many bytes in EEPROM download",
+             none},
+            {"EEPROM data without an EEPROM", k8KWithoutEeprom, 0x4200, 2, "EEPROM data unsupported in the PIC", none},
         };
     }();
     // A configuration word alone in a file, the module it fills, and the board's word after.

@@ -28,8 +28,7 @@ TYPED_TEST(PicOptionsTest, TheStartUpBoxNamesOrForgetsThisTarget)
     for (const Case& c : cases) {
         theApp.m_dwOptions = c.before;
         bool shownChecked = !c.shownChecked;
-        CModalScript script;
-        script.Expect(TypeParam::kOptionsDialog, [&](CDialog& dialog) {
+        this->script.Expect(TypeParam::kOptionsDialog, [&](CDialog& dialog) {
             shownChecked = dialog.IsDlgButtonChecked(IDC_DEFAULT_TARGET) == BST_CHECKED;
             CDialogDriver driver(dialog);
             if (c.click)
@@ -37,7 +36,7 @@ TYPED_TEST(PicOptionsTest, TheStartUpBoxNamesOrForgetsThisTarget)
             EXPECT_TRUE(driver.Click(IDOK));
         });
         EXPECT_EQ(board.ShowOptions(), 1);
-        script.VerifyAndClear();
+        this->script.VerifyAndClear();
         EXPECT_EQ(shownChecked, c.shownChecked);
         EXPECT_EQ(theApp.m_dwOptions, c.after);
         EXPECT_EQ(StoredDword("Options"), c.after);

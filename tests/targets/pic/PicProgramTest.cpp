@@ -16,11 +16,6 @@ protected:
         this->qd.ClearModule(-1);
         ASSERT_TRUE(this->qd.LoadModule(0, this->folder.Write("image.hex", Family::Image()).c_str()));
     }
-    void ExpectResets(CPicSerialBoard& board, int resets)
-    {
-        for (int i = 0; i < resets; ++i)
-            this->ui.ExpectMessage(Family::kResetPrompt, MB_OK, IDOK, [&board] { board.PressReset(); });
-    }
     // Runs the board on COM1:; the outcome text is in `status`.
     BOOL Program()
     {
@@ -68,7 +63,7 @@ TYPED_TEST(PicRunTest, AnotherDeviceOrADeadDataLineIsNamedAndTheDeviceLeftUntouc
         CPicSerialBoard board(sim);
         board.Lines().SetDataLineDead(deadLine);
         this->LoadImage();
-        this->ExpectResets(board, 1);
+        this->ExpectResets(board, TypeParam::kResetPrompt);
         EXPECT_FALSE(this->Program());
         EXPECT_EQ(this->status, "Incorrect PIC device detected");
         char detail[64];
@@ -89,7 +84,7 @@ TYPED_TEST(PicRunTest, CellsThatWillNotTakeTheirValuesFailTheirStep)
         sim.SetStuckBit(c.space, c.address, c.bit, c.level);
         CPicSerialBoard board(sim);
         this->LoadImage();
-        this->ExpectResets(board, c.resets);
+        this->ExpectResets(board, TypeParam::kResetPrompt, c.resets);
         EXPECT_FALSE(this->Program());
         EXPECT_EQ(this->status, c.status);
         EXPECT_TRUE(board.PortClosed());
@@ -113,7 +108,7 @@ TYPED_TEST(PicRunTest, ALineFailureAtEachStepFailsThatStep)
         });
         this->host.GetProgressText()->SetWindowText("");
         this->LoadImage();
-        this->ExpectResets(board, c.resets);
+        this->ExpectResets(board, TypeParam::kResetPrompt, c.resets);
         EXPECT_FALSE(this->Program());
         EXPECT_EQ(this->status, c.status);
         EXPECT_EQ(seen, c.occurrence);
