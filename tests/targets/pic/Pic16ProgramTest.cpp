@@ -76,8 +76,12 @@ protected:
         ASSERT_TRUE(target.LoadModule(0, folder.Write("image.hex", pic16test::RunImage()).c_str()));
     }
 
-    Expected ExpectedRun(WORD id, WORD resetWord, WORD finalWord)
+    // A whole run of the image: its outcome; the commands for device `id`, the configuration
+    // reset to `resetWord` and programmed to `finalWord` last; the memories afterwards; two
+    // entries of the kind the board makes; the progress.
+    void ExpectWholeRun(const CPic16Simulator& sim, WORD id, WORD resetWord, WORD finalWord, bool lowVoltage)
     {
+        EXPECT_EQ(status, "Programming complete");
         Expected e;
         e.ReadId(id).Unprotect().WriteConfig(resetWord).BulkErase(true);
         for (WORD word : kFlash)
@@ -86,11 +90,8 @@ protected:
         e.Data(0, 0).Cmd(6, 0x100);
         for (BYTE value : kEeprom)
             e.Eeprom(value);
-        return e.WriteConfig(finalWord);
-    }
+        EXPECT_EQ(sim.Commands(), e.WriteConfig(finalWord).commands);
 
-    void ExpectMemories(const CPic16Simulator& sim, WORD config)
-    {
         for (size_t i = 0; i < kFlash.size(); ++i)
             EXPECT_EQ(sim.ProgramWord((WORD)i), kFlash[i]) << "word " << i;
         EXPECT_EQ(sim.ProgramWord(5), kFlashAt5);
@@ -99,12 +100,12 @@ protected:
         for (size_t i = 0; i < kEeprom.size(); ++i)
             EXPECT_EQ(sim.EepromByte((WORD)i), kEeprom[i]) << "EEPROM byte " << i;
         EXPECT_EQ(sim.EepromByte(3), 0xFF);
-        EXPECT_EQ(sim.ConfigWord(), config);
+        EXPECT_EQ(sim.ConfigWord(), finalWord);
         EXPECT_EQ(sim.FramingErrors(), 0);
-    }
+        EXPECT_EQ(sim.LowVoltageEntries(), lowVoltage ? 2 : 0);
+        EXPECT_EQ(sim.HighVoltageEntries(), lowVoltage ? 0 : 2);
+        EXPECT_EQ(sim.TimingViolations(), 0);
 
-    void ExpectProgress()
-    {
         std::vector<pictest::ProgressSeen> wanted = {
             {"Erase the target device", 6},
             {"Program the target device FLASH memory", 6 + 1},
@@ -133,14 +134,8 @@ TEST_F(Pic16ProgramTest, QD5140RunErasesProgramsVerifiesAndConfiguresAProtectedD
 
     EXPECT_TRUE(qd.Program("COM2:", &status));
     ui.VerifyAndClear();
-    EXPECT_EQ(status, "Programming complete");
-    EXPECT_EQ(sim.Commands(), ExpectedRun(0x09E3, 0x3D30, 0x3D39).commands);
-    ExpectMemories(sim, 0x3D39);
+    ExpectWholeRun(sim, 0x09E3, 0x3D30, 0x3D39, false);
     EXPECT_EQ(sim.ProgramWord(0x100), 0x3FFF);
-    EXPECT_EQ(sim.HighVoltageEntries(), 2);
-    EXPECT_EQ(sim.LowVoltageEntries(), 0);
-    EXPECT_EQ(sim.TimingViolations(), 0);
-    ExpectProgress();
     EXPECT_TRUE(board.PortClosed());
     EXPECT_FALSE(board.Port().BreakHeldAtClose());
     EXPECT_EQ(ui.WaitDepth(), 0);
@@ -161,14 +156,8 @@ TEST_F(Pic16ProgramTest, QB6620RunProgramsInLowVoltageModeWithThePgmLine)
 
     EXPECT_TRUE(qb.Program("LPT1:", &status));
     ui.VerifyAndClear();
-    EXPECT_EQ(status, "Programming complete");
     // The reset word keeps the LVP bit, or the second entry could not happen.
-    EXPECT_EQ(sim.Commands(), ExpectedRun(0x09BF, 0x3DB0, 0x3DF1).commands);
-    ExpectMemories(sim, 0x3DF1);
-    EXPECT_EQ(sim.LowVoltageEntries(), 2);
-    EXPECT_EQ(sim.HighVoltageEntries(), 0);
-    EXPECT_EQ(sim.TimingViolations(), 0);
-    ExpectProgress();
+    ExpectWholeRun(sim, 0x09BF, 0x3DB0, 0x3DF1, true);
 
     std::string pgm;
     for (char change : board.Lines().PinTrace())
