@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <numeric>
+#include <optional>
 
 #include <fcntl.h>
 #include <linux/serial.h>
@@ -222,35 +223,21 @@ TEST_F(CommsBasePty, FailedOpeningsKeepTheirReasonUntilTheNextOpening)
 TEST_F(CommsBasePty, OnlyATtySPortOfUnknownTypeHasNoUart)
 {
     using Probe = CLinuxSerialPort::UartProbe;
+    static std::optional<UartInfo> answer;  // what the installed probe says; none: the real probe
     struct Case {
         const char* what;
-        Probe probe;
+        std::optional<UartInfo> answer;
         bool opens;
     } cases[] = {
-        {"ttyS of unknown type",
-         [](int) {
-             return UartInfo{TRUE, PORT_UNKNOWN, TRUE};
-         },
-         false},
-        {"ttyS with a 16550A",
-         [](int) {
-             return UartInfo{TRUE, PORT_16550A, TRUE};
-         },
-         true},
-        {"USB CDC-ACM adapter",
-         [](int) {
-             return UartInfo{TRUE, PORT_UNKNOWN, FALSE};
-         },
-         true},
-        {"no TIOCGSERIAL",
-         [](int) {
-             return UartInfo{FALSE, PORT_UNKNOWN, TRUE};
-         },
-         true},
-        {"the real probe on a pseudo-terminal", NULL, true},
+        {"ttyS of unknown type", UartInfo{TRUE, PORT_UNKNOWN, TRUE}, false},
+        {"ttyS with a 16550A", UartInfo{TRUE, PORT_16550A, TRUE}, true},
+        {"USB CDC-ACM adapter", UartInfo{TRUE, PORT_UNKNOWN, FALSE}, true},
+        {"no TIOCGSERIAL", UartInfo{FALSE, PORT_UNKNOWN, TRUE}, true},
+        {"the real probe on a pseudo-terminal", std::nullopt, true},
     };
     for (const Case& c : cases) {
-        Probe previous = CLinuxSerialPort::InstallUartProbe(c.probe);
+        answer = c.answer;
+        Probe previous = CLinuxSerialPort::InstallUartProbe(answer ? [](int) { return *answer; } : Probe(NULL));
         BOOL opened = m_comms.Open(CCommsBase::typeSerial, Slave());
         CLinuxSerialPort::InstallUartProbe(previous);
         EXPECT_EQ((bool)opened, c.opens) << c.what;

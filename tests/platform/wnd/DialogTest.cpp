@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -45,6 +47,24 @@ private:
 QRect WidgetRect(CWnd* wnd)
 {
     return WidgetOf(wnd->m_hWnd)->geometry();
+}
+
+// Runs `tested` modally with `body` driving it while its controls exist; returns what DoModal
+// returned.
+int RunTestDialog(CTestDialog& tested, const std::function<void(CTestDialog&, CDialogDriver&)>& body)
+{
+    CModalScript script;
+    script.Expect(IDD_TEST, [&](CDialog& base) {
+        CDialogDriver driver(base);
+        body(static_cast<CTestDialog&>(base), driver);
+    });
+    return tested.DoModal();
+}
+
+int RunTestDialog(const std::function<void(CTestDialog&, CDialogDriver&)>& body)
+{
+    CTestDialog tested;
+    return RunTestDialog(tested, body);
 }
 
 TEST(DialogTemplateTest, ControlsArePlacedAtTheirDialogUnitsConvertedFromTheFont)
@@ -278,10 +298,8 @@ TEST(ModalScriptTest, MisuseIsReportedAndTheDialogEndsWithCancel)
 
 TEST(DataExchangeTest, LoadsMembersIntoControlsAndSavesThemBack)
 {
-    CModalScript script;
-    script.Expect(IDD_TEST, [](CDialog& base) {
-        auto& dialog = static_cast<CTestDialog&>(base);
-        CDialogDriver driver(dialog);
+    CTestDialog tested;
+    RunTestDialog(tested, [](CTestDialog& dialog, CDialogDriver& driver) {
         EXPECT_EQ(driver.Text(IDC_T_EDIT), "initial");
         EXPECT_EQ(driver.Text(IDC_T_NUMBER), "42");
         EXPECT_EQ(dialog.m_check.GetCheck(), BST_CHECKED);
@@ -298,22 +316,18 @@ TEST(DataExchangeTest, LoadsMembersIntoControlsAndSavesThemBack)
         EXPECT_TRUE(dialog.UpdateData(TRUE));
         dialog.EndDialog(IDOK);
     });
-    CTestDialog dialog;
-    dialog.DoModal();
-    EXPECT_EQ(dialog.m_number, -17);
-    EXPECT_EQ(dialog.m_checked, BST_UNCHECKED);
-    EXPECT_EQ(dialog.m_radio, 2);
-    EXPECT_EQ(dialog.m_comboIndex, 1);
+    EXPECT_EQ(tested.m_number, -17);
+    EXPECT_EQ(tested.m_checked, BST_UNCHECKED);
+    EXPECT_EQ(tested.m_radio, 2);
+    EXPECT_EQ(tested.m_comboIndex, 1);
 }
 
 TEST(DataExchangeTest, BadNumberFailsValidationTellsTheUserAndKeepsTheDialogOpen)
 {
     CScriptedUi ui;
     ui.ExpectMessage("Please enter an integer.", MB_OK | MB_ICONEXCLAMATION, IDOK);
-    CModalScript script;
-    script.Expect(IDD_TEST, [&ui](CDialog& base) {
-        auto& dialog = static_cast<CTestDialog&>(base);
-        CDialogDriver driver(dialog);
+    CTestDialog tested;
+    int ended = RunTestDialog(tested, [&ui](CTestDialog& dialog, CDialogDriver& driver) {
         driver.Type(IDC_T_NUMBER, "12x");
         driver.Click(IDOK);
         EXPECT_FALSE(dialog.IsEnding());
@@ -324,17 +338,13 @@ TEST(DataExchangeTest, BadNumberFailsValidationTellsTheUserAndKeepsTheDialogOpen
         EXPECT_FALSE(dialog.IsEnding());
         driver.Click(IDCANCEL);
     });
-    CTestDialog dialog;
-    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
-    EXPECT_EQ(dialog.m_number, 42);
+    EXPECT_EQ(ended, IDCANCEL);
+    EXPECT_EQ(tested.m_number, 42);
 }
 
 TEST(DialogInputTest, NotificationsComeFromUserActionsOnly)
 {
-    CModalScript script;
-    script.Expect(IDD_TEST, [](CDialog& base) {
-        auto& dialog = static_cast<CTestDialog&>(base);
-        CDialogDriver driver(dialog);
+    RunTestDialog([](CTestDialog& dialog, CDialogDriver& driver) {
         dialog.m_log.clear();
         dialog.m_combo.AddString("first");
         dialog.m_combo.AddString("second");
@@ -354,16 +364,11 @@ TEST(DialogInputTest, NotificationsComeFromUserActionsOnly)
         EXPECT_EQ(dialog.m_log.size(), 5u);
         dialog.EndDialog(IDOK);
     });
-    CTestDialog dialog;
-    dialog.DoModal();
 }
 
 TEST(DialogInputTest, EnterPressesTheFocusedButtonElseTheEnabledDefaultButton)
 {
-    CModalScript script;
-    script.Expect(IDD_TEST, [](CDialog& base) {
-        auto& dialog = static_cast<CTestDialog&>(base);
-        CDialogDriver driver(dialog);
+    int ended = RunTestDialog([](CTestDialog& dialog, CDialogDriver& driver) {
         dialog.GetDlgItem(IDC_T_BUTTON)->SetFocus();
         EXPECT_TRUE(driver.PressKey(VK_RETURN));
         EXPECT_EQ(dialog.m_log.back(), "button");
@@ -376,8 +381,7 @@ TEST(DialogInputTest, EnterPressesTheFocusedButtonElseTheEnabledDefaultButton)
         EXPECT_TRUE(driver.PressKey(VK_RETURN));
         EXPECT_TRUE(dialog.IsEnding());
     });
-    CTestDialog dialog;
-    EXPECT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_EQ(ended, IDOK);
 }
 
 TEST(DialogInputTest, CloseBoxGoesThroughTheSystemCommandToCancel)
@@ -419,9 +423,7 @@ TEST(SystemMenuTest, AppendedItemsSendTheirIdsAsSystemCommands)
 
 TEST(SystemMenuTest, ShiftF10OpensTheWindowMenuAsAPopupWhoseItemsReachTheDialog)
 {
-    CModalScript script;
-    script.Expect(IDD_TEST, [](CDialog& base) {
-        auto& dialog = static_cast<CTestDialog&>(base);
+    RunTestDialog([](CTestDialog& dialog, CDialogDriver&) {
         dialog.GetSystemMenu(FALSE)->AppendMenu(MF_STRING, IDM_ABOUTBOX, "&About");
         QWidget* window = WidgetOf(dialog.m_hWnd);
         window->show();
@@ -445,25 +447,18 @@ TEST(SystemMenuTest, ShiftF10OpensTheWindowMenuAsAPopupWhoseItemsReachTheDialog)
         EXPECT_EQ(dialog.m_sysCommands, (std::vector<UINT>{IDM_ABOUTBOX}));
         dialog.EndDialog(IDOK);
     });
-    CTestDialog dialog;
-    dialog.DoModal();
 }
 
 TEST(HelpKeysTest, F1ReachesPreTranslateMessageThenOpensTheDialogTopic)
 {
     CRecordingHelpService help;
-    CModalScript script;
-    script.Expect(IDD_TEST, [](CDialog& base) {
-        auto& dialog = static_cast<CTestDialog&>(base);
-        CDialogDriver driver(dialog);
+    RunTestDialog([](CTestDialog& dialog, CDialogDriver& driver) {
         driver.PressKey(VK_F1);
         EXPECT_EQ(dialog.m_preTranslated, (std::vector<UINT>{WM_KEYF1}));
         dialog.m_consumeF1 = TRUE;
         driver.PressKey(VK_F1);  // consumed: no second topic
         dialog.EndDialog(IDOK);
     });
-    CTestDialog dialog;
-    dialog.DoModal();
     ASSERT_GE(help.Calls().size(), 1u);
     EXPECT_EQ(help.Calls()[0].kind, CRecordingHelpService::Topic);
     EXPECT_EQ(help.Calls()[0].contextId, 0x20000u + IDD_TEST);
@@ -473,10 +468,7 @@ TEST(HelpKeysTest, F1ReachesPreTranslateMessageThenOpensTheDialogTopic)
 TEST(HelpKeysTest, ShiftF1EntersContextHelpAndAClickedControlAsksForItsPopup)
 {
     CRecordingHelpService help;
-    CModalScript script;
-    script.Expect(IDD_TEST, [](CDialog& base) {
-        auto& dialog = static_cast<CTestDialog&>(base);
-        CDialogDriver driver(dialog);
+    RunTestDialog([](CTestDialog& dialog, CDialogDriver& driver) {
         EXPECT_FALSE(driver.ContextHelpClick(IDC_T_COMBO));  // not in the mode yet
         driver.PressKey(VK_F1, TRUE);
         EXPECT_TRUE(dialog.IsInContextHelpMode());
@@ -503,8 +495,6 @@ TEST(HelpKeysTest, ShiftF1EntersContextHelpAndAClickedControlAsksForItsPopup)
         driver.PressKey(VK_ESCAPE);
         dialog.EndDialog(IDOK);
     });
-    CTestDialog dialog;
-    dialog.DoModal();
     ASSERT_EQ(help.Calls().size(), 1u);
     EXPECT_EQ(help.Calls()[0].kind, CRecordingHelpService::Popup);
     EXPECT_EQ(help.Calls()[0].contextId, MakeControlHelpId(IDD_TEST, IDC_T_COMBO));
