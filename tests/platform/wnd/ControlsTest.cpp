@@ -8,8 +8,11 @@
 #include "platform/qt/TabStopDelegate.h"
 #include "platform/qt/WidgetHandle.h"
 #include "tests/platform/wnd/TestDialog.h"
+#include "tests/support/ListEntries.h"
 
 namespace {
+
+using Strings = std::vector<std::string>;
 
 // Runs the test dialog and hands it to `body` while its controls exist.
 void WithDialog(const std::function<void(CTestDialog&)>& body)
@@ -25,28 +28,6 @@ void WithDialog(const std::function<void(CTestDialog&)>& body)
     dialog.DoModal();
 }
 
-std::vector<CString> Entries(const CComboBox& combo)
-{
-    std::vector<CString> texts;
-    for (int i = 0; i < combo.GetCount(); ++i) {
-        CString text;
-        combo.GetLBText(i, text);
-        texts.push_back(text);
-    }
-    return texts;
-}
-
-std::vector<CString> Entries(const CListBox& list)
-{
-    std::vector<CString> texts;
-    for (int i = 0; i < list.GetCount(); ++i) {
-        CString text;
-        list.GetText(i, text);
-        texts.push_back(text);
-    }
-    return texts;
-}
-
 TEST(ComboBoxTest, SortedComboInsertsInCaseInsensitiveOrderAndItemDataFollowsTheEntry)
 {
     WithDialog([](CTestDialog& dialog) {
@@ -58,8 +39,8 @@ TEST(ComboBoxTest, SortedComboInsertsInCaseInsensitiveOrderAndItemDataFollowsThe
         EXPECT_EQ(combo.AddString("QD5170"), 1);
         combo.SetItemData(1, 4);
         EXPECT_EQ(combo.AddString("QB2300 Board"), 1);  // equal text goes after the first
-        EXPECT_EQ(Entries(combo),
-                  (std::vector<CString>{"qb2300 board", "QB2300 Board", "QD5170", "QP0700 Evaluation Kit"}));
+        EXPECT_EQ(ListEntries(dialog, IDC_T_SORTED_COMBO),
+                  (Strings{"qb2300 board", "QB2300 Board", "QD5170", "QP0700 Evaluation Kit"}));
         EXPECT_EQ(combo.GetItemData(0), 1u);
         EXPECT_EQ(combo.GetItemData(2), 4u);
         EXPECT_EQ(combo.GetItemData(3), 6u);
@@ -81,7 +62,7 @@ TEST(ComboBoxTest, UnsortedComboKeepsInsertionOrderAndDeletingTheSelectionClears
         combo.AddString("a");
         EXPECT_EQ(combo.InsertString(1, "c"), 1);
         EXPECT_EQ(combo.InsertString(7, "x"), CB_ERR);
-        EXPECT_EQ(Entries(combo), (std::vector<CString>{"b", "c", "a"}));
+        EXPECT_EQ(ListEntries(dialog, IDC_T_COMBO), (Strings{"b", "c", "a"}));
         combo.SetCurSel(1);
         EXPECT_EQ(combo.DeleteString(1), 2);
         EXPECT_EQ(combo.GetCurSel(), CB_ERR);
@@ -123,7 +104,7 @@ TEST(ListBoxTest, SortedListKeepsTextOrderWithItemData)
         list.AddString("0x000020: c");
         list.AddString("0x000000: a");
         list.AddString("0x000010: b");
-        EXPECT_EQ(Entries(list), (std::vector<CString>{"0x000000: a", "0x000010: b", "0x000020: c"}));
+        EXPECT_EQ(ListEntries(dialog, IDC_T_LIST), (Strings{"0x000000: a", "0x000010: b", "0x000020: c"}));
         EXPECT_EQ(list.AddString("0x00000A: z"), 1);
         EXPECT_EQ(list.SetItemData(1, 77), LB_OKAY);
         EXPECT_EQ(list.InsertString(0, "unsorted insert"), 0);  // InsertString ignores the order
