@@ -300,6 +300,7 @@ std::vector<CHyBoardSimulator::Frame> CHyBoardSimulator::DefaultAnswer(const Fra
     std::vector<Frame> after;
     switch (request.type) {
     case 0x03:
+    case 0x18:
         for (size_t i = 0; i < request.data.size(); ++i)
             m_memory[request.address + (DWORD)i] = request.data[i];
         break;
@@ -317,10 +318,6 @@ std::vector<CHyBoardSimulator::Frame> CHyBoardSimulator::DefaultAnswer(const Fra
     case 0x04:
         if (request.data.size() >= 8)
             m_registers[request.data[3]] = BigEndian(&request.data[4]);
-        break;
-    case 0x18:
-        for (size_t i = 0; i < request.data.size(); ++i)
-            m_memory[request.address + (DWORD)i] = request.data[i];
         break;
     case 0x06:
         for (DWORD i = 0; i < request.length; ++i)
@@ -344,11 +341,17 @@ std::vector<CHyBoardSimulator::Frame> CHyBoardSimulator::DefaultAnswer(const Fra
 
 void CHyBoardSimulator::RunProgram(std::vector<Frame>& answers)
 {
-    const Program& program = m_behaviour.program;
-    if (program.startupRequests) {
+    if (m_behaviour.program.startupRequests) {
         answers.push_back(StartupRequest(10));
         m_program = ProgramState::AwaitingReply10;
-    } else if (program.flashProgrammer) {
+    } else {
+        StartImaging(answers);
+    }
+}
+
+void CHyBoardSimulator::StartImaging(std::vector<Frame>& answers)
+{
+    if (m_behaviour.program.flashProgrammer) {
         answers.push_back(ImageRequest());
         m_program = ProgramState::Imaging;
     } else {
@@ -364,14 +367,7 @@ void CHyBoardSimulator::AfterReply(std::vector<Frame>& answers)
         answers.push_back(StartupRequest(11));
         m_program = ProgramState::AwaitingReply11;
         break;
-    case ProgramState::AwaitingReply11:
-        if (program.flashProgrammer) {
-            answers.push_back(ImageRequest());
-            m_program = ProgramState::Imaging;
-        } else {
-            m_program = ProgramState::Done;
-        }
-        break;
+    case ProgramState::AwaitingReply11: StartImaging(answers); break;
     case ProgramState::Imaging:
         if (m_imageAsked >= program.flashSize) {
             answers.push_back(Frame{0, 0x81, 0, 0, {}, {}});

@@ -189,6 +189,7 @@ private:
     WORD m_requestNumber = 0;
 
     void RunProgram(std::vector<Frame>& answers);
+    void StartImaging(std::vector<Frame>& answers);
     void AfterReply(std::vector<Frame>& answers);
     Frame StartupRequest(WORD code) const;
     Frame ImageRequest();

@@ -12,9 +12,9 @@
 #include "platform/testing/ModalScript.h"
 #include "platform/testing/VirtualClock.h"
 #include "platform/wnd/Dialog.h"
-#include "platform/wnd/ListBox.h"
 #include "res/resource.h"
 #include "tests/support/FakeHidPlatform.h"
+#include "tests/support/ListEntries.h"
 #include "tests/support/ScriptedUi.h"
 
 namespace {
@@ -59,18 +59,6 @@ std::vector<BYTE> Counting(size_t length, BYTE first = 1)
     for (size_t i = 0; i < length; ++i)
         bytes[i] = (BYTE)(first + i);
     return bytes;
-}
-
-std::vector<std::string> PickerEntries(CDialog& dialog)
-{
-    std::vector<std::string> entries;
-    CListBox* list = (CListBox*)dialog.GetDlgItem(IDC_HIDSN_LIST);
-    for (int i = 0; i < list->GetCount(); ++i) {
-        CString text;
-        list->GetText(i, text);
-        entries.push_back(text.str());
-    }
-    return entries;
 }
 
 }  // namespace
@@ -168,7 +156,7 @@ TEST_F(HidCommsTest, SearchOpensTheBoardTheUserMeans)
         std::vector<std::string> listed;
         if (c.picker != None) {
             script.Expect(IDD_HIDSN, [&](CDialog& dialog) {
-                listed = PickerEntries(dialog);
+                listed = ListEntries(dialog, IDC_HIDSN_LIST);
                 EXPECT_EQ(((CListBox*)dialog.GetDlgItem(IDC_HIDSN_LIST))->GetCurSel(), 0);
                 CDialogDriver driver(dialog);
                 if (c.picker == Cancel) {
@@ -225,7 +213,7 @@ TEST_F(HidCommsTest, ThePickerShowsThirtyBoardsAndOpensTheOneItShowed)
         platform.AddBoard(("SN" + std::to_string(i)).c_str(), NULL);
     size_t shown = 0;
     script.Expect(IDD_HIDSN, [&](CDialog& dialog) {
-        shown = PickerEntries(dialog).size();
+        shown = ListEntries(dialog, IDC_HIDSN_LIST).size();
         CDialogDriver(dialog).SelectListItem(IDC_HIDSN_LIST, 29);
         CDialogDriver(dialog).Click(IDOK);
     });
