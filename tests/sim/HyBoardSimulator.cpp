@@ -93,18 +93,6 @@ void CHyBoardSimulator::Post(Event event)
     m_changed.notify_all();
 }
 
-void CHyBoardSimulator::SetBehaviour(const Behaviour& behaviour)
-{
-    Lock lock(m_mutex);
-    m_behaviour = behaviour;
-}
-
-void CHyBoardSimulator::SetResponder(Responder responder)
-{
-    Lock lock(m_mutex);
-    m_responder = std::move(responder);
-}
-
 void CHyBoardSimulator::PressReset()
 {
     Post(Event(Event::Reset));
@@ -404,6 +392,8 @@ CHyBoardSimulator::Frame CHyBoardSimulator::ImageRequest()
 
 // The accessors read best as a table, one per line.
 // clang-format off
+void CHyBoardSimulator::SetBehaviour(const Behaviour& behaviour) { Lock lock(m_mutex); m_behaviour = behaviour; }
+void CHyBoardSimulator::SetResponder(Responder responder) { Lock lock(m_mutex); m_responder = std::move(responder); }
 std::vector<CHyBoardSimulator::Frame> CHyBoardSimulator::HostFrames() const { Lock lock(m_mutex); return m_hostFrames; }
 std::vector<BYTE> CHyBoardSimulator::HostBytes() const { Lock lock(m_mutex); return m_hostBytes; }
 size_t CHyBoardSimulator::HostBytesSinceReset() const { Lock lock(m_mutex); return m_hostByteCount; }

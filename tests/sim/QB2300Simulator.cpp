@@ -84,12 +84,6 @@ void CQB2300Simulator::Stop()
     m_master = -1;
 }
 
-void CQB2300Simulator::SetBehaviour(const Behaviour& behaviour)
-{
-    Lock lock(m_mutex);
-    m_behaviour = behaviour;
-}
-
 void CQB2300Simulator::Reset()
 {
     Lock lock(m_mutex);
@@ -117,6 +111,7 @@ void CQB2300Simulator::PressReset()
 
 // The accessors read best as a table, one per line.
 // clang-format off
+void CQB2300Simulator::SetBehaviour(const Behaviour& behaviour) { Lock lock(m_mutex); m_behaviour = behaviour; }
 std::vector<BYTE> CQB2300Simulator::Stage1Bytes() const { Lock lock(m_mutex); return m_lastStage1; }
 bool CQB2300Simulator::TrailerValid() const { Lock lock(m_mutex); return m_trailerValid; }
 DWORD CQB2300Simulator::Stage2Length() const { Lock lock(m_mutex); return m_stage2Length; }

@@ -67,14 +67,8 @@ void CSerialBoardSimulator::Reset()
     OnReset();
 }
 
-void CSerialBoardSimulator::GoSilentAfter(size_t bytes)
-{
-    Lock lock(m_mutex);
-    m_silentAfter = bytes;
-}
-
-std::string CSerialBoardSimulator::Received() const
-{
-    Lock lock(m_mutex);
-    return m_received;
-}
+// The accessors read best as a table, one per line.
+// clang-format off
+void CSerialBoardSimulator::GoSilentAfter(size_t bytes) { Lock lock(m_mutex); m_silentAfter = bytes; }
+std::string CSerialBoardSimulator::Received() const { Lock lock(m_mutex); return m_received; }
+// clang-format on

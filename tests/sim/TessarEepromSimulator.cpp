@@ -17,17 +17,11 @@ CTessarEepromSimulator::~CTessarEepromSimulator()
     Stop();
 }
 
-void CTessarEepromSimulator::SetBehaviour(const Behaviour& behaviour)
-{
-    Lock lock(m_mutex);
-    m_behaviour = behaviour;
-}
-
-std::string CTessarEepromSimulator::Written() const
-{
-    Lock lock(m_mutex);
-    return m_written;
-}
+// The accessors read best as a table, one per line.
+// clang-format off
+void CTessarEepromSimulator::SetBehaviour(const Behaviour& behaviour) { Lock lock(m_mutex); m_behaviour = behaviour; }
+std::string CTessarEepromSimulator::Written() const { Lock lock(m_mutex); return m_written; }
+// clang-format on
 
 void CTessarEepromSimulator::OnReset()
 {

@@ -16,23 +16,12 @@ CTessarThickSimulator::~CTessarThickSimulator()
     Stop();
 }
 
-void CTessarThickSimulator::SetBehaviour(const Behaviour& behaviour)
-{
-    Lock lock(m_mutex);
-    m_behaviour = behaviour;
-}
-
-int CTessarThickSimulator::AreasStored() const
-{
-    Lock lock(m_mutex);
-    return m_areas;
-}
-
-std::vector<std::string> CTessarThickSimulator::Jumps() const
-{
-    Lock lock(m_mutex);
-    return m_jumps;
-}
+// The accessors read best as a table, one per line.
+// clang-format off
+void CTessarThickSimulator::SetBehaviour(const Behaviour& behaviour) { Lock lock(m_mutex); m_behaviour = behaviour; }
+int CTessarThickSimulator::AreasStored() const { Lock lock(m_mutex); return m_areas; }
+std::vector<std::string> CTessarThickSimulator::Jumps() const { Lock lock(m_mutex); return m_jumps; }
+// clang-format on
 
 void CTessarThickSimulator::OnReset()
 {
