@@ -13,6 +13,16 @@ void CRecordingTarget::SetModules(const std::vector<CString>& names)
     m_loaded.assign(names.size(), false);
 }
 
+// The calls that only record themselves and answer as set read best as a table.
+// clang-format off
+int CRecordingTarget::LoadOptions() { Record("LoadOptions"); return m_nLoadOptions; }
+int CRecordingTarget::GetModuleCount() { Record("GetModuleCount"); return (int)m_moduleNames.size(); }
+BOOL CRecordingTarget::IsModuleLoaded(int block) { Record("IsModuleLoaded(" + std::to_string(block) + ")"); return IsModule(block) && m_loaded[block]; }
+BOOL CRecordingTarget::SaveBuffer(const CString& path) { Record("SaveBuffer(" + path.str() + ")"); return m_bSaveResult; }
+int CRecordingTarget::HasOptions() { Record("HasOptions"); return m_nHasOptions; }
+int CRecordingTarget::ShowOptions() { Record("ShowOptions"); return m_nShowOptions; }
+// clang-format on
+
 std::vector<std::string> CRecordingTarget::CallsStartingWith(const std::string& prefix) const
 {
     std::vector<std::string> found;
@@ -20,12 +30,6 @@ std::vector<std::string> CRecordingTarget::CallsStartingWith(const std::string& 
         if (call.compare(0, prefix.size(), prefix) == 0)
             found.push_back(call);
     return found;
-}
-
-int CRecordingTarget::LoadOptions()
-{
-    Record("LoadOptions");
-    return m_nLoadOptions;
 }
 
 BOOL CRecordingTarget::GetModuleName(CString& name, int block)
@@ -41,23 +45,11 @@ BOOL CRecordingTarget::GetModuleName(CString& name, int block)
     return TRUE;
 }
 
-int CRecordingTarget::GetModuleCount()
-{
-    Record("GetModuleCount");
-    return (int)m_moduleNames.size();
-}
-
 int CRecordingTarget::SelectModuleForFile(const CString& path)
 {
     Record("SelectModuleForFile(" + path.str() + ")");
     auto answer = m_selections.find(path.str());
     return answer == m_selections.end() ? m_nDefaultSelection : answer->second;
-}
-
-BOOL CRecordingTarget::IsModuleLoaded(int block)
-{
-    Record("IsModuleLoaded(" + std::to_string(block) + ")");
-    return IsModule(block) && m_loaded[block];
 }
 
 BOOL CRecordingTarget::LoadModule(int block, const CString& path)
@@ -98,24 +90,6 @@ BOOL CRecordingTarget::Program(CString resource, CString* message)
     if (message)
         *message = m_strProgramMessage;
     return m_bProgramResult;
-}
-
-BOOL CRecordingTarget::SaveBuffer(const CString& path)
-{
-    Record("SaveBuffer(" + path.str() + ")");
-    return m_bSaveResult;
-}
-
-int CRecordingTarget::HasOptions()
-{
-    Record("HasOptions");
-    return m_nHasOptions;
-}
-
-int CRecordingTarget::ShowOptions()
-{
-    Record("ShowOptions");
-    return m_nShowOptions;
 }
 
 BYTE* CRecordingTarget::GetModuleImage(int block, DWORD* length)
